@@ -1,0 +1,21 @@
+// The on-screen activity log: one text that grows by CR LF and a message per entry.
+// The window shows Text() in its log box; nothing else reads it.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tarnwick {
+
+class ActivityLog {
+ public:
+  // Appends CR LF, then the message exactly as given.
+  void LogMessage(std::u16string_view message);
+
+  const std::u16string& Text() const { return text_; }
+
+ private:
+  std::u16string text_;
+};
+
+}  // namespace tarnwick

@@ -1,0 +1,68 @@
+// Reading, writing and deleting single registry values and keys over RegistryOps.
+// Every routine opens its own key and closes it before it returns, on every path.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/registry_ops.h"
+
+namespace tarnwick {
+
+enum class ReadOutcome {
+  kRead,             // the value was read; `text` holds it
+  kKeyMissing,       // the key does not exist
+  kValueMissing,     // the key exists, the value does not
+  kAccessDenied,     // the key or value may not be opened with the rights asked for
+  kUnsupportedType,  // the value exists but its type is not REG_SZ, REG_BINARY, REG_DWORD
+                     // or REG_MULTI_SZ; `type` holds it
+  kFailed,           // any other status; `status` holds it
+};
+
+struct RegRead {
+  ReadOutcome outcome = ReadOutcome::kFailed;
+  std::u16string text;               // the value text, when read
+  RegStatus status = kErrorSuccess;  // the platform status of the call that failed
+  RegType type = kRegNone;           // the type the store reported, when it reported one
+
+  bool ok() const { return outcome == ReadOutcome::kRead; }
+};
+
+enum class WriteOutcome {
+  kStored,           // the store took the value
+  kOpenFailed,       // the key could neither be opened nor created; `status` says why
+  kSetFailed,        // the key was open but the store refused the value; `status` says why
+  kUnsupportedType,  // nothing stored: the type code is not one the routines write
+  kInvalidValue,     // nothing stored: the text cannot be stored as the type asks
+};
+
+struct RegWrite {
+  WriteOutcome outcome = WriteOutcome::kOpenFailed;
+  RegStatus status = kErrorSuccess;
+
+  bool ok() const { return outcome == WriteOutcome::kStored; }
+};
+
+// Reads one value. Text crosses as UTF-16; REG_BINARY and REG_DWORD data as one character per
+// byte. Exactly one trailing NUL character is removed. A REG_DWORD reads as "&h" followed by
+// its bytes in hexadecimal, most significant first. On return `KeyDateType` holds the type the
+// store reported (left unchanged when the read failed before the store reported one).
+RegRead GetKeyDataValue(RegistryOps& ops, RegKey RegKeyRoot, std::u16string_view RegKeyName,
+                        RegType& KeyDateType, std::u16string_view KeyValueName);
+
+// Writes one value, creating the key when it cannot be opened. REG_SZ and REG_MULTI_SZ get one
+// NUL appended (for REG_MULTI_SZ the text must already end with the NUL of its last element);
+// REG_BINARY stores one byte per character; REG_DWORD stores the text's 32-bit integer
+// (decimal, or hexadecimal after "&h").
+RegWrite SetKeyDataValue(RegistryOps& ops, RegKey RegKeyRoot, std::u16string_view RegKeyName,
+                         RegType KeyDateType, std::u16string_view KeyValueName,
+                         std::u16string_view KeyDataValue);
+
+// Deletes one value; returns the status of the open, or of the delete.
+RegStatus DeleteRegValue(RegistryOps& ops, RegKey RegKeyRoot, std::u16string_view RegKeyName,
+                         std::u16string_view KeyValueName);
+
+// Deletes one key (which must have no sub-keys).
+RegStatus DeleteRegKey(RegistryOps& ops, RegKey RegKeyRoot, std::u16string_view RegKeyName);
+
+}  // namespace tarnwick

@@ -1,0 +1,67 @@
+#include "platform/win32/win32_registry.h"
+
+#include <windows.h>
+
+#include "platform/win32/wide_text.h"
+
+namespace tarnwick::win32 {
+namespace {
+
+HKEY ToHkey(RegKey key) {
+  return reinterpret_cast<HKEY>(key);
+}
+RegKey FromHkey(HKEY key) {
+  return reinterpret_cast<RegKey>(key);
+}
+
+}  // namespace
+
+RegStatus Win32Registry::OpenKey(RegKey root, std::u16string_view path, std::uint32_t options,
+                                 std::uint32_t access, RegKey& key) {
+  HKEY opened = nullptr;
+  LSTATUS status = RegOpenKeyExW(ToHkey(root), Wide(path).c_str(), options, access, &opened);
+  if (status == ERROR_SUCCESS)
+    key = FromHkey(opened);
+  return status;
+}
+
+RegStatus Win32Registry::CreateKey(RegKey root, std::u16string_view path, RegKey& key) {
+  HKEY created = nullptr;
+  LSTATUS status = RegCreateKeyW(ToHkey(root), Wide(path).c_str(), &created);
+  if (status == ERROR_SUCCESS)
+    key = FromHkey(created);
+  return status;
+}
+
+RegStatus Win32Registry::QueryValue(RegKey key, std::u16string_view name, RegType& type,
+                                    std::byte* data, std::uint32_t& size) {
+  DWORD reportedType = 0;
+  DWORD reportedSize = size;
+  LSTATUS status = RegQueryValueExW(ToHkey(key), Wide(name).c_str(), nullptr, &reportedType,
+                                    reinterpret_cast<BYTE*>(data), &reportedSize);
+  if (status == ERROR_SUCCESS || status == ERROR_MORE_DATA) {
+    type = reportedType;
+    size = reportedSize;
+  }
+  return status;
+}
+
+RegStatus Win32Registry::SetValue(RegKey key, std::u16string_view name, RegType type,
+                                  const std::byte* data, std::uint32_t size) {
+  return RegSetValueExW(ToHkey(key), Wide(name).c_str(), 0, type,
+                        reinterpret_cast<const BYTE*>(data), size);
+}
+
+RegStatus Win32Registry::DeleteValue(RegKey key, std::u16string_view name) {
+  return RegDeleteValueW(ToHkey(key), Wide(name).c_str());
+}
+
+RegStatus Win32Registry::DeleteKey(RegKey root, std::u16string_view path) {
+  return RegDeleteKeyW(ToHkey(root), Wide(path).c_str());
+}
+
+RegStatus Win32Registry::CloseKey(RegKey key) {
+  return RegCloseKey(ToHkey(key));
+}
+
+}  // namespace tarnwick::win32

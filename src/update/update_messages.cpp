@@ -1,0 +1,93 @@
+#include "update/update_messages.h"
+
+#include <string>
+
+namespace tarnwick {
+namespace {
+
+std::u16string Number(long long value) {
+  std::string digits = std::to_string(value);
+  return std::u16string(digits.begin(), digits.end());
+}
+
+std::u16string TypeName(RegType type) {
+  switch (type) {
+    case kRegNone:
+      return u"REG_NONE";
+    case kRegSz:
+      return u"REG_SZ";
+    case kRegExpandSz:
+      return u"REG_EXPAND_SZ";
+    case kRegBinary:
+      return u"REG_BINARY";
+    case kRegDword:
+      return u"REG_DWORD";
+    case 5:
+      return u"REG_DWORD_BIG_ENDIAN";
+    case 6:
+      return u"REG_LINK";
+    case kRegMultiSz:
+      return u"REG_MULTI_SZ";
+    case 11:
+      return u"REG_QWORD";
+    default:
+      return u"type " + Number(type);
+  }
+}
+
+constexpr std::u16string_view kRunAsAdministrator =
+    u"access was refused. Please run this program as an administrator.";
+
+std::u16string StatusReason(RegStatus status) {
+  if (status == kErrorAccessDenied)
+    return std::u16string(kRunAsAdministrator);
+  return u"the registry reported error " + Number(status) + u".";
+}
+
+}  // namespace
+
+std::u16string ReadFailureMessage(std::u16string_view where, const RegRead& read) {
+  std::u16string message = u"Could not read " + std::u16string(where) + u": ";
+  switch (read.outcome) {
+    case ReadOutcome::kKeyMissing:
+      message += u"the key does not exist.";
+      break;
+    case ReadOutcome::kValueMissing:
+      message += u"the value does not exist.";
+      break;
+    case ReadOutcome::kAccessDenied:
+      message += kRunAsAdministrator;
+      break;
+    case ReadOutcome::kUnsupportedType:
+      message += u"its type (" + TypeName(read.type) + u") is not supported.";
+      break;
+    case ReadOutcome::kRead:
+    case ReadOutcome::kFailed:
+      message += StatusReason(read.status);
+      break;
+  }
+  return message + u" Nothing was changed.";
+}
+
+std::u16string WriteFailureMessage(std::u16string_view where, const RegWrite& write) {
+  std::u16string message = u"Could not update " + std::u16string(where) + u": ";
+  switch (write.outcome) {
+    case WriteOutcome::kUnsupportedType:
+    case WriteOutcome::kInvalidValue:
+      message += u"the value cannot be stored in its type.";
+      break;
+    case WriteOutcome::kStored:
+    case WriteOutcome::kOpenFailed:
+    case WriteOutcome::kSetFailed:
+      message += StatusReason(write.status);
+      break;
+  }
+  return message;
+}
+
+std::u16string UnexpectedTypeMessage(std::u16string_view where, RegType found, RegType expected) {
+  return std::u16string(where) + u" is a " + TypeName(found) + u" value where " +
+         TypeName(expected) + u" was expected; it was left unchanged.";
+}
+
+}  // namespace tarnwick

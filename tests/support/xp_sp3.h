@@ -1,0 +1,44 @@
+// The two values as a Windows XP SP3 machine has them, and what one update run logs for them.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tarnwick::testing {
+
+inline constexpr std::u16string_view kLsaKey = u"SYSTEM\\CurrentControlSet\\Control\\Lsa";
+inline constexpr std::u16string_view kPackagesValue = u"Security Packages";
+inline constexpr std::u16string_view kProvidersKey =
+    u"SYSTEM\\CurrentControlSet\\Control\\SecurityProviders";
+inline constexpr std::u16string_view kProvidersValue = u"SecurityProviders";
+
+inline constexpr std::u16string_view kXpProviders =
+    u"msapsspc.dll, schannel.dll, digest.dll, msnsspc.dll";
+
+inline const std::u16string kXpFirstRunLog =
+    u"\r\nReading Value From: SYSTEM\\CurrentControlSet\\Control\\Lsa\\Security Packages"
+    u"\r\nCurrent Value: kerberos msv1_0 schannel wdigest "
+    u"\r\nAdding Value tspkg to registry key."
+    u"\r\nKey updated to value: kerberos msv1_0 schannel wdigest tspkg "
+    u"\r\nStep 1 Complete\r\n"
+    u"\r\nReading Value From: "
+    u"SYSTEM\\CurrentControlSet\\Control\\SecurityProviders\\SecurityProviders"
+    u"\r\nCurrent Value: msapsspc.dll, schannel.dll, digest.dll, msnsspc.dll"
+    u"\r\nAdding Value credssp.dll to registry key."
+    u"\r\nKey updated to value: msapsspc.dll, schannel.dll, digest.dll, msnsspc.dll, credssp.dll"
+    u"\r\nStep 2 Complete\r\n"
+    u"\r\nDONE!";
+
+inline const std::u16string kXpSecondRunLog =
+    u"\r\nReading Value From: SYSTEM\\CurrentControlSet\\Control\\Lsa\\Security Packages"
+    u"\r\nCurrent Value: kerberos msv1_0 schannel wdigest tspkg "
+    u"\r\ntspkg already present, no change required"
+    u"\r\nStep 1 Complete\r\n"
+    u"\r\nReading Value From: "
+    u"SYSTEM\\CurrentControlSet\\Control\\SecurityProviders\\SecurityProviders"
+    u"\r\nCurrent Value: msapsspc.dll, schannel.dll, digest.dll, msnsspc.dll, credssp.dll"
+    u"\r\ncredssp.dll already present, no change required"
+    u"\r\nStep 2 Complete\r\n"
+    u"\r\nDONE!";
+
+}  // namespace tarnwick::testing
