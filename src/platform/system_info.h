@@ -1,0 +1,32 @@
+// The system directory and the computer's and user's names. The platform fills buffers the
+// way Windows does; the rules for turning what it reports into text live here.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace tarnwick {
+
+class SystemInfoApi {
+ public:
+  virtual ~SystemInfoApi() = default;
+  // As GetSystemDirectoryW: the number of characters written without the terminator, the
+  // size needed (terminator included) when the buffer is too small, or 0 on failure.
+  virtual std::uint32_t GetSystemDirectory(std::span<char16_t> buffer) = 0;
+  // As GetComputerNameW: `size` holds the buffer's capacity on entry and, on success, the
+  // length of the name without the terminator.
+  virtual bool GetComputerName(std::span<char16_t> buffer, std::uint32_t& size) = 0;
+  // As GetUserNameW: `size` holds the buffer's capacity on entry and, on success, the length
+  // of the name including the terminator.
+  virtual bool GetUserName(std::span<char16_t> buffer, std::uint32_t& size) = 0;
+};
+
+// The system directory, always ending in "\" ("\" alone when it cannot be had).
+std::u16string SystemDir(SystemInfoApi& api);
+// The computer's NetBIOS name; empty when it cannot be had.
+std::u16string ComputerName(SystemInfoApi& api);
+// The name of the user running the program; empty when it cannot be had.
+std::u16string UserName(SystemInfoApi& api);
+
+}  // namespace tarnwick
