@@ -1,0 +1,96 @@
+// Times one run of the update against the real registry, seeded with Windows XP SP3's values
+// before every run, and puts the values back as they were afterwards.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "platform/win32/win32_registry.h"
+#include "update/auth_protocols.h"
+
+namespace {
+
+const wchar_t kLsa[] = L"SYSTEM\\CurrentControlSet\\Control\\Lsa";
+const wchar_t kPackages[] = L"Security Packages";
+const wchar_t kProvidersKey[] = L"SYSTEM\\CurrentControlSet\\Control\\SecurityProviders";
+const wchar_t kProviders[] = L"SecurityProviders";
+
+struct Saved {
+  bool present = false;
+  DWORD type = 0;
+  std::vector<BYTE> bytes;
+};
+
+Saved Save(const wchar_t* key, const wchar_t* name) {
+  Saved saved;
+  HKEY opened;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) {
+    return saved;
+  }
+  DWORD size = 0;
+  if (RegQueryValueExW(opened, name, nullptr, &saved.type, nullptr, &size) == ERROR_SUCCESS) {
+    saved.bytes.resize(size);
+    saved.present = RegQueryValueExW(opened, name, nullptr, &saved.type, saved.bytes.data(),
+                                     &size) == ERROR_SUCCESS;
+  }
+  RegCloseKey(opened);
+  return saved;
+}
+
+void Put(const wchar_t* key, const wchar_t* name, DWORD type, const void* data, DWORD size) {
+  HKEY opened;
+  if (RegCreateKeyW(HKEY_LOCAL_MACHINE, key, &opened) == ERROR_SUCCESS) {
+    RegSetValueExW(opened, name, 0, type, static_cast<const BYTE*>(data), size);
+    RegCloseKey(opened);
+  }
+}
+
+void Restore(const wchar_t* key, const wchar_t* name, const Saved& saved) {
+  if (saved.present) {
+    Put(key, name, saved.type, saved.bytes.data(), static_cast<DWORD>(saved.bytes.size()));
+  } else {
+    HKEY opened;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_SET_VALUE, &opened) == ERROR_SUCCESS) {
+      RegDeleteValueW(opened, name);
+      RegCloseKey(opened);
+    }
+  }
+}
+
+void SeedXp() {
+  static const wchar_t packages[] = L"kerberos\0msv1_0\0schannel\0wdigest\0";
+  static const wchar_t providers[] = L"msapsspc.dll, schannel.dll, digest.dll, msnsspc.dll";
+  Put(kLsa, kPackages, REG_MULTI_SZ, packages, sizeof packages);
+  Put(kProvidersKey, kProviders, REG_SZ, providers, sizeof providers);
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+}  // namespace
+
+int main() {
+  const Saved packages = Save(kLsa, kPackages);
+  const Saved providers = Save(kProvidersKey, kProviders);
+  tarnwick::win32::Win32Registry registry;
+  LARGE_INTEGER frequency, before, after;
+  QueryPerformanceFrequency(&frequency);
+  std::vector<double> adding, unchanged;
+  for (int run = 0; run < 200; ++run) {
+    SeedXp();
+    for (auto* samples : {&adding, &unchanged}) {
+      tarnwick::ActivityLog log;
+      QueryPerformanceCounter(&before);
+      tarnwick::UpdateAuthProtocols(registry, log);
+      QueryPerformanceCounter(&after);
+      samples->push_back(1000.0 * (after.QuadPart - before.QuadPart) / frequency.QuadPart);
+    }
+  }
+  Restore(kLsa, kPackages, packages);
+  Restore(kProvidersKey, kProviders, providers);
+  std::printf("%.3f %.3f\n", Median(adding), Median(unchanged));
+  return 0;
+}
