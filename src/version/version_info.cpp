@@ -1,0 +1,79 @@
+#include "version/version_info.h"
+
+#include <array>
+#include <vector>
+
+namespace tarnwick {
+namespace {
+
+constexpr std::u16string_view kTranslationBlock = u"\\VarFileInfo\\Translation";
+
+// The first entry of the translation table: language then code page, each 16-bit
+// little-endian. A table shorter than one entry leaves the missing bytes zero.
+std::uint32_t FirstTranslationKey(std::span<const std::byte> table) {
+  std::array<std::uint32_t, 4> b{};
+  for (std::size_t i = 0; i < b.size() && i < table.size(); ++i)
+    b[i] = std::to_integer<std::uint32_t>(table[i]);
+  return (b[1] << 24) | (b[0] << 16) | (b[3] << 8) | b[2];
+}
+
+std::u16string Hex8(std::uint32_t value) {
+  static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
+  std::u16string text(8, u'0');
+  for (std::size_t i = text.size(); i-- > 0; value >>= 4)
+    text[i] = kDigits[value & 0xF];
+  return text;
+}
+
+// UTF-16LE characters up to the first NUL or the end of the bytes, whichever comes first.
+std::u16string TextUpToNul(std::span<const std::byte> bytes) {
+  std::u16string text;
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    auto c = static_cast<char16_t>(std::to_integer<unsigned>(bytes[i]) |
+                                   (std::to_integer<unsigned>(bytes[i + 1]) << 8));
+    if (c == u'\0')
+      break;
+    text.push_back(c);
+  }
+  return text;
+}
+
+}  // namespace
+
+std::int32_t ReadVersionInfo(VersionInfoApi& api, std::u16string_view path,
+                             FileVersionRecord& record) {
+  record.FileVersion.clear();
+
+  std::uint32_t size = api.GetFileVersionInfoSize(path);
+  if (size < 1)
+    return kVersionNotFound;
+  std::vector<std::byte> block(size);
+  if (!api.GetFileVersionInfo(path, block))
+    return kVersionNotFound;
+
+  auto translation = api.VerQueryValue(block, kTranslationBlock);
+  if (!translation)
+    return kVersionNotFound;
+
+  std::u16string subBlock =
+      u"\\StringFileInfo\\" + Hex8(FirstTranslationKey(*translation)) + u"\\FileVersion";
+  auto value = api.VerQueryValue(block, subBlock);
+  if (!value)
+    return kVersionNotFound;
+
+  record.FileVersion = TextUpToNul(*value);
+  return kVersionFound;
+}
+
+std::u16string GetFileVersion(VersionInfoApi& api, std::u16string_view path) {
+  try {
+    FileVersionRecord record;
+    if (ReadVersionInfo(api, path, record) == kVersionFound)
+      return record.FileVersion;
+  } catch (...) {
+    // Any failure while reading the version counts as "cannot be had".
+  }
+  return u"?";
+}
+
+}  // namespace tarnwick
