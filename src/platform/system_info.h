@@ -6,6 +6,12 @@
 #include <span>
 #include <string>
 
+// Windows' headers define these names as macros for their A and W functions; keep them from
+// renaming the members below in files that include those headers as well.
+#undef GetSystemDirectory
+#undef GetComputerName
+#undef GetUserName
+
 namespace tarnwick {
 
 class SystemInfoApi {

@@ -8,6 +8,12 @@
 #include <string>
 #include <string_view>
 
+// Windows' headers define these names as macros for their A and W functions; keep them from
+// renaming the members below in files that include those headers as well.
+#undef GetFileVersionInfoSize
+#undef GetFileVersionInfo
+#undef VerQueryValue
+
 namespace tarnwick {
 
 // The platform's version-information operations.

@@ -1,0 +1,21 @@
+// SystemInfoApi over kernel32's and advapi32's wide-character functions.
+#pragma once
+
+#include "platform/system_info.h"
+
+// Windows' headers define these names as macros for their A and W functions; keep them from
+// renaming the members below in files that include those headers as well.
+#undef GetSystemDirectory
+#undef GetComputerName
+#undef GetUserName
+
+namespace tarnwick::win32 {
+
+class Win32SystemInfo final : public SystemInfoApi {
+ public:
+  std::uint32_t GetSystemDirectory(std::span<char16_t> buffer) override;
+  bool GetComputerName(std::span<char16_t> buffer, std::uint32_t& size) override;
+  bool GetUserName(std::span<char16_t> buffer, std::uint32_t& size) override;
+};
+
+}  // namespace tarnwick::win32

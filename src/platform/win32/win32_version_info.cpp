@@ -1,0 +1,133 @@
+#include "platform/win32/win32_version_info.h"
+
+#include <windows.h>
+#include <winver.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+
+#include "platform/win32/unique_module.h"
+#include "platform/win32/wide_text.h"
+#include "platform/win32/win32_system_info.h"
+
+// The members carry the names that windows.h defines as macros.
+#undef GetFileVersionInfoSize
+#undef GetFileVersionInfo
+#undef VerQueryValue
+
+namespace tarnwick::win32 {
+
+// Only the types of these functions are taken from the headers; the functions themselves are
+// looked up in the loaded DLL, so the program never imports version.dll.
+struct Win32VersionInfo::Library {
+  UniqueModule module;
+  decltype(&::GetFileVersionInfoSizeW) getSize = nullptr;
+  decltype(&::GetFileVersionInfoW) getInfo = nullptr;
+  decltype(&::VerQueryValueW) queryValue = nullptr;
+};
+
+namespace {
+
+bool IsFullPath(std::u16string_view path) {
+  bool drive = path.size() >= 3 &&
+               ((path[0] >= u'A' && path[0] <= u'Z') || (path[0] >= u'a' && path[0] <= u'z')) &&
+               path[1] == u':' && path[2] == u'\\';
+  bool unc = path.size() >= 3 && path[0] == u'\\' && path[1] == u'\\' && path[2] != u'\\';
+  return drive || unc;
+}
+
+// Windows would read a path only up to an embedded NUL, so a different file than asked.
+bool HasNul(std::u16string_view text) {
+  return text.find(u'\0') != std::u16string_view::npos;
+}
+
+char16_t AsciiLower(char16_t c) {
+  return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
+}
+
+// Values under \StringFileInfo are text; VerQueryValueW gives their length in characters.
+bool IsStringValue(std::u16string_view subBlock) {
+  constexpr std::u16string_view kStrings = u"stringfileinfo\\";
+  std::size_t start = subBlock.find_first_not_of(u'\\');
+  if (start == std::u16string_view::npos || subBlock.size() - start < kStrings.size())
+    return false;
+  for (std::size_t i = 0; i < kStrings.size(); ++i)
+    if (AsciiLower(subBlock[start + i]) != kStrings[i])
+      return false;
+  return true;
+}
+
+std::u16string WindowsSystemDir() {
+  Win32SystemInfo system;
+  return SystemDir(system);
+}
+
+}  // namespace
+
+Win32VersionInfo::Win32VersionInfo() : Win32VersionInfo(WindowsSystemDir()) {}
+
+Win32VersionInfo::Win32VersionInfo(SystemInfoApi& system) : Win32VersionInfo(SystemDir(system)) {}
+
+Win32VersionInfo::Win32VersionInfo(std::u16string_view directory)
+    : library_(std::make_unique<Library>()) {
+  if (!IsFullPath(directory) || HasNul(directory))
+    return;
+  std::u16string path(directory);
+  if (path.back() != u'\\')
+    path.push_back(u'\\');
+  path += u"version.dll";
+
+  UniqueModule module(::LoadLibraryW(Wide(path).c_str()));
+  auto getSize = module.Function<decltype(&::GetFileVersionInfoSizeW)>("GetFileVersionInfoSizeW");
+  auto getInfo = module.Function<decltype(&::GetFileVersionInfoW)>("GetFileVersionInfoW");
+  auto queryValue = module.Function<decltype(&::VerQueryValueW)>("VerQueryValueW");
+  if (getSize == nullptr || getInfo == nullptr || queryValue == nullptr)
+    return;
+  library_->module = std::move(module);
+  library_->getSize = getSize;
+  library_->getInfo = getInfo;
+  library_->queryValue = queryValue;
+}
+
+Win32VersionInfo::~Win32VersionInfo() = default;
+
+bool Win32VersionInfo::Loaded() const {
+  return library_->queryValue != nullptr;
+}
+
+std::uint32_t Win32VersionInfo::GetFileVersionInfoSize(std::u16string_view path) {
+  if (!Loaded() || HasNul(path))
+    return 0;
+  DWORD handle = 0;
+  return library_->getSize(Wide(path).c_str(), &handle);
+}
+
+bool Win32VersionInfo::GetFileVersionInfo(std::u16string_view path, std::span<std::byte> block) {
+  if (!Loaded() || HasNul(path) || block.empty() || block.size() > MAXDWORD)
+    return false;
+  return library_->getInfo(Wide(path).c_str(), 0, static_cast<DWORD>(block.size()), block.data()) !=
+         FALSE;
+}
+
+std::optional<std::span<const std::byte>> Win32VersionInfo::VerQueryValue(
+    std::span<const std::byte> block, std::u16string_view subBlock) {
+  if (!Loaded() || block.empty() || HasNul(subBlock))
+    return std::nullopt;
+  void* value = nullptr;
+  UINT length = 0;
+  if (library_->queryValue(block.data(), Wide(subBlock).c_str(), &value, &length) == FALSE ||
+      value == nullptr)
+    return std::nullopt;
+
+  // The value must lie inside the block; what the length claims beyond its end is cut off.
+  auto begin = reinterpret_cast<std::uintptr_t>(block.data());
+  auto end = begin + block.size();
+  auto at = reinterpret_cast<std::uintptr_t>(value);
+  if (at < begin || at > end)
+    return std::nullopt;
+  std::size_t bytes = IsStringValue(subBlock) ? std::size_t{length} * sizeof(wchar_t) : length;
+  return block.subspan(at - begin, std::min<std::size_t>(bytes, end - at));
+}
+
+}  // namespace tarnwick::win32

@@ -1,0 +1,47 @@
+// VersionInfoApi over version.dll, loaded at run time from the system directory by its full
+// path. version.dll is not a known DLL: imported, it would be looked for beside the program
+// first, where anyone who can drop a file (a Downloads folder) could plant their own.
+#pragma once
+
+#include <memory>
+#include <string_view>
+
+#include "platform/system_info.h"
+#include "version/version_info.h"
+
+// Windows' headers define these names as macros for their A and W functions; keep them from
+// renaming the members below in files that include those headers as well.
+#undef GetFileVersionInfoSize
+#undef GetFileVersionInfo
+#undef VerQueryValue
+
+namespace tarnwick::win32 {
+
+class Win32VersionInfo final : public VersionInfoApi {
+ public:
+  // version.dll of the system directory that Windows reports.
+  Win32VersionInfo();
+  // version.dll of SystemDir(system).
+  explicit Win32VersionInfo(SystemInfoApi& system);
+  // version.dll in `directory`, a full path. Nothing is loaded from a relative one.
+  explicit Win32VersionInfo(std::u16string_view directory);
+  ~Win32VersionInfo() override;
+  Win32VersionInfo(const Win32VersionInfo&) = delete;
+  Win32VersionInfo& operator=(const Win32VersionInfo&) = delete;
+
+  // Whether version.dll was loaded with all three functions; when not, every query fails.
+  bool Loaded() const;
+
+  std::uint32_t GetFileVersionInfoSize(std::u16string_view path) override;
+  bool GetFileVersionInfo(std::u16string_view path, std::span<std::byte> block) override;
+  // The value's bytes, clamped to the block: VerQueryValueW counts string values in
+  // characters and other values in bytes.
+  std::optional<std::span<const std::byte>> VerQueryValue(std::span<const std::byte> block,
+                                                          std::u16string_view subBlock) override;
+
+ private:
+  struct Library;
+  std::unique_ptr<Library> library_;
+};
+
+}  // namespace tarnwick::win32

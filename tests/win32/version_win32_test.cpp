@@ -1,0 +1,272 @@
+// The file version query and the client version check on real PE files, through version.dll
+// as the system has it; the system queries against kernel32 and advapi32.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "fake_version_labels.h"
+#include "platform/win32/wide_text.h"
+#include "platform/win32/win32_system_info.h"
+#include "platform/win32/win32_version_info.h"
+#include "version/rdp_version.h"
+
+namespace tarnwick::testing {
+namespace {
+
+using win32::Utf16;
+using win32::Wide;
+using win32::Win32SystemInfo;
+using win32::Win32VersionInfo;
+
+const std::u16string kLongVersion = u"6.1.7601.17514 (" + std::u16string(283, u'x') + u")";
+
+std::u16string ModulePath(HMODULE module) {
+  std::wstring path(32768, L'\0');
+  DWORD length = GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
+  path.resize(length);
+  return Utf16(path);
+}
+
+// The fixtures lie in version_fixtures beside this program.
+std::u16string Fixture(std::u16string_view name) {
+  std::u16string path = ModulePath(nullptr);
+  path.resize(path.rfind(u'\\') + 1);
+  return path + u"version_fixtures\\" + std::u16string(name);
+}
+
+bool SamePath(std::u16string_view a, std::u16string_view b) {
+  return lstrcmpiW(Wide(a).c_str(), Wide(b).c_str()) == 0;
+}
+
+bool Exists(std::u16string_view path) {
+  return GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::u16string Environment(const wchar_t* name) {
+  std::wstring value(32768, L'\0');
+  DWORD length = GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size()));
+  value.resize(length < value.size() ? length : 0);
+  return Utf16(value);
+}
+
+struct FixtureCase {
+  const char* name;
+  std::u16string_view file;
+  std::u16string expected;
+};
+
+class FileVersionOfFixture : public ::testing::TestWithParam<FixtureCase> {};
+
+TEST_P(FileVersionOfFixture, IsTheFirstTranslationsFileVersion) {
+  Win32VersionInfo versions;
+  ASSERT_TRUE(versions.Loaded());
+  ASSERT_TRUE(Exists(Fixture(u"en_us.dll"))) << "fixtures missing";
+  EXPECT_EQ(GetFileVersion(versions, Fixture(GetParam().file)), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fixtures, FileVersionOfFixture,
+    ::testing::Values(FixtureCase{"UsEnglishUnicode", u"en_us.dll",
+                                  u"6.1.7601.17514 (win7sp1_rtm.101119-1850)"},
+                      FixtureCase{"NeutralGerman", u"neutral_german.dll",
+                                  u"6.0.6001.18000 (longhorn_rtm.080118-1840)"},
+                      FixtureCase{"CodePageAbove0x8000", u"utf8_codepage.dll",
+                                  u"6.2.9200.16384 (win8_rtm.120725-1247)"},
+                      FixtureCase{"OnlyUnderTheSecondTranslation", u"two_translations.dll", u"?"},
+                      FixtureCase{"NoVersionResource", u"no_version.dll", u"?"},
+                      FixtureCase{"NoSuchFile", u"missing.dll", u"?"},
+                      FixtureCase{"LongerThan255Characters", u"long_version.dll", kLongVersion}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Win32VersionInfo, LoadsVersionDllFromTheSystemDirectoryAndFreesIt) {
+  Win32SystemInfo system;
+  {
+    Win32VersionInfo versions(system);
+    ASSERT_TRUE(versions.Loaded());
+    HMODULE loaded = GetModuleHandleW(L"version.dll");
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_TRUE(SamePath(ModulePath(loaded), SystemDir(system) + u"version.dll"))
+        << std::string(ModulePath(loaded).begin(), ModulePath(loaded).end());
+  }
+  EXPECT_EQ(GetModuleHandleW(L"version.dll"), nullptr);
+}
+
+TEST(Win32VersionInfo, LoadsNothingFromElsewhere) {
+  std::u16string fixtures = Fixture(u"");
+  for (std::u16string_view directory :
+       {std::u16string_view(fixtures), std::u16string_view(u"\\"),
+        std::u16string_view(u"version_fixtures\\"), std::u16string_view(u"")}) {
+    Win32VersionInfo versions(directory);
+    EXPECT_FALSE(versions.Loaded());
+    EXPECT_EQ(GetFileVersion(versions, Fixture(u"en_us.dll")), u"?");
+  }
+}
+
+std::vector<std::byte> ReadBlock(Win32VersionInfo& versions, std::u16string_view path) {
+  std::vector<std::byte> block(versions.GetFileVersionInfoSize(path));
+  EXPECT_FALSE(block.empty());
+  EXPECT_TRUE(versions.GetFileVersionInfo(path, block));
+  return block;
+}
+
+bool Inside(std::span<const std::byte> part, const std::vector<std::byte>& block) {
+  return part.data() >= block.data() && part.data() + part.size() <= block.data() + block.size();
+}
+
+TEST(Win32VersionInfo, ValuesAreMeasuredInBytesInsideTheBlock) {
+  Win32VersionInfo versions;
+  std::vector<std::byte> block = ReadBlock(versions, Fixture(u"two_translations.dll"));
+
+  auto translation = versions.VerQueryValue(block, u"\\VarFileInfo\\Translation");
+  ASSERT_TRUE(translation);
+  EXPECT_EQ(translation->size(), 8u);
+  EXPECT_TRUE(Inside(*translation, block));
+
+  auto fixed = versions.VerQueryValue(block, u"\\");
+  ASSERT_TRUE(fixed);
+  EXPECT_EQ(fixed->size(), 52u);  // VS_FIXEDFILEINFO, which starts with 0xFEEF04BD
+  EXPECT_EQ(std::to_integer<unsigned>((*fixed)[0]), 0xBDu);
+  EXPECT_EQ(std::to_integer<unsigned>((*fixed)[3]), 0xFEu);
+
+  const std::u16string_view text = u"6.1.7601.17514 (win7sp1_rtm.101119-1850)";
+  for (auto name :
+       {u"\\StringFileInfo\\040704B0\\FileVersion", u"\\stringfileinfo\\040704b0\\FileVersion"}) {
+    auto value = versions.VerQueryValue(block, name);
+    ASSERT_TRUE(value);
+    EXPECT_TRUE(Inside(*value, block));
+    EXPECT_GE(value->size(), 2 * text.size());
+    EXPECT_LE(value->size(), 2 * text.size() + 2);
+    EXPECT_EQ(std::memcmp(value->data(), text.data(), 2 * text.size()), 0);
+  }
+  EXPECT_FALSE(versions.VerQueryValue(block, u"\\StringFileInfo\\040904B0\\FileVersion"));
+}
+
+TEST(Win32VersionInfo, AValueReachingPastTheBlockIsCutAtItsEnd) {
+  Win32VersionInfo versions;
+  std::vector<std::byte> block = ReadBlock(versions, Fixture(u"long_version.dll"));
+  constexpr std::u16string_view kName = u"\\StringFileInfo\\040904B0\\FileVersion";
+  auto whole = versions.VerQueryValue(block, kName);
+  ASSERT_TRUE(whole);
+  ASSERT_GE(whole->size(), 600u);
+
+  // The same data seen as a shorter block: the platform still reports the whole length.
+  std::size_t offset = static_cast<std::size_t>(whole->data() - block.data());
+  std::span<const std::byte> shorter(block.data(), offset + 10);
+  auto cut = versions.VerQueryValue(shorter, kName);
+  ASSERT_TRUE(cut);
+  EXPECT_EQ(cut->data(), whole->data());
+  EXPECT_EQ(cut->size(), 10u);
+}
+
+TEST(Win32SystemInfo, SystemDirIsThePrefixsSystem32) {
+  Win32SystemInfo system;
+  std::u16string directory = SystemDir(system);
+  ASSERT_GT(directory.size(), 3u);
+  EXPECT_EQ(directory.back(), u'\\');
+  EXPECT_TRUE(SamePath(directory, Environment(L"SystemRoot") + u"\\system32\\"));
+  EXPECT_TRUE(Exists(directory + u"kernel32.dll"));
+
+  // Under Wine the same directory is the prefix's drive_c/windows/system32 on the host.
+  std::u16string prefix = Environment(L"WINEPREFIX");
+  if (prefix.empty())
+    GTEST_SKIP() << "not under Wine";
+  for (auto& c : prefix)
+    c = c == u'/' ? u'\\' : c;
+  std::u16string marker = directory + u"tarnwick-system-dir-marker.txt";
+  HANDLE file = CreateFileW(Wide(marker).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  CloseHandle(file);
+  EXPECT_TRUE(
+      Exists(u"Z:" + prefix + u"\\drive_c\\windows\\system32\\tarnwick-system-dir-marker.txt"));
+  DeleteFileW(Wide(marker).c_str());
+}
+
+TEST(Win32SystemInfo, NamesAreTheComputersAndTheUsers) {
+  Win32SystemInfo system;
+  std::u16string computer = ComputerName(system);
+  std::u16string user = UserName(system);
+  EXPECT_FALSE(computer.empty());
+  EXPECT_FALSE(user.empty());
+  EXPECT_EQ(computer.find(u'\0'), std::u16string::npos);
+  EXPECT_EQ(user.find(u'\0'), std::u16string::npos);
+  EXPECT_TRUE(SamePath(computer, Environment(L"COMPUTERNAME")));
+  EXPECT_TRUE(SamePath(user, Environment(L"USERNAME")));
+}
+
+// mstsc.exe in the real system directory. The prefix's own file, if it has one, is set aside
+// for the test and put back afterwards (also after an earlier run that did not get to).
+class ClientInSystemDirectory : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    client_ = SystemDir(system_) + u"mstsc.exe";
+    backup_ = client_ + u".tarnwick-backup";
+    if (Exists(backup_)) {
+      ASSERT_TRUE(
+          MoveFileExW(Wide(backup_).c_str(), Wide(client_).c_str(), MOVEFILE_REPLACE_EXISTING));
+    }
+    if (Exists(client_)) {
+      ASSERT_TRUE(MoveFileW(Wide(client_).c_str(), Wide(backup_).c_str()));
+      restore_ = true;
+    }
+  }
+
+  void TearDown() override {
+    DeleteFileW(Wide(client_).c_str());
+    if (restore_) {
+      EXPECT_TRUE(MoveFileW(Wide(backup_).c_str(), Wide(client_).c_str()));
+    }
+  }
+
+  void Install(std::u16string_view fixture) {
+    ASSERT_TRUE(CopyFileW(Wide(Fixture(fixture)).c_str(), Wide(client_).c_str(), FALSE));
+  }
+
+  Win32SystemInfo system_;
+  Win32VersionInfo versions_{system_};
+  FakeVersionLabels labels_;
+  std::u16string client_;
+  std::u16string backup_;
+  bool restore_ = false;
+};
+
+TEST_F(ClientInSystemDirectory, EachVersionShowsItsRow) {
+  struct Row {
+    std::u16string_view fixture;
+    std::u16string_view version;
+    std::u16string_view caption;
+  };
+  const Row rows[] = {
+      {u"win7_rtm.dll", u"6.1.7600.16385 (win7_rtm.090713-1255)",
+       u"RDP Version 7.0 - No need to install update. Proceed to step #3."},
+      {u"en_us.dll", u"6.1.7601.17514 (win7sp1_rtm.101119-1850)",
+       u"RDP Version 7.1 or higher - No need to install update. Proceed to step #3."},
+      {u"neutral_german.dll", u"6.0.6001.18000 (longhorn_rtm.080118-1840)",
+       u"RDP Version 6.1 - Please proceed to step #2."},
+      {u"vista_sp2.dll", u"6.0.6002.18005 (lh_sp2rtm.090410-1830)",
+       u"Unable to determine corresponding version.\r\nIt is recommended you proceed to step #2"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(row.fixture.begin(), row.fixture.end()));
+    Install(row.fixture);
+    ShowRDPVersion(system_, versions_, labels_);
+    EXPECT_EQ(labels_.reported, row.version);
+    EXPECT_EQ(labels_.classification, row.caption);
+  }
+}
+
+TEST_F(ClientInSystemDirectory, MissingClientIsUndetermined) {
+  labels_.reported = u"6.1.7601.17514";
+  ShowRDPVersion(system_, versions_, labels_);
+  EXPECT_EQ(labels_.reported, u"?");
+  EXPECT_EQ(labels_.classification,
+            u"Unable to determine corresponding version.\r\nIt is recommended you proceed to "
+            u"step #2");
+}
+
+}  // namespace
+}  // namespace tarnwick::testing
