@@ -35,26 +35,6 @@ TEST(Form1Layout, ClientAreaIs689By602At96Dpi) {
   EXPECT_EQ(ClientPixels(144), (PixelRect{0, 0, 1034, 903}));
 }
 
-TEST(Form1Layout, EveryControlOnceWithItsKindAndName) {
-  std::set<std::u16string_view> names;
-  int lines = 0, labels = 0, buttons = 0, logBoxes = 0;
-  for (const ControlSpec& spec : kForm1Controls) {
-    EXPECT_TRUE(names.insert(spec.name).second)
-        << "twice: " << std::string(spec.name.begin(), spec.name.end());
-    EXPECT_EQ(&Form1Control(spec.id), &spec);
-    lines += spec.kind == ControlKind::kLine;
-    labels += spec.kind == ControlKind::kLabel;
-    buttons += spec.kind == ControlKind::kButton;
-    logBoxes += spec.kind == ControlKind::kLogBox;
-  }
-  EXPECT_EQ(lines, 5);
-  EXPECT_EQ(labels, 11);
-  EXPECT_EQ(buttons, 7);
-  EXPECT_EQ(logBoxes, 1);
-  for (std::u16string_view name : {u"Line(0)", u"Line(4)", u"Label(0)", u"Label(3)", u"Label1"})
-    EXPECT_TRUE(names.count(name));
-}
-
 TEST(Form1Layout, ListedInReadingOrderInsideTheClientArea) {
   const PixelRect client = ClientPixels(96);
   for (std::size_t i = 0; i < kForm1Controls.size(); ++i) {

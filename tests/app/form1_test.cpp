@@ -18,7 +18,6 @@ namespace {
 constexpr std::u16string_view kClient = u"C:\\Windows\\system32\\mstsc.exe";
 constexpr std::u16string_view kRow2 =
     u"RDP Version 7.1 or higher - No need to install update. Proceed to step #3.";
-constexpr std::u16string_view kRow3 = u"RDP Version 6.1 - Please proceed to step #2.";
 
 // The window as the handlers see it: every call is recorded in order.
 class FakeView final : public Form1View {
@@ -123,24 +122,6 @@ TEST_F(Form1Handlers, LoadFillsBothStep1LabelsBeforeShowingTheWindow) {
   EXPECT_EQ(view_.log, u"");
 }
 
-TEST_F(Form1Handlers, RefreshReadsTheClientAgain) {
-  form_.Form_Load();
-  InstallClient(u"6.0.6001.18000");
-  form_.Click(ControlId::cmdRefreshVersion);
-  EXPECT_EQ(view_.reported, u"6.0.6001.18000");
-  EXPECT_EQ(view_.classification, kRow3);
-  EXPECT_EQ(view_.events.back(), u"classification");
-}
-
-TEST_F(Form1Handlers, UpdateShowsTheWholeLogAndASecondRunAppendsItsOwn) {
-  form_.Click(ControlId::cmdGo);
-  EXPECT_EQ(view_.log, kXpFirstRunLog);
-  form_.Click(ControlId::cmdGo);
-  EXPECT_EQ(view_.log, kXpFirstRunLog + kXpSecondRunLog);
-  EXPECT_EQ(form_.Log().Text(), view_.log);
-  EXPECT_EQ(view_.events, (std::vector<std::u16string>{u"log", u"log"}));
-}
-
 TEST_F(Form1Handlers, AFailingUpdateStillShowsWhatItLoggedAndPassesTheErrorOn) {
   FailingWrites failing(registry_);
   Form1 form(view_, {failing, system_, versions_, urls_});
@@ -151,33 +132,12 @@ TEST_F(Form1Handlers, AFailingUpdateStillShowsWhatItLoggedAndPassesTheErrorOn) {
             u"\r\nAdding Value tspkg to registry key.");
 }
 
-TEST_F(Form1Handlers, EachDownloadClickOpensItsLinkOnce) {
-  form_.Click(ControlId::cmdXP);
-  form_.Click(ControlId::cmdVista32);
-  form_.Click(ControlId::cmdVista64);
-  form_.Click(ControlId::cmdXP);
-  EXPECT_EQ(urls_.opened,
-            (std::vector<std::u16string>{
-                std::u16string(kXpDownloadUrl), std::u16string(kVista32DownloadUrl),
-                std::u16string(kVista64DownloadUrl), std::u16string(kXpDownloadUrl)}));
-  EXPECT_TRUE(view_.events.empty());
-}
-
 TEST_F(Form1Handlers, AFailingDownloadIsIgnored) {
   urls_.fails = true;
   EXPECT_NO_THROW(form_.Click(ControlId::cmdVista64));
   EXPECT_NO_THROW(form_.Click(ControlId::cmdVista64));
   EXPECT_EQ(urls_.opened.size(), 2u);
   EXPECT_TRUE(view_.events.empty());
-}
-
-TEST_F(Form1Handlers, Windows7ShowsTheNoticeAndOpensNothing) {
-  form_.Click(ControlId::cmdWindows7);
-  EXPECT_EQ(view_.events,
-            (std::vector<std::u16string>{
-                u"notice Tarnwick: Remote Desktop version 7.1 is already available on Windows 7 "
-                u"and higher."}));
-  EXPECT_TRUE(urls_.opened.empty());
 }
 
 TEST_F(Form1Handlers, CloseUnloadsAndControlsWithoutAHandlerDoNothing) {
