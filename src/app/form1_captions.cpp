@@ -20,16 +20,16 @@ constexpr std::u16string_view kSampleVersions[] = {
 
 std::vector<CaptionToFit> CaptionsToFit() {
   std::vector<CaptionToFit> captions;
-  for (const ControlSpec& spec : kForm1Controls) {
-    if (spec.kind != ControlKind::kLabel && spec.kind != ControlKind::kButton)
+  for (const ControlEntry& entry : kForm1Controls) {
+    if (entry.kind != ControlKind::kLabel && entry.kind != ControlKind::kButton)
       continue;
-    captions.push_back({&spec, std::u16string(spec.caption)});
-    if (spec.id == ControlId::lblOSVersion) {
+    captions.push_back({&entry, std::u16string(entry.caption)});
+    if (entry.id == ControlId::lblOSVersion) {
       for (std::u16string_view version : kSampleVersions)
-        captions.push_back({&spec, std::u16string(version)});
-    } else if (spec.id == ControlId::lblRDPVersion) {
+        captions.push_back({&entry, std::u16string(version)});
+    } else if (entry.id == ControlId::lblRDPVersion) {
       for (std::u16string_view version : kSampleVersions)
-        captions.push_back({&spec, std::u16string(ClassifyRDPVersion(version))});
+        captions.push_back({&entry, std::u16string(ClassifyRDPVersion(version))});
     }
   }
   return captions;

@@ -11,7 +11,7 @@
 namespace tarnwick {
 
 struct CaptionToFit {
-  const ControlSpec* control;
+  const ControlEntry* control;
   std::u16string text;
 };
 

@@ -16,27 +16,27 @@ static_assert(TableFollowsIds(), "kForm1Controls lists the controls in ControlId
 
 }  // namespace
 
-const ControlSpec& Form1Control(ControlId id) {
+const ControlEntry& Form1Control(ControlId id) {
   return kForm1Controls[static_cast<std::size_t>(id)];
 }
 
-std::array<const ControlSpec*, kForm1Controls.size()> CreationOrder() {
-  std::array<const ControlSpec*, kForm1Controls.size()> order{};
+std::array<const ControlEntry*, kForm1Controls.size()> CreationOrder() {
+  std::array<const ControlEntry*, kForm1Controls.size()> order{};
   std::transform(kForm1Controls.begin(), kForm1Controls.end(), order.begin(),
-                 [](const ControlSpec& spec) { return &spec; });
+                 [](const ControlEntry& entry) { return &entry; });
   // Lines carry kNoTabIndex (-1) and so come first, in reading order.
-  std::stable_sort(order.begin(), order.end(), [](const ControlSpec* a, const ControlSpec* b) {
+  std::stable_sort(order.begin(), order.end(), [](const ControlEntry* a, const ControlEntry* b) {
     return a->tabIndex < b->tabIndex;
   });
   return order;
 }
 
-PixelRect ControlPixels(const ControlSpec& spec, int dpi) {
-  const TwipRect& r = spec.rect;
-  const int height = spec.kind == ControlKind::kLine ? kLineThicknessTwips : r.height;
+PixelRect ControlPixels(const ControlEntry& entry, int dpi) {
+  const TwipRect& r = entry.rect;
+  const int height = entry.kind == ControlKind::kLine ? kLineThicknessTwips : r.height;
   PixelRect pixels{TwipsToPixels(r.left, dpi), TwipsToPixels(r.top, dpi),
                    TwipsToPixels(r.left + r.width, dpi), TwipsToPixels(r.top + height, dpi)};
-  if (spec.kind == ControlKind::kLine)
+  if (entry.kind == ControlKind::kLine)
     pixels.bottom = std::max(pixels.bottom, pixels.top + 1);
   return pixels;
 }

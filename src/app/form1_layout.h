@@ -55,7 +55,7 @@ struct TwipRect {
 
 inline constexpr int kNoTabIndex = -1;
 
-struct ControlSpec {
+struct ControlEntry {
   ControlId id;
   std::u16string_view name;
   ControlKind kind;
@@ -70,7 +70,7 @@ inline constexpr int kClientHeightTwips = 9030;
 inline constexpr int kLineThicknessTwips = 15;
 
 // The controls in reading order: top to bottom, then left to right.
-inline constexpr std::array<ControlSpec, 24> kForm1Controls{{
+inline constexpr std::array<ControlEntry, 24> kForm1Controls{{
     {ControlId::Label3, u"Label3", ControlKind::kLabel, kLabel3Caption, {240, 120, 9975, 735}, 16},
     {ControlId::Line_1, u"Line(1)", ControlKind::kLine, u"", {360, 840, 9000, 0}, kNoTabIndex},
     {ControlId::Label_0,
@@ -165,7 +165,7 @@ inline constexpr std::array<ControlSpec, 24> kForm1Controls{{
 }};
 
 // The table entry of a control.
-const ControlSpec& Form1Control(ControlId id);
+const ControlEntry& Form1Control(ControlId id);
 
 // Only buttons and the log box take the focus.
 constexpr bool TakesFocus(ControlKind kind) {
@@ -176,11 +176,11 @@ constexpr bool TakesFocus(ControlKind kind) {
 // lie on top of the labels they touch, then every other control by tab index. Creation order
 // is the order in which the focus walks, and earlier controls lie above later ones (the
 // download buttons above the Label1 text they overlap).
-std::array<const ControlSpec*, kForm1Controls.size()> CreationOrder();
+std::array<const ControlEntry*, kForm1Controls.size()> CreationOrder();
 
 // Where a control lies at `dpi`, in client pixels; edges are converted one by one so that
 // neighbours stay flush. A separator is kLineThicknessTwips thick, and never thinner than a pixel.
-PixelRect ControlPixels(const ControlSpec& spec, int dpi);
+PixelRect ControlPixels(const ControlEntry& entry, int dpi);
 
 // The client area at `dpi`.
 PixelRect ClientPixels(int dpi);

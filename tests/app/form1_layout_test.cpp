@@ -38,20 +38,21 @@ TEST(Form1Layout, ClientAreaIs689By602At96Dpi) {
 TEST(Form1Layout, ListedInReadingOrderInsideTheClientArea) {
   const PixelRect client = ClientPixels(96);
   for (std::size_t i = 0; i < kForm1Controls.size(); ++i) {
-    const ControlSpec& spec = kForm1Controls[i];
-    const PixelRect r = ControlPixels(spec, 96);
+    const ControlEntry& entry = kForm1Controls[i];
+    const PixelRect r = ControlPixels(entry, 96);
     EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= client.right && r.bottom <= client.bottom)
         << i;
     EXPECT_GT(r.width(), 0) << i;
     EXPECT_GT(r.height(), 0) << i;
     // The layout was drawn at 15 twips per pixel: every edge is a whole pixel at 96 dpi.
     EXPECT_EQ(
-        spec.rect.left % 15 + spec.rect.top % 15 + spec.rect.width % 15 + spec.rect.height % 15, 0)
+        entry.rect.left % 15 + entry.rect.top % 15 + entry.rect.width % 15 + entry.rect.height % 15,
+        0)
         << i;
     if (i > 0) {
       const TwipRect& previous = kForm1Controls[i - 1].rect;
-      EXPECT_TRUE(previous.top < spec.rect.top ||
-                  (previous.top == spec.rect.top && previous.left < spec.rect.left))
+      EXPECT_TRUE(previous.top < entry.rect.top ||
+                  (previous.top == entry.rect.top && previous.left < entry.rect.left))
           << i;
     }
   }
@@ -85,23 +86,23 @@ TEST(Form1Layout, SeparatorsArePixelThickAtAnyDpi) {
 }
 
 TEST(Form1Layout, TabOrderWalksTheButtonsThenTheLogThenClose) {
-  std::vector<const ControlSpec*> focusable;
+  std::vector<const ControlEntry*> focusable;
   std::set<int> tabIndexes;
-  for (const ControlSpec& spec : kForm1Controls) {
-    if (spec.kind == ControlKind::kLine) {
-      EXPECT_EQ(spec.tabIndex, kNoTabIndex);
+  for (const ControlEntry& entry : kForm1Controls) {
+    if (entry.kind == ControlKind::kLine) {
+      EXPECT_EQ(entry.tabIndex, kNoTabIndex);
       continue;
     }
-    EXPECT_TRUE(tabIndexes.insert(spec.tabIndex).second) << spec.tabIndex;
-    if (TakesFocus(spec.kind))
-      focusable.push_back(&spec);
+    EXPECT_TRUE(tabIndexes.insert(entry.tabIndex).second) << entry.tabIndex;
+    if (TakesFocus(entry.kind))
+      focusable.push_back(&entry);
   }
   EXPECT_EQ(*tabIndexes.begin(), 0);
   EXPECT_EQ(*tabIndexes.rbegin(), 18);
   EXPECT_EQ(tabIndexes.size(), 19u);
 
   std::sort(focusable.begin(), focusable.end(),
-            [](const ControlSpec* a, const ControlSpec* b) { return a->tabIndex < b->tabIndex; });
+            [](const ControlEntry* a, const ControlEntry* b) { return a->tabIndex < b->tabIndex; });
   const std::vector<std::u16string_view> expected = {u"Refresh Version Number",
                                                      u"Windows XP",
                                                      u"Windows Vista 32-bit",
@@ -130,18 +131,18 @@ TEST(Form1Layout, CreationOrderPutsSeparatorsOnTopThenFollowsTheTabOrder) {
 // Whatever lies on top is created first.
 TEST(Form1Layout, OverlappingControlsAreTheIntendedOnes) {
   const auto order = CreationOrder();
-  auto place = [&](const ControlSpec& spec) {
-    return std::find(order.begin(), order.end(), &spec) - order.begin();
+  auto place = [&](const ControlEntry& entry) {
+    return std::find(order.begin(), order.end(), &entry) - order.begin();
   };
   int buttonsOnLabel1 = 0;
   for (std::size_t i = 0; i < kForm1Controls.size(); ++i) {
     for (std::size_t j = i + 1; j < kForm1Controls.size(); ++j) {
-      const ControlSpec& a = kForm1Controls[i];
-      const ControlSpec& b = kForm1Controls[j];
+      const ControlEntry& a = kForm1Controls[i];
+      const ControlEntry& b = kForm1Controls[j];
       if (!Overlap(ControlPixels(a, 96), ControlPixels(b, 96)))
         continue;
-      const ControlSpec& top = place(a) < place(b) ? a : b;
-      const ControlSpec& bottom = place(a) < place(b) ? b : a;
+      const ControlEntry& top = place(a) < place(b) ? a : b;
+      const ControlEntry& bottom = place(a) < place(b) ? b : a;
       if (bottom.id == ControlId::Label1) {
         EXPECT_EQ(top.kind, ControlKind::kButton);
         ++buttonsOnLabel1;
@@ -179,9 +180,9 @@ TEST(Form1Captions, EveryCaptionAndEveryVersionCheckResultIsFitted) {
       return c.control->id == id && c.text == text;
     });
   };
-  for (const ControlSpec& spec : kForm1Controls) {
-    if (spec.kind == ControlKind::kLabel || spec.kind == ControlKind::kButton) {
-      EXPECT_TRUE(has(spec.id, spec.caption)) << static_cast<int>(spec.id);
+  for (const ControlEntry& entry : kForm1Controls) {
+    if (entry.kind == ControlKind::kLabel || entry.kind == ControlKind::kButton) {
+      EXPECT_TRUE(has(entry.id, entry.caption)) << static_cast<int>(entry.id);
     }
   }
   EXPECT_TRUE(has(ControlId::lblRDPVersion,

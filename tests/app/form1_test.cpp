@@ -141,9 +141,9 @@ TEST_F(Form1Handlers, AFailingDownloadIsIgnored) {
 }
 
 TEST_F(Form1Handlers, CloseUnloadsAndControlsWithoutAHandlerDoNothing) {
-  for (const ControlSpec& spec : kForm1Controls) {
-    if (spec.kind != ControlKind::kButton)
-      form_.Click(spec.id);
+  for (const ControlEntry& entry : kForm1Controls) {
+    if (entry.kind != ControlKind::kButton)
+      form_.Click(entry.id);
   }
   EXPECT_TRUE(view_.events.empty());
   form_.Click(ControlId::cmdClose);

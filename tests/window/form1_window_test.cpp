@@ -204,8 +204,8 @@ class Form1WindowTest : public ::testing::Test {
   // The text of every control, to see that nothing changed.
   std::map<ControlId, std::wstring> AllTexts() {
     std::map<ControlId, std::wstring> texts;
-    for (const ControlSpec& spec : kForm1Controls)
-      texts[spec.id] = TextOf(Control(spec.id));
+    for (const ControlEntry& entry : kForm1Controls)
+      texts[entry.id] = TextOf(Control(entry.id));
     return texts;
   }
 
@@ -284,19 +284,19 @@ TEST_F(Form1WindowTest, AFixedCentredToolWindowWithItsOwnIcon) {
 
 TEST_F(Form1WindowTest, EveryControlWithItsCaptionPlaceAndTabStopAt96Dpi) {
   Loaded();
-  for (const ControlSpec& spec : kForm1Controls) {
-    SCOPED_TRACE(std::string(spec.name.begin(), spec.name.end()));
-    HWND control = Control(spec.id);
+  for (const ControlEntry& entry : kForm1Controls) {
+    SCOPED_TRACE(std::string(entry.name.begin(), entry.name.end()));
+    HWND control = Control(entry.id);
     ASSERT_NE(control, nullptr);
     EXPECT_TRUE(IsWindowVisible(control));
-    EXPECT_EQ(RectInParent(control), ControlPixels(spec, 96));
+    EXPECT_EQ(RectInParent(control), ControlPixels(entry, 96));
     const LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
-    EXPECT_EQ((style & WS_TABSTOP) != 0, TakesFocus(spec.kind));
+    EXPECT_EQ((style & WS_TABSTOP) != 0, TakesFocus(entry.kind));
     EXPECT_NE(style & WS_CLIPSIBLINGS, 0);
-    if (spec.id != ControlId::lblOSVersion && spec.id != ControlId::lblRDPVersion) {
-      EXPECT_EQ(TextOf(control), W(spec.caption));
+    if (entry.id != ControlId::lblOSVersion && entry.id != ControlId::lblRDPVersion) {
+      EXPECT_EQ(TextOf(control), W(entry.caption));
     }
-    switch (spec.kind) {
+    switch (entry.kind) {
       case ControlKind::kLabel:
         EXPECT_EQ(ClassOf(control), L"Static");
         EXPECT_EQ(style & SS_TYPEMASK, SS_LEFT);
@@ -326,8 +326,8 @@ TEST_F(Form1WindowTest, DownloadButtonsLieOnTopOfLabel1AndSeparatorsOnTheLabels)
        child = GetWindow(child, GW_HWNDNEXT))
     zOrder.push_back(child);
   std::vector<HWND> created;
-  for (const ControlSpec* spec : CreationOrder())
-    created.push_back(Control(spec->id));
+  for (const ControlEntry* entry : CreationOrder())
+    created.push_back(Control(entry->id));
   EXPECT_EQ(zOrder, created);
 
   for (ControlId id : {ControlId::cmdXP, ControlId::cmdVista32, ControlId::cmdVista64,
@@ -352,9 +352,9 @@ TEST_F(Form1WindowTest, CaptionsUseTheMessageFontFaceAtTheLargestSizeThatFits) {
               base.font.lfFaceName, baseHeight, window.FontPixelHeight(),
               window.FontPixelHeight() * 72.0 / 96);
 
-  for (const ControlSpec& spec : kForm1Controls) {
-    if (spec.kind != ControlKind::kLine) {
-      EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(Control(spec.id), WM_GETFONT, 0, 0)),
+  for (const ControlEntry& entry : kForm1Controls) {
+    if (entry.kind != ControlKind::kLine) {
+      EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(Control(entry.id), WM_GETFONT, 0, 0)),
                 window.Font());
     }
   }
@@ -552,11 +552,11 @@ TEST_F(Form1WindowTest, ANewResolutionLaysEverythingOutAgain) {
   GetWindowRect(window.Handle(), &outer);
   EXPECT_EQ(outer.left, suggested.left);
   EXPECT_EQ(outer.top, suggested.top);
-  for (const ControlSpec& spec : kForm1Controls) {
-    EXPECT_EQ(RectInParent(Control(spec.id)), ControlPixels(spec, 144))
-        << static_cast<int>(spec.id);
-    if (spec.kind != ControlKind::kLine) {
-      EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(Control(spec.id), WM_GETFONT, 0, 0)),
+  for (const ControlEntry& entry : kForm1Controls) {
+    EXPECT_EQ(RectInParent(Control(entry.id)), ControlPixels(entry, 144))
+        << static_cast<int>(entry.id);
+    if (entry.kind != ControlKind::kLine) {
+      EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(Control(entry.id), WM_GETFONT, 0, 0)),
                 window.Font());
     }
   }

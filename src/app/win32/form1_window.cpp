@@ -145,14 +145,14 @@ void Form1Window::Create() {
 }
 
 void Form1Window::CreateControls() {
-  for (const ControlSpec* spec : CreationOrder()) {
-    const ControlClass kind = ClassFor(spec->kind);
+  for (const ControlEntry* entry : CreationOrder()) {
+    const ControlClass kind = ClassFor(entry->kind);
     HWND control = CreateWindowExW(
-        kind.exStyle, kind.className, WideText(spec->caption), kind.style, 0, 0, 0, 0, window_,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(CommandId(spec->id))), instance_, nullptr);
+        kind.exStyle, kind.className, WideText(entry->caption), kind.style, 0, 0, 0, 0, window_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(CommandId(entry->id))), instance_, nullptr);
     if (control == nullptr)
       throw LastWin32Error();
-    controls_[static_cast<std::size_t>(spec->id)] = control;
+    controls_[static_cast<std::size_t>(entry->id)] = control;
   }
   HWND log = Control(ControlId::txtLog);
   // The log grows for as long as the window is open.
@@ -205,9 +205,9 @@ void Form1Window::LayOut(int dpi) {
   FittedFont fitted = FitCaptionFont(MessageFont(), dpi, boxes);
   const HFONT font =
       fitted.font ? fitted.font.Get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  for (const ControlSpec& spec : kForm1Controls) {
-    HWND control = Control(spec.id);
-    const PixelRect rect = ControlPixels(spec, dpi);
+  for (const ControlEntry& entry : kForm1Controls) {
+    HWND control = Control(entry.id);
+    const PixelRect rect = ControlPixels(entry, dpi);
     SetWindowPos(control, nullptr, rect.left, rect.top, rect.width(), rect.height(),
                  SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
