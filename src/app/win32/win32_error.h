@@ -8,7 +8,7 @@
 namespace tarnwick::win32 {
 
 RunTimeError Win32Error(DWORD code);
-// The calling thread's last error; a failure that set none counts as "unspecified".
+// The calling thread's last error; a failure that set none counts as a general failure.
 RunTimeError LastWin32Error();
 
 }  // namespace tarnwick::win32
