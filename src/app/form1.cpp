@@ -1,0 +1,83 @@
+#include "app/form1.h"
+
+#include "app/form1_texts.h"
+#include "update/auth_protocols.h"
+#include "version/rdp_version.h"
+
+namespace tarnwick {
+
+void Form1::Form_Load() {
+  ShowRDPVersion();
+  view_.Show();
+}
+
+void Form1::cmdRefreshVersion_Click() {
+  ShowRDPVersion();
+}
+
+void Form1::cmdXP_Click() {
+  OpenDownload(kXpDownloadUrl);
+}
+
+void Form1::cmdVista32_Click() {
+  OpenDownload(kVista32DownloadUrl);
+}
+
+void Form1::cmdVista64_Click() {
+  OpenDownload(kVista64DownloadUrl);
+}
+
+void Form1::cmdWindows7_Click() {
+  view_.ShowNotice(kWindows7Notice, kAppTitle);
+}
+
+void Form1::cmdGo_Click() {
+  try {
+    UpdateAuthProtocols(services_.registry, log_);
+  } catch (...) {
+    // What was logged before the failure stays visible.
+    view_.SetLogText(log_.Text());
+    throw;
+  }
+  view_.SetLogText(log_.Text());
+}
+
+void Form1::cmdClose_Click() {
+  view_.Unload();
+}
+
+void Form1::Click(ControlId control) {
+  switch (control) {
+    case ControlId::cmdRefreshVersion:
+      return cmdRefreshVersion_Click();
+    case ControlId::cmdXP:
+      return cmdXP_Click();
+    case ControlId::cmdVista32:
+      return cmdVista32_Click();
+    case ControlId::cmdVista64:
+      return cmdVista64_Click();
+    case ControlId::cmdWindows7:
+      return cmdWindows7_Click();
+    case ControlId::cmdGo:
+      return cmdGo_Click();
+    case ControlId::cmdClose:
+      return cmdClose_Click();
+    default:
+      return;
+  }
+}
+
+void Form1::ShowRDPVersion() {
+  tarnwick::ShowRDPVersion(services_.system, services_.versions, view_);
+}
+
+void Form1::OpenDownload(std::u16string_view url) {
+  // Whatever happens on the way to the user's default handler, the program carries on and
+  // says nothing.
+  try {
+    services_.urls.OpenUrl(url);
+  } catch (...) {
+  }
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,20 @@
+// The resolution a window is drawn at. The functions that follow the resolution per monitor
+// are newer than Windows XP and are looked up at run time; without them every window has the
+// system resolution of the screen's device context.
+#pragma once
+
+#include <windows.h>
+
+namespace tarnwick::win32 {
+
+inline constexpr int kDefaultDpi = 96;
+
+// The window's resolution in dots per inch.
+int WindowDpi(HWND window);
+// The resolution the system metrics and the message font were made for.
+int SystemDpi();
+// Asks for the resolution of each monitor where Windows offers it, else the system's.
+// Does nothing when the program's manifest has already decided.
+void EnableDpiAwareness();
+
+}  // namespace tarnwick::win32

@@ -1,0 +1,385 @@
+#include "app/win32/form1_window.h"
+
+#include <vector>
+
+#include "app/form1_captions.h"
+#include "app/form1_texts.h"
+#include "app/run_time_error.h"
+#include "app/win32/dpi.h"
+#include "app/win32/resource_ids.h"
+#include "app/win32/win32_error.h"
+#include "platform/win32/wide_text.h"
+
+namespace tarnwick::win32 {
+namespace {
+
+constexpr wchar_t kClassName[] = L"Tarnwick.Form1";
+constexpr DWORD kFrameStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kFrameExStyle = WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT;
+// Control identifiers start clear of IDOK and IDCANCEL, which the dialog keys send.
+constexpr int kFirstControlId = 100;
+
+int CommandId(ControlId id) {
+  return kFirstControlId + static_cast<int>(id);
+}
+
+bool FromCommandId(int command, ControlId& id) {
+  const int index = command - kFirstControlId;
+  if (index < 0 || index >= static_cast<int>(kForm1Controls.size()))
+    return false;
+  id = static_cast<ControlId>(index);
+  return true;
+}
+
+const wchar_t* WideText(std::u16string_view text) {
+  return reinterpret_cast<const wchar_t*>(text.data());
+}
+
+struct ControlClass {
+  const wchar_t* className;
+  DWORD style;
+  DWORD exStyle;
+};
+
+// Every control clips its siblings, so that one lying on top of another (the download
+// buttons on Label1, a separator on the label it touches) is never painted over.
+ControlClass ClassFor(ControlKind kind) {
+  constexpr DWORD kChild = WS_CHILD | WS_CLIPSIBLINGS;
+  switch (kind) {
+    case ControlKind::kLabel:
+      return {L"STATIC", kChild | SS_LEFT | SS_NOPREFIX, 0};
+    case ControlKind::kButton:
+      return {L"BUTTON", kChild | WS_TABSTOP | BS_PUSHBUTTON, 0};
+    case ControlKind::kLogBox:
+      return {L"EDIT",
+              kChild | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
+              WS_EX_CLIENTEDGE};
+    case ControlKind::kLine:
+      return {L"STATIC", kChild | SS_BLACKRECT, 0};
+  }
+  return {L"STATIC", kChild, 0};
+}
+
+HICON LoadAppIcon(HINSTANCE instance, int size) {
+  auto icon = static_cast<HICON>(
+      LoadImageW(instance, MAKEINTRESOURCEW(kAppIconId), IMAGE_ICON, size, size, LR_SHARED));
+  return icon != nullptr ? icon : LoadIconW(nullptr, IDI_APPLICATION);
+}
+
+void RegisterWindowClass(HINSTANCE instance, WNDPROC proc) {
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof(windowClass);
+  windowClass.lpfnWndProc = proc;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = LoadAppIcon(instance, 32);
+  windowClass.hIconSm = LoadAppIcon(instance, 16);
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.lpszClassName = kClassName;
+  if (RegisterClassExW(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+    throw LastWin32Error();
+}
+
+RECT PrimaryWorkArea() {
+  RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  MONITORINFO info{};
+  info.cbSize = sizeof(info);
+  if (GetMonitorInfoW(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &info))
+    area = info.rcWork;
+  return area;
+}
+
+}  // namespace
+
+Form1Window::Form1Window(HINSTANCE instance, Form1WindowServices services)
+    : instance_(instance),
+      services_(services),
+      urls_(services.shell),
+      form_(*this, Form1Services{services.registry, services.system, services.versions, urls_}) {}
+
+Form1Window::~Form1Window() {
+  if (window_ != nullptr) {
+    endLoopOnDestroy_ = false;
+    DestroyWindow(window_);
+  }
+}
+
+bool Form1Window::Load() {
+  try {
+    Create();
+    form_.Form_Load();
+    return true;
+  } catch (...) {
+    Fail();
+    return false;
+  }
+}
+
+int Form1Window::Run() {
+  MSG message{};
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (window_ != nullptr && IsDialogMessageW(window_, &message))
+      continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return message.message == WM_QUIT ? static_cast<int>(message.wParam) : kExitRunTimeError;
+}
+
+void Form1Window::Create() {
+  RegisterWindowClass(instance_, WindowProc);
+  const RECT work = PrimaryWorkArea();
+  // Hidden, on the primary monitor, so that its resolution is the one laid out for.
+  HWND window = CreateWindowExW(kFrameExStyle, kClassName, WideText(kWindowCaption), kFrameStyle,
+                                work.left, work.top, 0, 0, nullptr, nullptr, instance_, this);
+  if (window == nullptr)
+    throw LastWin32Error();
+  urls_.SetOwner(window_);
+  SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(LoadAppIcon(instance_, 32)));
+  dpi_ = WindowDpi(window_);
+  CreateControls();
+  LayOut(dpi_);
+  SizeFrame(true);
+  for (HWND control : controls_)
+    ShowWindow(control, SW_SHOWNA);
+}
+
+void Form1Window::CreateControls() {
+  for (const ControlEntry* entry : CreationOrder()) {
+    const ControlClass kind = ClassFor(entry->kind);
+    HWND control = CreateWindowExW(
+        kind.exStyle, kind.className, WideText(entry->caption), kind.style, 0, 0, 0, 0, window_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(CommandId(entry->id))), instance_, nullptr);
+    if (control == nullptr)
+      throw LastWin32Error();
+    controls_[static_cast<std::size_t>(entry->id)] = control;
+  }
+  HWND log = Control(ControlId::txtLog);
+  // The log grows for as long as the window is open.
+  SendMessageW(log, EM_SETLIMITTEXT, 0, 0);
+  SetWindowLongPtrW(log, GWLP_USERDATA, GetWindowLongPtrW(log, GWLP_WNDPROC));
+  SetWindowLongPtrW(log, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LogBoxProc));
+  focus_ = Control(ControlId::cmdRefreshVersion);
+}
+
+void Form1Window::SizeFrame(bool centre) {
+  const PixelRect client = ClientPixels(dpi_);
+  RECT outer{};
+  RECT inner{};
+  GetWindowRect(window_, &outer);
+  GetClientRect(window_, &inner);
+  int width = client.width() + (outer.right - outer.left) - inner.right;
+  int height = client.height() + (outer.bottom - outer.top) - inner.bottom;
+  if (inner.right == 0 || inner.bottom == 0) {
+    // A frame too small for any client area says nothing about its borders.
+    RECT frame{0, 0, client.width(), client.height()};
+    AdjustWindowRectEx(&frame, kFrameStyle, FALSE, kFrameExStyle);
+    width = frame.right - frame.left;
+    height = frame.bottom - frame.top;
+  }
+  int left = outer.left;
+  int top = outer.top;
+  if (centre) {
+    const RECT work = PrimaryWorkArea();
+    left = work.left + ((work.right - work.left) - width) / 2;
+    top = work.top + ((work.bottom - work.top) - height) / 2;
+  }
+  SetWindowPos(window_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  // The borders now belong to a window of its real size; correct by what is still missing.
+  GetClientRect(window_, &inner);
+  if (inner.right != client.width() || inner.bottom != client.height()) {
+    SetWindowPos(window_, nullptr, 0, 0, width + client.width() - inner.right,
+                 height + client.height() - inner.bottom,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+  }
+}
+
+void Form1Window::LayOut(int dpi) {
+  std::vector<CaptionBox> boxes;
+  const std::vector<CaptionToFit> captions = CaptionsToFit();
+  boxes.reserve(captions.size());
+  for (const CaptionToFit& caption : captions) {
+    const PixelRect rect = ControlPixels(*caption.control, dpi);
+    boxes.push_back({caption.text, caption.control->kind, rect.width(), rect.height()});
+  }
+  FittedFont fitted = FitCaptionFont(MessageFont(), dpi, boxes);
+  const HFONT font =
+      fitted.font ? fitted.font.Get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  for (const ControlEntry& entry : kForm1Controls) {
+    HWND control = Control(entry.id);
+    const PixelRect rect = ControlPixels(entry, dpi);
+    SetWindowPos(control, nullptr, rect.left, rect.top, rect.width(), rect.height(),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  }
+  // The controls no longer use the old font; it can go.
+  font_ = std::move(fitted.font);
+  fontPixelHeight_ = fitted.pixelHeight;
+  dpi_ = dpi;
+}
+
+void Form1Window::OnDpiChanged(int dpi, const RECT& suggested) {
+  SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  LayOut(dpi);
+  SizeFrame(false);
+}
+
+void Form1Window::OnActivate(bool active) {
+  if (!active) {
+    HWND focus = GetFocus();
+    if (focus != nullptr && IsChild(window_, focus))
+      focus_ = focus;
+    return;
+  }
+  SetFocus(focus_ != nullptr && IsWindow(focus_) ? focus_ : Control(ControlId::cmdRefreshVersion));
+}
+
+void Form1Window::Fail() noexcept {
+  try {
+    const std::u16string text = RunTimeErrorText(DescribeCurrentException());
+    HWND owner = window_ != nullptr && IsWindowVisible(window_) ? window_ : nullptr;
+    services_.messages.Show(owner, WideText(text), WideText(kAppTitle), MB_OK | MB_ICONERROR);
+  } catch (...) {
+    // Not even the message could be made: the program still ends.
+  }
+  exitCode_ = kExitRunTimeError;
+  if (window_ != nullptr) {
+    DestroyWindow(window_);
+  } else {
+    // No window exists whose end would end the message loop.
+    PostQuitMessage(exitCode_);
+  }
+}
+
+void Form1Window::SetText(ControlId id, std::u16string_view text) {
+  const std::wstring wide = Wide(text);
+  if (!SetWindowTextW(Control(id), wide.c_str()))
+    throw LastWin32Error();
+}
+
+void Form1Window::SetReportedVersion(std::u16string_view text) {
+  SetText(ControlId::lblOSVersion, text);
+}
+
+std::u16string Form1Window::ReportedVersion() const {
+  HWND label = Control(ControlId::lblOSVersion);
+  SetLastError(ERROR_SUCCESS);
+  const int length = GetWindowTextLengthW(label);
+  if (length == 0 && GetLastError() != ERROR_SUCCESS)
+    throw LastWin32Error();
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const int copied = GetWindowTextW(label, text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(copied));
+  return Utf16(text);
+}
+
+void Form1Window::SetClassification(std::u16string_view text) {
+  SetText(ControlId::lblRDPVersion, text);
+}
+
+void Form1Window::SetLogText(std::u16string_view text) {
+  SetText(ControlId::txtLog, text);
+  // Show the newest entries.
+  HWND log = Control(ControlId::txtLog);
+  const auto end = static_cast<WPARAM>(GetWindowTextLengthW(log));
+  SendMessageW(log, EM_SETSEL, end, static_cast<LPARAM>(end));
+  SendMessageW(log, EM_SCROLLCARET, 0, 0);
+}
+
+void Form1Window::ShowNotice(std::u16string_view text, std::u16string_view title) {
+  const std::wstring wideText = Wide(text);
+  const std::wstring wideTitle = Wide(title);
+  services_.messages.Show(window_, wideText.c_str(), wideTitle.c_str(), MB_OK);
+}
+
+void Form1Window::Show() {
+  ShowWindow(window_, SW_SHOW);
+  SetFocus(Control(ControlId::cmdRefreshVersion));
+}
+
+void Form1Window::Unload() {
+  exitCode_ = kExitClosed;
+  DestroyWindow(window_);
+}
+
+LRESULT CALLBACK Form1Window::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  Form1Window* self = nullptr;
+  if (message == WM_NCCREATE) {
+    self = static_cast<Form1Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    self->window_ = window;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  } else {
+    self = reinterpret_cast<Form1Window*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  }
+  if (self == nullptr)
+    return DefWindowProcW(window, message, wParam, lParam);
+  try {
+    return self->HandleMessage(message, wParam, lParam);
+  } catch (...) {
+    self->Fail();
+    return 0;
+  }
+}
+
+LRESULT CALLBACK Form1Window::LogBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  const auto original = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  LRESULT result = CallWindowProcW(original, window, message, wParam, lParam);
+  if (message == WM_GETDLGCODE) {
+    // A multi-line box asks for every key, Tab included; the log is only read, so Tab and
+    // the dialog keys move on, and tabbing in leaves the text unselected.
+    result &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTTAB | DLGC_HASSETSEL);
+  }
+  return result;
+}
+
+LRESULT Form1Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND: {
+      ControlId id{};
+      if (HIWORD(wParam) == BN_CLICKED && FromCommandId(LOWORD(wParam), id))
+        form_.Click(id);
+      return 0;
+    }
+    case DM_GETDEFID: {
+      // Enter presses the button that has the focus.
+      HWND focus = GetFocus();
+      ControlId id{};
+      if (focus != nullptr && GetParent(focus) == window_ &&
+          FromCommandId(GetDlgCtrlID(focus), id) && Form1Control(id).kind == ControlKind::kButton)
+        return MAKELRESULT(CommandId(id), DC_HASDEFID);
+      return 0;
+    }
+    case WM_ACTIVATE:
+      OnActivate(LOWORD(wParam) != WA_INACTIVE);
+      return 0;
+    case WM_CTLCOLORSTATIC:
+      if (reinterpret_cast<HWND>(lParam) == Control(ControlId::txtLog)) {
+        // Read-only, but it is a text box: the window colour, not the dialog's.
+        auto dc = reinterpret_cast<HDC>(wParam);
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+      }
+      break;
+    case WM_DPICHANGED:
+      OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      return 0;
+    case WM_DESTROY:
+      if (endLoopOnDestroy_)
+        PostQuitMessage(exitCode_);
+      return 0;
+    case WM_NCDESTROY: {
+      HWND window = window_;
+      SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+      window_ = nullptr;
+      controls_.fill(nullptr);
+      return DefWindowProcW(window, message, wParam, lParam);
+    }
+    default:
+      break;
+  }
+  return DefWindowProcW(window_, message, wParam, lParam);
+}
+
+}  // namespace tarnwick::win32

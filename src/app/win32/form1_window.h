@@ -1,0 +1,99 @@
+// The main window: a fixed tool window holding one native control per entry of the layout
+// table, laid out at the window's resolution, with the handlers of Form1 behind its buttons.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <string>
+
+#include "app/form1.h"
+#include "app/form1_layout.h"
+#include "app/form1_view.h"
+#include "app/win32/caption_font.h"
+#include "app/win32/desktop_api.h"
+#include "app/win32/gdi_handles.h"
+#include "app/win32/shell_url_opener.h"
+#include "platform/registry_ops.h"
+#include "platform/system_info.h"
+#include "version/version_info.h"
+
+namespace tarnwick::win32 {
+
+struct Form1WindowServices {
+  RegistryOps& registry;
+  SystemInfoApi& system;
+  VersionInfoApi& versions;
+  ShellApi& shell;
+  MessageBoxApi& messages;
+};
+
+// The program's exit codes.
+inline constexpr int kExitClosed = 0;
+inline constexpr int kExitRunTimeError = 1;
+
+class Form1Window final : private Form1View {
+ public:
+  Form1Window(HINSTANCE instance, Form1WindowServices services);
+  Form1Window(const Form1Window&) = delete;
+  Form1Window& operator=(const Form1Window&) = delete;
+  // Destroys a window that is still open without ending the message loop.
+  ~Form1Window() override;
+
+  // Creates the window and its controls hidden and runs the load handler, which fills the
+  // Step 1 labels and shows the window. False when that failed: the error has been shown and
+  // the window is gone.
+  bool Load();
+
+  // Dispatches messages until the window has ended; returns the program's exit code.
+  int Run();
+
+  HWND Handle() const { return window_; }
+  HWND Control(ControlId id) const { return controls_[static_cast<std::size_t>(id)]; }
+  int Dpi() const { return dpi_; }
+  // The captions' character height in pixels.
+  int FontPixelHeight() const { return fontPixelHeight_; }
+  HFONT Font() const { return font_.Get(); }
+
+ private:
+  // Form1View
+  void SetReportedVersion(std::u16string_view text) override;
+  std::u16string ReportedVersion() const override;
+  void SetClassification(std::u16string_view text) override;
+  void SetLogText(std::u16string_view text) override;
+  void ShowNotice(std::u16string_view text, std::u16string_view title) override;
+  void Show() override;
+  void Unload() override;
+
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK LogBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+  void Create();
+  void CreateControls();
+  // Places the window's frame around a client area of the layout's size at `dpi`; the first
+  // time, centred in the work area of the primary monitor.
+  void SizeFrame(bool centre);
+  // Positions every control and gives it the caption font for `dpi`.
+  void LayOut(int dpi);
+  void OnDpiChanged(int dpi, const RECT& suggested);
+  void OnActivate(bool active);
+  // The error convention: the error's number and message in a message box, then the end.
+  void Fail() noexcept;
+  void SetText(ControlId id, std::u16string_view text);
+
+  HINSTANCE instance_;
+  Form1WindowServices services_;
+  ShellUrlOpener urls_;
+  Form1 form_;
+  HWND window_ = nullptr;
+  std::array<HWND, kForm1Controls.size()> controls_{};
+  HWND focus_ = nullptr;  // the control to give the focus back to on activation
+  int dpi_ = 96;
+  UniqueFont font_;
+  int fontPixelHeight_ = 0;
+  int exitCode_ = kExitClosed;
+  bool endLoopOnDestroy_ = true;
+};
+
+}  // namespace tarnwick::win32

@@ -1,0 +1,42 @@
+// The program: the main window over the real registry, system, version information, shell
+// and message box.
+#include <windows.h>
+
+#include "app/win32/desktop_api.h"
+#include "app/win32/dpi.h"
+#include "app/win32/form1_window.h"
+#include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_system_info.h"
+#include "platform/win32/win32_version_info.h"
+
+namespace {
+
+// Libraries are loaded from the system directory only, never from the program's folder.
+void RestrictDllSearch() {
+  using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+  HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
+  if (kernel32 == nullptr)
+    return;
+  auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(
+      reinterpret_cast<void (*)()>(GetProcAddress(kernel32, "SetDefaultDllDirectories")));
+  if (setDefault != nullptr)
+    setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  using namespace tarnwick;
+  RestrictDllSearch();
+  win32::EnableDpiAwareness();
+
+  win32::Win32Registry registry;
+  win32::Win32SystemInfo system;
+  win32::Win32VersionInfo versions(system);
+  win32::Win32Shell shell;
+  win32::Win32MessageBox messages;
+  win32::Form1Window window(instance, {registry, system, versions, shell, messages});
+  if (!window.Load())
+    return win32::kExitRunTimeError;
+  return window.Run();
+}

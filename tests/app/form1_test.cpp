@@ -1,0 +1,155 @@
+#include "app/form1.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "app/form1_texts.h"
+#include "fake_system_info.h"
+#include "fake_version_info.h"
+#include "memory_registry.h"
+#include "xp_sp3.h"
+
+namespace tarnwick::testing {
+namespace {
+
+constexpr std::u16string_view kClient = u"C:\\Windows\\system32\\mstsc.exe";
+constexpr std::u16string_view kRow2 =
+    u"RDP Version 7.1 or higher - No need to install update. Proceed to step #3.";
+
+// The window as the handlers see it: every call is recorded in order.
+class FakeView final : public Form1View {
+ public:
+  std::u16string reported = u"?";
+  std::u16string classification = u"?";
+  std::u16string log;
+  std::vector<std::u16string> events;
+
+  void SetReportedVersion(std::u16string_view text) override {
+    reported = text;
+    events.push_back(u"reported " + reported);
+  }
+  std::u16string ReportedVersion() const override { return reported; }
+  void SetClassification(std::u16string_view text) override {
+    classification = text;
+    events.push_back(u"classification");
+  }
+  void SetLogText(std::u16string_view text) override {
+    log = text;
+    events.push_back(u"log");
+  }
+  void ShowNotice(std::u16string_view text, std::u16string_view title) override {
+    events.push_back(u"notice " + std::u16string(title) + u": " + std::u16string(text));
+  }
+  void Show() override { events.push_back(u"show"); }
+  void Unload() override { events.push_back(u"unload"); }
+};
+
+class FakeUrls final : public UrlOpener {
+ public:
+  std::vector<std::u16string> opened;
+  bool fails = false;
+
+  void OpenUrl(std::u16string_view url) override {
+    opened.emplace_back(url);
+    if (fails)
+      throw std::runtime_error("no handler");
+  }
+};
+
+// Throws on the first write, after the update has logged its first lines.
+class FailingWrites final : public RegistryOps {
+ public:
+  explicit FailingWrites(RegistryOps& inner) : inner_(inner) {}
+  RegStatus OpenKey(RegKey root, std::u16string_view path, std::uint32_t options,
+                    std::uint32_t access, RegKey& key) override {
+    return inner_.OpenKey(root, path, options, access, key);
+  }
+  RegStatus CreateKey(RegKey root, std::u16string_view path, RegKey& key) override {
+    return inner_.CreateKey(root, path, key);
+  }
+  RegStatus QueryValue(RegKey key, std::u16string_view name, RegType& type, std::byte* data,
+                       std::uint32_t& size) override {
+    return inner_.QueryValue(key, name, type, data, size);
+  }
+  RegStatus SetValue(RegKey, std::u16string_view, RegType, const std::byte*,
+                     std::uint32_t) override {
+    throw std::bad_alloc();
+  }
+  RegStatus DeleteValue(RegKey key, std::u16string_view name) override {
+    return inner_.DeleteValue(key, name);
+  }
+  RegStatus DeleteKey(RegKey root, std::u16string_view path) override {
+    return inner_.DeleteKey(root, path);
+  }
+  RegStatus CloseKey(RegKey key) override { return inner_.CloseKey(key); }
+
+ private:
+  RegistryOps& inner_;
+};
+
+class Form1Handlers : public ::testing::Test {
+ protected:
+  Form1Handlers() {
+    InstallClient(u"6.1.7601.17514");
+    registry_.Seed(kHkeyLocalMachine, kLsaKey, kPackagesValue, kRegMultiSz,
+                   MultiSzBytes({u"kerberos", u"msv1_0", u"schannel", u"wdigest"}));
+    registry_.Seed(kHkeyLocalMachine, kProvidersKey, kProvidersValue, kRegSz,
+                   SzBytes(kXpProviders));
+  }
+
+  void InstallClient(std::u16string_view version) {
+    FakeVersionFile& file = versions_.File(kClient);
+    file.subBlocks[u"\\VarFileInfo\\Translation"] = TranslationBytes({{0x0409, 0x04B0}});
+    file.subBlocks[FileVersionBlock(u"040904B0")] = SzBytes(version);
+  }
+
+  FakeView view_;
+  MemoryRegistry registry_;
+  FakeSystemInfo system_;
+  FakeVersionInfo versions_;
+  FakeUrls urls_;
+  Form1 form_{view_, {registry_, system_, versions_, urls_}};
+};
+
+TEST_F(Form1Handlers, LoadFillsBothStep1LabelsBeforeShowingTheWindow) {
+  form_.Form_Load();
+  EXPECT_EQ(view_.events,
+            (std::vector<std::u16string>{u"reported 6.1.7601.17514", u"classification", u"show"}));
+  EXPECT_EQ(view_.classification, kRow2);
+  EXPECT_EQ(view_.log, u"");
+}
+
+TEST_F(Form1Handlers, AFailingUpdateStillShowsWhatItLoggedAndPassesTheErrorOn) {
+  FailingWrites failing(registry_);
+  Form1 form(view_, {failing, system_, versions_, urls_});
+  EXPECT_THROW(form.cmdGo_Click(), std::bad_alloc);
+  EXPECT_EQ(view_.log,
+            u"\r\nReading Value From: SYSTEM\\CurrentControlSet\\Control\\Lsa\\Security Packages"
+            u"\r\nCurrent Value: kerberos msv1_0 schannel wdigest "
+            u"\r\nAdding Value tspkg to registry key.");
+}
+
+TEST_F(Form1Handlers, AFailingDownloadIsIgnored) {
+  urls_.fails = true;
+  EXPECT_NO_THROW(form_.Click(ControlId::cmdVista64));
+  EXPECT_NO_THROW(form_.Click(ControlId::cmdVista64));
+  EXPECT_EQ(urls_.opened.size(), 2u);
+  EXPECT_TRUE(view_.events.empty());
+}
+
+TEST_F(Form1Handlers, CloseUnloadsAndControlsWithoutAHandlerDoNothing) {
+  for (const ControlEntry& entry : kForm1Controls) {
+    if (entry.kind != ControlKind::kButton)
+      form_.Click(entry.id);
+  }
+  EXPECT_TRUE(view_.events.empty());
+  form_.Click(ControlId::cmdClose);
+  EXPECT_EQ(view_.events, (std::vector<std::u16string>{u"unload"}));
+  EXPECT_EQ(registry_.SetValueCalls(), 0);
+}
+
+}  // namespace
+}  // namespace tarnwick::testing

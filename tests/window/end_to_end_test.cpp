@@ -1,0 +1,264 @@
+// The real program, driven from this process as a user would drive it: it is started with the
+// registry holding Windows XP SP3's two values, its window and controls are found by their
+// captions, "Update Authentication Protocols" is pressed, the log and the registry are read,
+// and "Close" ends it. The two values are put back afterwards.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "memory_registry.h"
+#include "platform/win32/win32_registry.h"
+#include "version/rdp_version.h"
+#include "xp_sp3.h"
+
+namespace tarnwick::testing {
+namespace {
+
+constexpr DWORD kPatienceMs = 20000;
+
+std::wstring W(std::u16string_view text) {
+  return std::wstring(text.begin(), text.end());
+}
+
+// The program to start, from TARNWICK_EXE; a Unix path is reached through drive Z:.
+std::wstring ProgramPath() {
+  wchar_t buffer[MAX_PATH * 2] = {};
+  const DWORD length = GetEnvironmentVariableW(L"TARNWICK_EXE", buffer, MAX_PATH * 2);
+  std::wstring path(buffer, length < MAX_PATH * 2 ? length : 0);
+  if (!path.empty() && path[0] == L'/') {
+    for (wchar_t& c : path)
+      c = c == L'/' ? L'\\' : c;
+    path = L"Z:" + path;
+  }
+  return path;
+}
+
+std::wstring TextOf(HWND window) {
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kPatienceMs, &length))
+    return L"<no answer>";
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                      SMTO_ABORTIFHUNG, kPatienceMs, &copied);
+  text.resize(copied);
+  return text;
+}
+
+std::wstring ClassOf(HWND window) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  return name;
+}
+
+// Remembers one HKLM value (or its absence) and puts it back on exit.
+class SavedValue {
+ public:
+  SavedValue(std::u16string_view path, std::u16string_view name)
+      : path_(path), name_(name), saved_(Read(path, name)) {}
+  SavedValue(const SavedValue&) = delete;
+  SavedValue& operator=(const SavedValue&) = delete;
+  ~SavedValue() {
+    if (saved_) {
+      Write(path_, name_, saved_->type, saved_->bytes);
+      return;
+    }
+    win32::Win32Registry registry;
+    RegKey key = kNoKey;
+    if (registry.OpenKey(kHkeyLocalMachine, path_, 0, kKeyAccessMask, key) == kErrorSuccess) {
+      registry.DeleteValue(key, name_);
+      registry.CloseKey(key);
+    }
+  }
+
+  static std::optional<StoredValue> Read(std::u16string_view path, std::u16string_view name) {
+    win32::Win32Registry registry;
+    RegKey key = kNoKey;
+    if (registry.OpenKey(kHkeyLocalMachine, path, 0, kKeyAccessMask, key) != kErrorSuccess)
+      return std::nullopt;
+    StoredValue value;
+    value.bytes.resize(64 * 1024);
+    auto size = static_cast<std::uint32_t>(value.bytes.size());
+    const RegStatus status = registry.QueryValue(key, name, value.type, value.bytes.data(), size);
+    registry.CloseKey(key);
+    if (status != kErrorSuccess)
+      return std::nullopt;
+    value.bytes.resize(size);
+    return value;
+  }
+
+  static void Write(std::u16string_view path, std::u16string_view name, RegType type,
+                    const std::vector<std::byte>& bytes) {
+    win32::Win32Registry registry;
+    RegKey key = kNoKey;
+    ASSERT_EQ(registry.CreateKey(kHkeyLocalMachine, path, key), kErrorSuccess);
+    EXPECT_EQ(
+        registry.SetValue(key, name, type, bytes.data(), static_cast<std::uint32_t>(bytes.size())),
+        kErrorSuccess);
+    registry.CloseKey(key);
+  }
+
+ private:
+  std::u16string path_;
+  std::u16string name_;
+  std::optional<StoredValue> saved_;
+};
+
+// The started program; ended by force if the test leaves it running.
+class Program {
+ public:
+  explicit Program(std::wstring path) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    std::wstring commandLine = L"\"" + path + L"\"";
+    started_ = CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                              nullptr, &startup, &process_) != FALSE;
+  }
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+  ~Program() {
+    if (!started_)
+      return;
+    if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT)
+      TerminateProcess(process_.hProcess, 255);
+    CloseHandle(process_.hThread);
+    CloseHandle(process_.hProcess);
+  }
+
+  bool Started() const { return started_; }
+
+  // The program's visible main window, once it has one.
+  HWND WaitForWindow() const {
+    for (DWORD waited = 0; waited < kPatienceMs; waited += 100) {
+      Search search{process_.dwProcessId, nullptr};
+      EnumWindows(FindWindowOf, reinterpret_cast<LPARAM>(&search));
+      if (search.found != nullptr)
+        return search.found;
+      if (WaitForSingleObject(process_.hProcess, 100) != WAIT_TIMEOUT)
+        return nullptr;
+    }
+    return nullptr;
+  }
+
+  // The exit code once the program has ended, nothing if it is still running.
+  std::optional<DWORD> WaitForExit() const {
+    if (WaitForSingleObject(process_.hProcess, kPatienceMs) != WAIT_OBJECT_0)
+      return std::nullopt;
+    DWORD code = 0;
+    GetExitCodeProcess(process_.hProcess, &code);
+    return code;
+  }
+
+ private:
+  struct Search {
+    DWORD processId;
+    HWND found;
+  };
+  static BOOL CALLBACK FindWindowOf(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<Search*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == search->processId && IsWindowVisible(window) &&
+        TextOf(window) == L"Tarnwick Utility") {
+      search->found = window;
+      return FALSE;
+    }
+    return TRUE;
+  }
+
+  bool started_ = false;
+  PROCESS_INFORMATION process_{};
+};
+
+// The window's controls in their sibling order, with their classes and captions.
+struct Child {
+  HWND window;
+  std::wstring className;
+  std::wstring text;
+};
+std::vector<Child> ChildrenOf(HWND parent) {
+  std::vector<Child> children;
+  for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT))
+    children.push_back({child, ClassOf(child), TextOf(child)});
+  return children;
+}
+HWND ByCaption(const std::vector<Child>& children, const std::wstring& className,
+               const std::wstring& text) {
+  for (const Child& child : children) {
+    if (child.className == className && child.text == text)
+      return child.window;
+  }
+  return nullptr;
+}
+
+void Click(HWND button) {
+  DWORD_PTR result = 0;
+  ASSERT_TRUE(SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, kPatienceMs, &result));
+}
+
+TEST(EndToEnd, TheProgramUpdatesWindowsXpSp3ValuesAndCloses) {
+  const std::wstring path = ProgramPath();
+  ASSERT_FALSE(path.empty()) << "TARNWICK_EXE names the program";
+  SavedValue packages(kLsaKey, kPackagesValue);
+  SavedValue providers(kProvidersKey, kProvidersValue);
+  SavedValue::Write(kLsaKey, kPackagesValue, kRegMultiSz,
+                    MultiSzBytes({u"kerberos", u"msv1_0", u"schannel", u"wdigest"}));
+  SavedValue::Write(kProvidersKey, kProvidersValue, kRegSz, SzBytes(kXpProviders));
+
+  Program program(path);
+  ASSERT_TRUE(program.Started()) << "cannot start " << std::string(path.begin(), path.end());
+  HWND window = program.WaitForWindow();
+  ASSERT_NE(window, nullptr) << "no window appeared";
+
+  const std::vector<Child> children = ChildrenOf(window);
+  HWND go = ByCaption(children, L"Button", L"Update Authentication Protocols");
+  HWND close = ByCaption(children, L"Button", L"Close");
+  ASSERT_NE(go, nullptr);
+  ASSERT_NE(close, nullptr);
+  HWND log = nullptr;
+  for (const Child& child : children) {
+    if (child.className == L"Edit")
+      log = child.window;
+  }
+  ASSERT_NE(log, nullptr);
+  EXPECT_EQ(TextOf(log), L"");
+
+  // Step 1 is filled before the window shows: the label after "Reported Version Is:" holds
+  // the version, the one after "This Corresponds To:" what it means.
+  HWND reportedCaption = ByCaption(children, L"Static", L"Reported Version Is:");
+  HWND meaningCaption = ByCaption(children, L"Static", L"This Corresponds To:");
+  ASSERT_NE(reportedCaption, nullptr);
+  ASSERT_NE(meaningCaption, nullptr);
+  const std::wstring reported = TextOf(GetWindow(reportedCaption, GW_HWNDNEXT));
+  const std::wstring meaning = TextOf(GetWindow(meaningCaption, GW_HWNDNEXT));
+  std::printf("Wine's client reads as \"%ls\": %ls\n", reported.c_str(), meaning.c_str());
+  EXPECT_FALSE(reported.empty());
+  EXPECT_EQ(meaning, W(ClassifyRDPVersion(std::u16string(reported.begin(), reported.end()))));
+
+  Click(go);
+  EXPECT_EQ(TextOf(log), W(kXpFirstRunLog));
+  const auto storedPackages = SavedValue::Read(kLsaKey, kPackagesValue);
+  const auto storedProviders = SavedValue::Read(kProvidersKey, kProvidersValue);
+  ASSERT_TRUE(storedPackages && storedProviders);
+  EXPECT_EQ(storedPackages->type, kRegMultiSz);
+  EXPECT_EQ(storedPackages->bytes,
+            MultiSzBytes({u"kerberos", u"msv1_0", u"schannel", u"wdigest", u"tspkg"}));
+  EXPECT_EQ(storedProviders->type, kRegSz);
+  EXPECT_EQ(storedProviders->bytes,
+            SzBytes(u"msapsspc.dll, schannel.dll, digest.dll, msnsspc.dll, credssp.dll"));
+
+  Click(go);
+  EXPECT_EQ(TextOf(log), W(kXpFirstRunLog + kXpSecondRunLog));
+
+  Click(close);
+  EXPECT_EQ(program.WaitForExit(), std::optional<DWORD>(0));
+  EXPECT_FALSE(IsWindow(window));
+}
+
+}  // namespace
+}  // namespace tarnwick::testing

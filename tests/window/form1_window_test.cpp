@@ -1,0 +1,568 @@
+// The main window in this process: a real window with real controls, over an in-memory
+// registry, a fake system and version information, and a recording shell and message box.
+#include "app/win32/form1_window.h"
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/form1_captions.h"
+#include "app/form1_texts.h"
+#include "app/run_time_error.h"
+#include "app/win32/caption_font.h"
+#include "app/win32/gdi_handles.h"
+#include "fake_desktop.h"
+#include "fake_system_info.h"
+#include "fake_version_info.h"
+#include "memory_registry.h"
+#include "xp_sp3.h"
+
+namespace tarnwick::testing {
+namespace {
+
+using win32::Form1Window;
+
+constexpr std::u16string_view kClient = u"C:\\Windows\\system32\\mstsc.exe";
+constexpr wchar_t kRow1[] = L"RDP Version 7.0 - No need to install update. Proceed to step #3.";
+
+std::wstring W(std::u16string_view text) {
+  return std::wstring(text.begin(), text.end());
+}
+
+std::wstring TextOf(HWND window) {
+  const auto length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const auto copied = SendMessageW(window, WM_GETTEXT, static_cast<WPARAM>(text.size()),
+                                   reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<std::size_t>(copied));
+  return text;
+}
+
+std::wstring ClassOf(HWND window) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  return name;
+}
+
+PixelRect RectInParent(HWND child) {
+  RECT r{};
+  GetWindowRect(child, &r);
+  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+  return {r.left, r.top, r.right, r.bottom};
+}
+
+// Whether a top-level window of this thread with the main window's caption is visible now.
+struct CaptionSearch {
+  bool found = false;
+  bool visible = false;
+};
+BOOL CALLBACK FindMainWindow(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<CaptionSearch*>(param);
+  if (TextOf(window) == W(kWindowCaption)) {
+    search->found = true;
+    search->visible = IsWindowVisible(window) != FALSE;
+  }
+  return TRUE;
+}
+CaptionSearch SearchMainWindow() {
+  CaptionSearch search;
+  EnumThreadWindows(GetCurrentThreadId(), FindMainWindow, reinterpret_cast<LPARAM>(&search));
+  return search;
+}
+
+// The version information as the fake has it, noting whether the window was on the screen
+// when the client's version was read.
+class WatchedVersions final : public VersionInfoApi {
+ public:
+  explicit WatchedVersions(VersionInfoApi& inner) : inner_(inner) {}
+  std::vector<CaptionSearch> readsWhile;
+
+  std::uint32_t GetFileVersionInfoSize(std::u16string_view path) override {
+    readsWhile.push_back(SearchMainWindow());
+    return inner_.GetFileVersionInfoSize(path);
+  }
+  bool GetFileVersionInfo(std::u16string_view path, std::span<std::byte> block) override {
+    return inner_.GetFileVersionInfo(path, block);
+  }
+  std::optional<std::span<const std::byte>> VerQueryValue(std::span<const std::byte> block,
+                                                          std::u16string_view subBlock) override {
+    return inner_.VerQueryValue(block, subBlock);
+  }
+
+ private:
+  VersionInfoApi& inner_;
+};
+
+// A registry whose reads fail with a run-time error.
+class BrokenRegistry final : public RegistryOps {
+ public:
+  RegStatus OpenKey(RegKey, std::u16string_view, std::uint32_t, std::uint32_t, RegKey&) override {
+    throw RunTimeError(5, u"Access is denied.");
+  }
+  RegStatus CreateKey(RegKey, std::u16string_view, RegKey&) override { return kErrorAccessDenied; }
+  RegStatus QueryValue(RegKey, std::u16string_view, RegType&, std::byte*, std::uint32_t&) override {
+    return kErrorAccessDenied;
+  }
+  RegStatus SetValue(RegKey, std::u16string_view, RegType, const std::byte*,
+                     std::uint32_t) override {
+    return kErrorAccessDenied;
+  }
+  RegStatus DeleteValue(RegKey, std::u16string_view) override { return kErrorAccessDenied; }
+  RegStatus DeleteKey(RegKey, std::u16string_view) override { return kErrorAccessDenied; }
+  RegStatus CloseKey(RegKey) override { return kErrorSuccess; }
+};
+
+class ThrowingSystemInfo final : public SystemInfoApi {
+ public:
+  std::uint32_t GetSystemDirectory(std::span<char16_t>) override {
+    throw RunTimeError(53, u"File not found");
+  }
+  bool GetComputerName(std::span<char16_t>, std::uint32_t&) override { return false; }
+  bool GetUserName(std::span<char16_t>, std::uint32_t&) override { return false; }
+};
+
+void CALLBACK Watchdog(HWND, UINT, UINT_PTR, DWORD) {
+  PostQuitMessage(99);
+}
+
+// Runs the window's message loop; a loop still running after five seconds is ended with 99.
+int RunGuarded(Form1Window& window) {
+  const UINT_PTR timer = SetTimer(nullptr, 0, 5000, Watchdog);
+  const int code = window.Run();
+  KillTimer(nullptr, timer);
+  return code;
+}
+
+// Handles whatever is queued, so that nothing (a quit message least of all) is left for the
+// next test; returns whether a quit message was among it.
+bool DrainMessages() {
+  bool quit = false;
+  MSG message{};
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      quit = true;
+      continue;
+    }
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return quit;
+}
+
+// Presses Tab (with Shift when `back`) as the message loop would see it.
+void PressTab(HWND window, bool back) {
+  BYTE keys[256] = {};
+  GetKeyboardState(keys);
+  const BYTE shift = keys[VK_SHIFT];
+  keys[VK_SHIFT] = back ? 0x80 : 0;
+  SetKeyboardState(keys);
+  MSG message{GetFocus(), WM_KEYDOWN, VK_TAB, 0x000F0001, 0, {}};
+  IsDialogMessageW(window, &message);
+  keys[VK_SHIFT] = shift;
+  SetKeyboardState(keys);
+}
+
+class Form1WindowTest : public ::testing::Test {
+ protected:
+  Form1WindowTest() {
+    InstallClient(u"6.1.7600.16385");
+    registry_.Seed(kHkeyLocalMachine, kLsaKey, kPackagesValue, kRegMultiSz,
+                   MultiSzBytes({u"kerberos", u"msv1_0", u"schannel", u"wdigest"}));
+    registry_.Seed(kHkeyLocalMachine, kProvidersKey, kProvidersValue, kRegSz,
+                   SzBytes(kXpProviders));
+  }
+  ~Form1WindowTest() override { DrainMessages(); }
+
+  void InstallClient(std::u16string_view version) {
+    FakeVersionFile& file = versions_.File(kClient);
+    file.subBlocks[u"\\VarFileInfo\\Translation"] = TranslationBytes({{0x0409, 0x04B0}});
+    file.subBlocks[FileVersionBlock(u"040904B0")] = SzBytes(version);
+  }
+
+  win32::Form1WindowServices Services() {
+    return {registry_, system_, watched_, shell_, messages_};
+  }
+
+  // A loaded window, shown on the screen.
+  Form1Window& Loaded() {
+    window_ = std::make_unique<Form1Window>(GetModuleHandleW(nullptr), Services());
+    EXPECT_TRUE(window_->Load());
+    DrainMessages();
+    return *window_;
+  }
+
+  HWND Control(ControlId id) { return window_->Control(id); }
+  void Click(ControlId id) { SendMessageW(Control(id), BM_CLICK, 0, 0); }
+
+  // The text of every control, to see that nothing changed.
+  std::map<ControlId, std::wstring> AllTexts() {
+    std::map<ControlId, std::wstring> texts;
+    for (const ControlEntry& entry : kForm1Controls)
+      texts[entry.id] = TextOf(Control(entry.id));
+    return texts;
+  }
+
+  MemoryRegistry registry_;
+  FakeSystemInfo system_;
+  FakeVersionInfo versions_;
+  WatchedVersions watched_{versions_};
+  FakeShell shell_;
+  FakeMessageBox messages_;
+  std::unique_ptr<Form1Window> window_;
+};
+
+TEST_F(Form1WindowTest, FirstShownWithTheVersionCheckDoneAndTheFocusOnRefresh) {
+  Form1Window& window = Loaded();
+  ASSERT_EQ(watched_.readsWhile.size(), 1u);
+  EXPECT_TRUE(watched_.readsWhile[0].found) << "the check runs in the load, with the window made";
+  EXPECT_FALSE(watched_.readsWhile[0].visible) << "the check runs before the window is shown";
+
+  EXPECT_TRUE(IsWindowVisible(window.Handle()));
+  EXPECT_EQ(TextOf(Control(ControlId::lblOSVersion)), L"6.1.7600.16385");
+  EXPECT_EQ(TextOf(Control(ControlId::lblRDPVersion)), kRow1);
+  EXPECT_EQ(TextOf(Control(ControlId::txtLog)), L"");
+  EXPECT_EQ(GetFocus(), Control(ControlId::cmdRefreshVersion));
+  EXPECT_TRUE(messages_.calls.empty());
+}
+
+TEST_F(Form1WindowTest, RefreshReadsTheClientAgain) {
+  Loaded();
+  InstallClient(u"6.0.6001.18000");
+  Click(ControlId::cmdRefreshVersion);
+  EXPECT_EQ(TextOf(Control(ControlId::lblOSVersion)), L"6.0.6001.18000");
+  EXPECT_EQ(TextOf(Control(ControlId::lblRDPVersion)),
+            L"RDP Version 6.1 - Please proceed to step #2.");
+}
+
+TEST_F(Form1WindowTest, AFixedCentredToolWindowWithItsOwnIcon) {
+  Form1Window& window = Loaded();
+  HWND frame = window.Handle();
+  EXPECT_EQ(TextOf(frame), L"Tarnwick Utility");
+  const LONG_PTR style = GetWindowLongPtrW(frame, GWL_STYLE);
+  const LONG_PTR exStyle = GetWindowLongPtrW(frame, GWL_EXSTYLE);
+  EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU), WS_CAPTION | WS_SYSMENU);
+  EXPECT_EQ(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), 0);
+  EXPECT_EQ(exStyle & (WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT),
+            WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT);
+  EXPECT_EQ(exStyle & WS_EX_APPWINDOW, 0);
+  EXPECT_EQ(GetParent(frame), nullptr);
+
+  RECT client{};
+  GetClientRect(frame, &client);
+  EXPECT_EQ(window.Dpi(), 96);
+  EXPECT_EQ(client.right, 689);
+  EXPECT_EQ(client.bottom, 602);
+
+  RECT outer{};
+  GetWindowRect(frame, &outer);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(monitor);
+  GetMonitorInfoW(MonitorFromWindow(frame, MONITOR_DEFAULTTOPRIMARY), &monitor);
+  const RECT& work = monitor.rcWork;
+  EXPECT_LE(std::abs((outer.left + outer.right) - (work.left + work.right)), 1);
+  EXPECT_LE(std::abs((outer.top + outer.bottom) - (work.top + work.bottom)), 1);
+
+  auto icon = reinterpret_cast<HICON>(SendMessageW(frame, WM_GETICON, ICON_BIG, 0));
+  ASSERT_NE(icon, nullptr);
+  ICONINFO info{};
+  ASSERT_TRUE(GetIconInfo(icon, &info));
+  BITMAP bitmap{};
+  GetObjectW(info.hbmColor, sizeof(bitmap), &bitmap);
+  EXPECT_EQ(bitmap.bmWidth, 32);
+  EXPECT_EQ(bitmap.bmHeight, 32);
+  EXPECT_NE(icon, LoadIconW(nullptr, IDI_APPLICATION)) << "the program's own icon";
+  DeleteObject(info.hbmColor);
+  DeleteObject(info.hbmMask);
+}
+
+TEST_F(Form1WindowTest, EveryControlWithItsCaptionPlaceAndTabStopAt96Dpi) {
+  Loaded();
+  for (const ControlEntry& entry : kForm1Controls) {
+    SCOPED_TRACE(std::string(entry.name.begin(), entry.name.end()));
+    HWND control = Control(entry.id);
+    ASSERT_NE(control, nullptr);
+    EXPECT_TRUE(IsWindowVisible(control));
+    EXPECT_EQ(RectInParent(control), ControlPixels(entry, 96));
+    const LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
+    EXPECT_EQ((style & WS_TABSTOP) != 0, TakesFocus(entry.kind));
+    EXPECT_NE(style & WS_CLIPSIBLINGS, 0);
+    if (entry.id != ControlId::lblOSVersion && entry.id != ControlId::lblRDPVersion) {
+      EXPECT_EQ(TextOf(control), W(entry.caption));
+    }
+    switch (entry.kind) {
+      case ControlKind::kLabel:
+        EXPECT_EQ(ClassOf(control), L"Static");
+        EXPECT_EQ(style & SS_TYPEMASK, SS_LEFT);
+        break;
+      case ControlKind::kButton:
+        EXPECT_EQ(ClassOf(control), L"Button");
+        EXPECT_EQ(style & BS_TYPEMASK, BS_PUSHBUTTON);
+        break;
+      case ControlKind::kLogBox:
+        EXPECT_EQ(ClassOf(control), L"Edit");
+        EXPECT_EQ(style & (ES_MULTILINE | ES_READONLY | WS_VSCROLL | WS_HSCROLL),
+                  ES_MULTILINE | ES_READONLY | WS_VSCROLL);
+        break;
+      case ControlKind::kLine:
+        EXPECT_EQ(ClassOf(control), L"Static");
+        EXPECT_EQ(style & SS_TYPEMASK, SS_BLACKRECT);
+        EXPECT_EQ(RectInParent(control).height(), 1);
+        break;
+    }
+  }
+}
+
+TEST_F(Form1WindowTest, DownloadButtonsLieOnTopOfLabel1AndSeparatorsOnTheLabels) {
+  Form1Window& window = Loaded();
+  std::vector<HWND> zOrder;
+  for (HWND child = GetWindow(window.Handle(), GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT))
+    zOrder.push_back(child);
+  std::vector<HWND> created;
+  for (const ControlEntry* entry : CreationOrder())
+    created.push_back(Control(entry->id));
+  EXPECT_EQ(zOrder, created);
+
+  for (ControlId id : {ControlId::cmdXP, ControlId::cmdVista32, ControlId::cmdVista64,
+                       ControlId::cmdWindows7, ControlId::Line_1, ControlId::Line_4}) {
+    const PixelRect r = ControlPixels(Form1Control(id), 96);
+    const POINT inside{r.left + 2, r.top};
+    EXPECT_EQ(ChildWindowFromPointEx(window.Handle(), inside, CWP_ALL), Control(id))
+        << static_cast<int>(id);
+  }
+}
+
+TEST_F(Form1WindowTest, CaptionsUseTheMessageFontFaceAtTheLargestSizeThatFits) {
+  Form1Window& window = Loaded();
+  const win32::BaseFont base = win32::MessageFont();
+  LOGFONTW used{};
+  ASSERT_TRUE(GetObjectW(window.Font(), sizeof(used), &used));
+  EXPECT_STREQ(used.lfFaceName, base.font.lfFaceName);
+  const int baseHeight = MulDiv(std::abs(base.font.lfHeight), 96, base.dpi);
+  EXPECT_LE(window.FontPixelHeight(), baseHeight);
+  EXPECT_EQ(-used.lfHeight, window.FontPixelHeight());
+  std::printf("message font: %ls, %d px; captions: %d px (%.2f pt) at 96 dpi\n",
+              base.font.lfFaceName, baseHeight, window.FontPixelHeight(),
+              window.FontPixelHeight() * 72.0 / 96);
+
+  for (const ControlEntry& entry : kForm1Controls) {
+    if (entry.kind != ControlKind::kLine) {
+      EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(Control(entry.id), WM_GETFONT, 0, 0)),
+                window.Font());
+    }
+  }
+
+  auto allFit = [&](HFONT font) {
+    win32::WindowDc dc(window.Handle());
+    win32::SelectedObject selected(dc.Get(), font);
+    bool fit = true;
+    for (const CaptionToFit& caption : CaptionsToFit()) {
+      const PixelRect r = ControlPixels(*caption.control, 96);
+      if (!win32::CaptionFits(dc.Get(),
+                              {caption.text, caption.control->kind, r.width(), r.height()}, 96)) {
+        fit = false;
+      }
+    }
+    return fit;
+  };
+  EXPECT_TRUE(allFit(window.Font()));
+  if (window.FontPixelHeight() < baseHeight) {
+    LOGFONTW larger = used;
+    larger.lfHeight -= 1;
+    win32::UniqueFont font(CreateFontIndirectW(&larger));
+    EXPECT_FALSE(allFit(font.Get())) << "one pixel more would have fitted";
+  }
+
+  // Row 4 of the classification shows on two lines inside its label.
+  win32::WindowDc dc(window.Handle());
+  win32::SelectedObject selected(dc.Get(), window.Font());
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc.Get(), &metrics);
+  EXPECT_LE(2 * metrics.tmHeight,
+            ControlPixels(Form1Control(ControlId::lblRDPVersion), 96).height());
+}
+
+TEST_F(Form1WindowTest, TabWalksTheButtonsTheLogAndCloseAndComesBack) {
+  Form1Window& window = Loaded();
+  const std::vector<ControlId> order = {
+      ControlId::cmdRefreshVersion, ControlId::cmdXP, ControlId::cmdVista32, ControlId::cmdVista64,
+      ControlId::cmdWindows7,       ControlId::cmdGo, ControlId::txtLog,     ControlId::cmdClose};
+  ASSERT_EQ(GetFocus(), Control(order[0]));
+  for (std::size_t step = 1; step <= order.size(); ++step) {
+    PressTab(window.Handle(), false);
+    EXPECT_EQ(GetFocus(), Control(order[step % order.size()])) << "Tab " << step;
+  }
+  for (std::size_t step = order.size(); step-- > 0;) {
+    PressTab(window.Handle(), true);
+    EXPECT_EQ(GetFocus(), Control(order[step])) << "Shift+Tab to " << step;
+  }
+  EXPECT_TRUE(messages_.calls.empty());
+  EXPECT_TRUE(shell_.requests.empty());
+}
+
+TEST_F(Form1WindowTest, EnterPressesTheFocusedButton) {
+  Form1Window& window = Loaded();
+  SetFocus(Control(ControlId::cmdWindows7));
+  MSG enter{GetFocus(), WM_KEYDOWN, VK_RETURN, 0x001C0001, 0, {}};
+  EXPECT_TRUE(IsDialogMessageW(window.Handle(), &enter));
+  EXPECT_EQ(messages_.calls.size(), 1u);
+  SetFocus(Control(ControlId::txtLog));
+  enter.hwnd = GetFocus();
+  IsDialogMessageW(window.Handle(), &enter);
+  EXPECT_EQ(messages_.calls.size(), 1u);
+  EXPECT_TRUE(IsWindow(window.Handle()));
+}
+
+TEST_F(Form1WindowTest, UpdateButtonWritesTheLogAndASecondClickAppendsASecondRun) {
+  Loaded();
+  Click(ControlId::cmdGo);
+  EXPECT_EQ(TextOf(Control(ControlId::txtLog)), W(kXpFirstRunLog));
+  EXPECT_EQ(registry_.Find(kHkeyLocalMachine, kLsaKey, kPackagesValue)->bytes,
+            MultiSzBytes({u"kerberos", u"msv1_0", u"schannel", u"wdigest", u"tspkg"}));
+  Click(ControlId::cmdGo);
+  EXPECT_EQ(TextOf(Control(ControlId::txtLog)), W(kXpFirstRunLog + kXpSecondRunLog));
+  EXPECT_TRUE(messages_.calls.empty());
+}
+
+TEST_F(Form1WindowTest, EachDownloadClickIsOneShellRequestForItsHttpsLink) {
+  Form1Window& window = Loaded();
+  const std::pair<ControlId, std::u16string_view> buttons[] = {
+      {ControlId::cmdXP, kXpDownloadUrl},
+      {ControlId::cmdVista32, kVista32DownloadUrl},
+      {ControlId::cmdVista64, kVista64DownloadUrl}};
+  std::vector<std::wstring> expected;
+  for (const auto& [id, url] : buttons) {
+    for (int click = 0; click < 2; ++click) {
+      Click(id);
+      expected.push_back(W(url));
+    }
+  }
+  ASSERT_EQ(shell_.requests.size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    const ShellRequest& request = shell_.requests[i];
+    EXPECT_EQ(request.file, expected[i]);
+    EXPECT_EQ(request.file.rfind(L"https://download.microsoft.com/download/", 0), 0u);
+    EXPECT_EQ(request.owner, window.Handle());
+    EXPECT_EQ(request.verb, L"open");
+    EXPECT_EQ(request.parameters, L"<null>");
+    EXPECT_EQ(request.directory, L"<null>");
+    EXPECT_EQ(request.showCommand, SW_SHOW);
+  }
+  EXPECT_TRUE(messages_.calls.empty());
+}
+
+TEST_F(Form1WindowTest, AFailingShellShowsNothingAndChangesNothing) {
+  Form1Window& window = Loaded();
+  const auto before = AllTexts();
+  for (bool throws : {false, true}) {
+    shell_.result = SE_ERR_NOASSOC;
+    shell_.throws = throws;
+    Click(ControlId::cmdXP);
+    Click(ControlId::cmdVista64);
+  }
+  EXPECT_EQ(shell_.requests.size(), 4u);
+  EXPECT_TRUE(messages_.calls.empty());
+  EXPECT_TRUE(IsWindowVisible(window.Handle()));
+  EXPECT_EQ(AllTexts(), before);
+  EXPECT_FALSE(DrainMessages()) << "the program did not end";
+}
+
+TEST_F(Form1WindowTest, Windows7ShowsTheModalNoticeAndOpensNothing) {
+  Form1Window& window = Loaded();
+  Click(ControlId::cmdWindows7);
+  ASSERT_EQ(messages_.calls.size(), 1u);
+  const MessageBoxCall& call = messages_.calls[0];
+  EXPECT_EQ(call.text, L"Remote Desktop version 7.1 is already available on Windows 7 and higher.");
+  EXPECT_EQ(call.caption, L"Tarnwick");
+  EXPECT_EQ(call.type, static_cast<UINT>(MB_OK));
+  EXPECT_EQ(call.owner, window.Handle());
+  EXPECT_TRUE(shell_.requests.empty());
+  EXPECT_TRUE(IsWindowVisible(window.Handle()));
+}
+
+TEST_F(Form1WindowTest, CloseEndsTheMessageLoop) {
+  Form1Window& window = Loaded();
+  PostMessageW(Control(ControlId::cmdClose), BM_CLICK, 0, 0);
+  EXPECT_EQ(RunGuarded(window), win32::kExitClosed);
+  EXPECT_EQ(window.Handle(), nullptr);
+  EXPECT_FALSE(SearchMainWindow().found);
+  EXPECT_TRUE(messages_.calls.empty());
+}
+
+TEST_F(Form1WindowTest, TheTitleBarCloseControlEndsTheMessageLoop) {
+  Form1Window& window = Loaded();
+  PostMessageW(window.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_EQ(RunGuarded(window), win32::kExitClosed);
+  EXPECT_EQ(window.Handle(), nullptr);
+}
+
+TEST_F(Form1WindowTest, AnErrorInAHandlerIsShownAndEndsTheProgram) {
+  BrokenRegistry broken;
+  window_ = std::make_unique<Form1Window>(
+      GetModuleHandleW(nullptr),
+      win32::Form1WindowServices{broken, system_, versions_, shell_, messages_});
+  ASSERT_TRUE(window_->Load());
+  HWND frame = window_->Handle();
+  PostMessageW(Control(ControlId::cmdGo), BM_CLICK, 0, 0);
+  EXPECT_EQ(RunGuarded(*window_), win32::kExitRunTimeError);
+  ASSERT_EQ(messages_.calls.size(), 1u);
+  EXPECT_EQ(messages_.calls[0].text, L"Run-time error '5':\r\n\r\nAccess is denied.");
+  EXPECT_EQ(messages_.calls[0].caption, L"Tarnwick");
+  EXPECT_EQ(messages_.calls[0].owner, frame);
+  EXPECT_FALSE(IsWindow(frame));
+}
+
+TEST_F(Form1WindowTest, AnErrorWhileLoadingEndsTheProgramBeforeTheWindowIsShown) {
+  ThrowingSystemInfo system;
+  window_ = std::make_unique<Form1Window>(
+      GetModuleHandleW(nullptr),
+      win32::Form1WindowServices{registry_, system, versions_, shell_, messages_});
+  EXPECT_FALSE(window_->Load());
+  ASSERT_EQ(messages_.calls.size(), 1u);
+  EXPECT_EQ(messages_.calls[0].text, L"Run-time error '53':\r\n\r\nFile not found");
+  EXPECT_EQ(messages_.calls[0].caption, L"Tarnwick");
+  EXPECT_EQ(messages_.calls[0].owner, nullptr) << "the window never appeared";
+  EXPECT_EQ(window_->Handle(), nullptr);
+  EXPECT_TRUE(DrainMessages()) << "the message loop would end at once";
+}
+
+TEST_F(Form1WindowTest, ANewResolutionLaysEverythingOutAgain) {
+  Form1Window& window = Loaded();
+  const int heightAt96 = window.FontPixelHeight();
+  RECT suggested{};
+  GetWindowRect(window.Handle(), &suggested);
+  suggested.right = suggested.left + 1100;
+  suggested.bottom = suggested.top + 1000;
+  SendMessageW(window.Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144),
+               reinterpret_cast<LPARAM>(&suggested));
+
+  EXPECT_EQ(window.Dpi(), 144);
+  RECT client{};
+  GetClientRect(window.Handle(), &client);
+  EXPECT_EQ(client.right, 1034);
+  EXPECT_EQ(client.bottom, 903);
+  RECT outer{};
+  GetWindowRect(window.Handle(), &outer);
+  EXPECT_EQ(outer.left, suggested.left);
+  EXPECT_EQ(outer.top, suggested.top);
+  for (const ControlEntry& entry : kForm1Controls) {
+    EXPECT_EQ(RectInParent(Control(entry.id)), ControlPixels(entry, 144))
+        << static_cast<int>(entry.id);
+    if (entry.kind != ControlKind::kLine) {
+      EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(Control(entry.id), WM_GETFONT, 0, 0)),
+                window.Font());
+    }
+  }
+  EXPECT_GT(window.FontPixelHeight(), heightAt96);
+  std::printf("captions at 144 dpi: %d px\n", window.FontPixelHeight());
+}
+
+}  // namespace
+}  // namespace tarnwick::testing
