@@ -107,7 +107,8 @@ def check(path, arch, allowed_path):
         actual = strings.get(("040904B0", key))
         if actual != value:
             failures.append(f"version string 040904B0\\{key} is {actual!r}, expected {value!r}")
-    if not any("0x4b0" in str(t).lower() and "0x409" in str(t).lower() for t in translations):
+    pairs = {tuple(int(part, 16) for part in str(t).split()) for t in translations}
+    if pairs != {(0x0409, 0x04B0)}:
         failures.append(f"translation {translations}, expected 0x0409 0x04b0")
     if not hasattr(pe, "VS_FIXEDFILEINFO"):
         failures.append("no fixed file version")

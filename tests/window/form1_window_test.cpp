@@ -17,6 +17,7 @@
 #include "app/form1_texts.h"
 #include "app/run_time_error.h"
 #include "app/win32/caption_font.h"
+#include "app/win32/dpi.h"
 #include "app/win32/gdi_handles.h"
 #include "fake_desktop.h"
 #include "fake_system_info.h"
@@ -540,7 +541,7 @@ TEST_F(Form1WindowTest, ANewResolutionLaysEverythingOutAgain) {
   GetWindowRect(window.Handle(), &suggested);
   suggested.right = suggested.left + 1100;
   suggested.bottom = suggested.top + 1000;
-  SendMessageW(window.Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144),
+  SendMessageW(window.Handle(), win32::kWmDpiChanged, MAKEWPARAM(144, 144),
                reinterpret_cast<LPARAM>(&suggested));
 
   EXPECT_EQ(window.Dpi(), 144);

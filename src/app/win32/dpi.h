@@ -8,6 +8,8 @@
 namespace tarnwick::win32 {
 
 inline constexpr int kDefaultDpi = 96;
+// Sent when the window moves to a monitor of another resolution (Windows 8.1 and later).
+inline constexpr UINT kWmDpiChanged = 0x02E0;
 
 // The window's resolution in dots per inch.
 int WindowDpi(HWND window);

@@ -9,6 +9,17 @@
 #include "platform/win32/win32_system_info.h"
 #include "platform/win32/win32_version_info.h"
 
+#include <cstdlib>
+
+// A window program has no console for the C++ runtime's verbose terminate message, and its name
+// demangler would be a tenth of the executable. Every handler already turns an escaping
+// exception into a message box; anything past that ends the program plainly.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() {
+  std::abort();
+}
+}  // namespace __gnu_cxx
+
 namespace {
 
 // Libraries are loaded from the system directory only, never from the program's folder.
