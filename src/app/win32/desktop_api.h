@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "platform/win32/unique_module.h"
+
 namespace tarnwick::win32 {
 
 class ShellApi {
@@ -22,10 +24,18 @@ class MessageBoxApi {
   virtual int Show(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) = 0;
 };
 
+// shell32 is loaded from the system directory at the first request, not at start: loading it
+// costs more than everything else the program does before its window shows.
 class Win32Shell final : public ShellApi {
  public:
   HINSTANCE Execute(HWND owner, const wchar_t* verb, const wchar_t* file, const wchar_t* parameters,
                     const wchar_t* directory, int showCommand) override;
+
+ private:
+  using ShellExecuteFn = HINSTANCE(WINAPI*)(HWND, const wchar_t*, const wchar_t*, const wchar_t*,
+                                            const wchar_t*, int);
+  UniqueModule shell32_;
+  ShellExecuteFn shellExecute_ = nullptr;
 };
 
 class Win32MessageBox final : public MessageBoxApi {
