@@ -4,6 +4,7 @@
 
 #include "memory_registry.h"
 #include "platform/registry.h"
+#include "refusing_registry.h"
 
 namespace tarnwick::testing {
 namespace {
@@ -59,14 +60,13 @@ TEST(RegistryRoutines, WriteReportsTheStatusOfTheStepThatFailed) {
 }
 
 // A value that grows between the size report and the next query.
-class GrowingValue final : public RegistryOps {
+class GrowingValue final : public RefusingRegistry {
  public:
   RegStatus OpenKey(RegKey, std::u16string_view, std::uint32_t, std::uint32_t,
                     RegKey& key) override {
     key = 1;
     return kErrorSuccess;
   }
-  RegStatus CreateKey(RegKey, std::u16string_view, RegKey&) override { return kErrorAccessDenied; }
   RegStatus QueryValue(RegKey, std::u16string_view, RegType& type, std::byte* data,
                        std::uint32_t& size) override {
     text_ += std::u16string(700, u'g');
@@ -80,14 +80,6 @@ class GrowingValue final : public RegistryOps {
     size = static_cast<std::uint32_t>(bytes.size());
     return kErrorSuccess;
   }
-  RegStatus SetValue(RegKey, std::u16string_view, RegType, const std::byte*,
-                     std::uint32_t) override {
-    return kErrorAccessDenied;
-  }
-  RegStatus DeleteValue(RegKey, std::u16string_view) override { return kErrorAccessDenied; }
-  RegStatus DeleteKey(RegKey, std::u16string_view) override { return kErrorAccessDenied; }
-  RegStatus CloseKey(RegKey) override { return kErrorSuccess; }
-
   const std::u16string& text() const { return text_; }
 
  private:

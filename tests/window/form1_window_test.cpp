@@ -23,6 +23,7 @@
 #include "fake_system_info.h"
 #include "fake_version_info.h"
 #include "memory_registry.h"
+#include "refusing_registry.h"
 #include "xp_sp3.h"
 
 namespace tarnwick::testing {
@@ -102,22 +103,11 @@ class WatchedVersions final : public VersionInfoApi {
 };
 
 // A registry whose reads fail with a run-time error.
-class BrokenRegistry final : public RegistryOps {
+class BrokenRegistry final : public testing::RefusingRegistry {
  public:
   RegStatus OpenKey(RegKey, std::u16string_view, std::uint32_t, std::uint32_t, RegKey&) override {
     throw RunTimeError(5, u"Access is denied.");
   }
-  RegStatus CreateKey(RegKey, std::u16string_view, RegKey&) override { return kErrorAccessDenied; }
-  RegStatus QueryValue(RegKey, std::u16string_view, RegType&, std::byte*, std::uint32_t&) override {
-    return kErrorAccessDenied;
-  }
-  RegStatus SetValue(RegKey, std::u16string_view, RegType, const std::byte*,
-                     std::uint32_t) override {
-    return kErrorAccessDenied;
-  }
-  RegStatus DeleteValue(RegKey, std::u16string_view) override { return kErrorAccessDenied; }
-  RegStatus DeleteKey(RegKey, std::u16string_view) override { return kErrorAccessDenied; }
-  RegStatus CloseKey(RegKey) override { return kErrorSuccess; }
 };
 
 class ThrowingSystemInfo final : public SystemInfoApi {

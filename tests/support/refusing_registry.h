@@ -1,0 +1,27 @@
+// A registry that refuses every operation; tests derive from it and override the few
+// operations their case is about.
+#pragma once
+
+#include "platform/registry_ops.h"
+
+namespace tarnwick::testing {
+
+class RefusingRegistry : public RegistryOps {
+ public:
+  RegStatus OpenKey(RegKey, std::u16string_view, std::uint32_t, std::uint32_t, RegKey&) override {
+    return kErrorAccessDenied;
+  }
+  RegStatus CreateKey(RegKey, std::u16string_view, RegKey&) override { return kErrorAccessDenied; }
+  RegStatus QueryValue(RegKey, std::u16string_view, RegType&, std::byte*, std::uint32_t&) override {
+    return kErrorAccessDenied;
+  }
+  RegStatus SetValue(RegKey, std::u16string_view, RegType, const std::byte*,
+                     std::uint32_t) override {
+    return kErrorAccessDenied;
+  }
+  RegStatus DeleteValue(RegKey, std::u16string_view) override { return kErrorAccessDenied; }
+  RegStatus DeleteKey(RegKey, std::u16string_view) override { return kErrorAccessDenied; }
+  RegStatus CloseKey(RegKey) override { return kErrorSuccess; }
+};
+
+}  // namespace tarnwick::testing
