@@ -94,17 +94,10 @@ class Form1Handlers : public ::testing::Test {
  protected:
   Form1Handlers() {
     InstallClient(u"6.1.7601.17514");
-    registry_.Seed(kHkeyLocalMachine, kLsaKey, kPackagesValue, kRegMultiSz,
-                   MultiSzBytes({u"kerberos", u"msv1_0", u"schannel", u"wdigest"}));
-    registry_.Seed(kHkeyLocalMachine, kProvidersKey, kProvidersValue, kRegSz,
-                   SzBytes(kXpProviders));
+    SeedXpSp3(registry_);
   }
 
-  void InstallClient(std::u16string_view version) {
-    FakeVersionFile& file = versions_.File(kClient);
-    file.subBlocks[u"\\VarFileInfo\\Translation"] = TranslationBytes({{0x0409, 0x04B0}});
-    file.subBlocks[FileVersionBlock(u"040904B0")] = SzBytes(version);
-  }
+  void InstallClient(std::u16string_view version) { versions_.SetFileVersion(kClient, version); }
 
   FakeView view_;
   MemoryRegistry registry_;

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "memory_registry.h"
 #include "version/version_info.h"
 
 namespace tarnwick::testing {
@@ -41,6 +42,13 @@ inline std::u16string FileVersionBlock(std::u16string_view key) {
 class FakeVersionInfo final : public VersionInfoApi {
  public:
   FakeVersionFile& File(std::u16string_view path) { return files_[std::u16string(path)]; }
+
+  // A file whose one translation is US English, Unicode, with this FileVersion.
+  void SetFileVersion(std::u16string_view path, std::u16string_view version) {
+    FakeVersionFile& file = File(path);
+    file.subBlocks[u"\\VarFileInfo\\Translation"] = TranslationBytes({{0x0409, 0x04B0}});
+    file.subBlocks[FileVersionBlock(u"040904B0")] = SzBytes(version);
+  }
 
   std::vector<std::u16string> sizeQueries;      // every path asked for its size
   std::vector<std::u16string> subBlockQueries;  // every sub-block asked for

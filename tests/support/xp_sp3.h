@@ -3,6 +3,9 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "memory_registry.h"
 
 namespace tarnwick::testing {
 
@@ -14,6 +17,16 @@ inline constexpr std::u16string_view kProvidersValue = u"SecurityProviders";
 
 inline constexpr std::u16string_view kXpProviders =
     u"msapsspc.dll, schannel.dll, digest.dll, msnsspc.dll";
+
+// "Security Packages" as stored: kerberos, msv1_0, schannel, wdigest.
+inline std::vector<std::byte> XpPackagesBytes() {
+  return MultiSzBytes({u"kerberos", u"msv1_0", u"schannel", u"wdigest"});
+}
+
+inline void SeedXpSp3(MemoryRegistry& registry) {
+  registry.Seed(kHkeyLocalMachine, kLsaKey, kPackagesValue, kRegMultiSz, XpPackagesBytes());
+  registry.Seed(kHkeyLocalMachine, kProvidersKey, kProvidersValue, kRegSz, SzBytes(kXpProviders));
+}
 
 inline const std::u16string kXpFirstRunLog =
     u"\r\nReading Value From: SYSTEM\\CurrentControlSet\\Control\\Lsa\\Security Packages"

@@ -10,12 +10,6 @@ namespace {
 
 class UpdateAuthProtocolsTest : public ::testing::Test {
  protected:
-  void SeedXp() {
-    registry_.Seed(kHkeyLocalMachine, kLsaKey, kPackagesValue, kRegMultiSz,
-                   MultiSzBytes({u"kerberos", u"msv1_0", u"schannel", u"wdigest"}));
-    registry_.Seed(kHkeyLocalMachine, kProvidersKey, kProvidersValue, kRegSz,
-                   SzBytes(kXpProviders));
-  }
   std::vector<std::byte> Packages() {
     return registry_.Find(kHkeyLocalMachine, kLsaKey, kPackagesValue).value().bytes;
   }
@@ -33,7 +27,7 @@ class UpdateAuthProtocolsTest : public ::testing::Test {
 };
 
 TEST_F(UpdateAuthProtocolsTest, AddsBothNamesOnceAndLogsEveryStep) {
-  SeedXp();
+  SeedXpSp3(registry_);
   EXPECT_EQ(Run(), kXpFirstRunLog);
   EXPECT_EQ(Packages(), MultiSzBytes({u"kerberos", u"msv1_0", u"schannel", u"wdigest", u"tspkg"}));
   EXPECT_EQ(Providers(),
@@ -76,7 +70,7 @@ TEST_F(UpdateAuthProtocolsTest, NamesInsideLongerNamesDoNotCount) {
 }
 
 TEST_F(UpdateAuthProtocolsTest, NonAsciiElementsSurviveTheRewrite) {
-  SeedXp();
+  SeedXpSp3(registry_);
   registry_.Seed(kHkeyLocalMachine, kLsaKey, kPackagesValue, kRegMultiSz,
                  MultiSzBytes({u"kerberos", u"\u043F\u0430\u043A\u0435\u0442"}));
   Run();
@@ -95,7 +89,7 @@ class UpdateFailureTest : public UpdateAuthProtocolsTest,
                           public ::testing::WithParamInterface<FailureCase> {};
 
 TEST_P(UpdateFailureTest, AFailedStageSaysWhyWritesNothingAndTheNextStageRuns) {
-  SeedXp();
+  SeedXpSp3(registry_);
   const auto providersBefore = Providers();
   GetParam().arrange(registry_);
   const auto before = registry_.Find(kHkeyLocalMachine, kLsaKey, kPackagesValue);
@@ -165,7 +159,7 @@ TEST_F(UpdateAuthProtocolsTest, MissingKeysAreReportedForBothStages) {
 }
 
 TEST_F(UpdateAuthProtocolsTest, AListWhereTextBelongsIsLeftAlone) {
-  SeedXp();
+  SeedXpSp3(registry_);
   registry_.Seed(kHkeyLocalMachine, kProvidersKey, kProvidersValue, kRegMultiSz,
                  MultiSzBytes({u"a.dll", u"b.dll"}));
   const std::u16string log = Run();

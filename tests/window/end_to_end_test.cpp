@@ -12,6 +12,7 @@
 
 #include "memory_registry.h"
 #include "platform/win32/win32_registry.h"
+#include "value_backup.h"
 #include "version/rdp_version.h"
 #include "xp_sp3.h"
 
@@ -56,58 +57,6 @@ std::wstring ClassOf(HWND window) {
 }
 
 // Remembers one HKLM value (or its absence) and puts it back on exit.
-class SavedValue {
- public:
-  SavedValue(std::u16string_view path, std::u16string_view name)
-      : path_(path), name_(name), saved_(Read(path, name)) {}
-  SavedValue(const SavedValue&) = delete;
-  SavedValue& operator=(const SavedValue&) = delete;
-  ~SavedValue() {
-    if (saved_) {
-      Write(path_, name_, saved_->type, saved_->bytes);
-      return;
-    }
-    win32::Win32Registry registry;
-    RegKey key = kNoKey;
-    if (registry.OpenKey(kHkeyLocalMachine, path_, 0, kKeyAccessMask, key) == kErrorSuccess) {
-      registry.DeleteValue(key, name_);
-      registry.CloseKey(key);
-    }
-  }
-
-  static std::optional<StoredValue> Read(std::u16string_view path, std::u16string_view name) {
-    win32::Win32Registry registry;
-    RegKey key = kNoKey;
-    if (registry.OpenKey(kHkeyLocalMachine, path, 0, kKeyAccessMask, key) != kErrorSuccess)
-      return std::nullopt;
-    StoredValue value;
-    value.bytes.resize(64 * 1024);
-    auto size = static_cast<std::uint32_t>(value.bytes.size());
-    const RegStatus status = registry.QueryValue(key, name, value.type, value.bytes.data(), size);
-    registry.CloseKey(key);
-    if (status != kErrorSuccess)
-      return std::nullopt;
-    value.bytes.resize(size);
-    return value;
-  }
-
-  static void Write(std::u16string_view path, std::u16string_view name, RegType type,
-                    const std::vector<std::byte>& bytes) {
-    win32::Win32Registry registry;
-    RegKey key = kNoKey;
-    ASSERT_EQ(registry.CreateKey(kHkeyLocalMachine, path, key), kErrorSuccess);
-    EXPECT_EQ(
-        registry.SetValue(key, name, type, bytes.data(), static_cast<std::uint32_t>(bytes.size())),
-        kErrorSuccess);
-    registry.CloseKey(key);
-  }
-
- private:
-  std::u16string path_;
-  std::u16string name_;
-  std::optional<StoredValue> saved_;
-};
-
 // The started program; ended by force if the test leaves it running.
 class Program {
  public:
@@ -204,11 +153,11 @@ void Click(HWND button) {
 TEST(EndToEnd, TheProgramUpdatesWindowsXpSp3ValuesAndCloses) {
   const std::wstring path = ProgramPath();
   ASSERT_FALSE(path.empty()) << "TARNWICK_EXE names the program";
-  SavedValue packages(kLsaKey, kPackagesValue);
-  SavedValue providers(kProvidersKey, kProvidersValue);
-  SavedValue::Write(kLsaKey, kPackagesValue, kRegMultiSz,
-                    MultiSzBytes({u"kerberos", u"msv1_0", u"schannel", u"wdigest"}));
-  SavedValue::Write(kProvidersKey, kProvidersValue, kRegSz, SzBytes(kXpProviders));
+  win32::Win32Registry registry;
+  ValueBackup packages(registry, kLsaKey, kPackagesValue);
+  ValueBackup providers(registry, kProvidersKey, kProvidersValue);
+  ValueBackup::Write(registry, kLsaKey, kPackagesValue, kRegMultiSz, XpPackagesBytes());
+  ValueBackup::Write(registry, kProvidersKey, kProvidersValue, kRegSz, SzBytes(kXpProviders));
 
   Program program(path);
   ASSERT_TRUE(program.Started()) << "cannot start " << std::string(path.begin(), path.end());
@@ -242,8 +191,8 @@ TEST(EndToEnd, TheProgramUpdatesWindowsXpSp3ValuesAndCloses) {
 
   Click(go);
   EXPECT_EQ(TextOf(log), W(kXpFirstRunLog));
-  const auto storedPackages = SavedValue::Read(kLsaKey, kPackagesValue);
-  const auto storedProviders = SavedValue::Read(kProvidersKey, kProvidersValue);
+  const auto storedPackages = ValueBackup::Read(registry, kLsaKey, kPackagesValue);
+  const auto storedProviders = ValueBackup::Read(registry, kProvidersKey, kProvidersValue);
   ASSERT_TRUE(storedPackages && storedProviders);
   EXPECT_EQ(storedPackages->type, kRegMultiSz);
   EXPECT_EQ(storedPackages->bytes,

@@ -164,18 +164,11 @@ class Form1WindowTest : public ::testing::Test {
  protected:
   Form1WindowTest() {
     InstallClient(u"6.1.7600.16385");
-    registry_.Seed(kHkeyLocalMachine, kLsaKey, kPackagesValue, kRegMultiSz,
-                   MultiSzBytes({u"kerberos", u"msv1_0", u"schannel", u"wdigest"}));
-    registry_.Seed(kHkeyLocalMachine, kProvidersKey, kProvidersValue, kRegSz,
-                   SzBytes(kXpProviders));
+    SeedXpSp3(registry_);
   }
   ~Form1WindowTest() override { DrainMessages(); }
 
-  void InstallClient(std::u16string_view version) {
-    FakeVersionFile& file = versions_.File(kClient);
-    file.subBlocks[u"\\VarFileInfo\\Translation"] = TranslationBytes({{0x0409, 0x04B0}});
-    file.subBlocks[FileVersionBlock(u"040904B0")] = SzBytes(version);
-  }
+  void InstallClient(std::u16string_view version) { versions_.SetFileVersion(kClient, version); }
 
   win32::Form1WindowServices Services() {
     return {registry_, system_, watched_, shell_, messages_};
