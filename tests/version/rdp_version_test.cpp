@@ -58,18 +58,11 @@ TEST(DottedVersion, ReadsTheLeadingThreeNumbers) {
 
 constexpr std::u16string_view kClient = u"C:\\Windows\\system32\\mstsc.exe";
 
-void InstallClient(FakeVersionInfo& versions, std::u16string_view path,
-                   std::u16string_view version) {
-  FakeVersionFile& file = versions.File(path);
-  file.subBlocks[u"\\VarFileInfo\\Translation"] = TranslationBytes({{0x0409, 0x04B0}});
-  file.subBlocks[FileVersionBlock(u"040904B0")] = SzBytes(version);
-}
-
 TEST(ShowRDPVersion, ReadsTheClientInTheSystemDirectory) {
   FakeSystemInfo system;
   FakeVersionInfo versions;
   FakeVersionLabels labels;
-  InstallClient(versions, kClient, u"6.1.7601.17514 (win7sp1_rtm.101119-1850)");
+  versions.SetFileVersion(kClient, u"6.1.7601.17514 (win7sp1_rtm.101119-1850)");
 
   ShowRDPVersion(system, versions, labels);
   EXPECT_EQ(versions.sizeQueries, std::vector<std::u16string>{std::u16string(kClient)});
@@ -77,7 +70,7 @@ TEST(ShowRDPVersion, ReadsTheClientInTheSystemDirectory) {
   EXPECT_EQ(labels.classification, kRow2);
 
   // After an update, a refresh replaces both texts.
-  InstallClient(versions, kClient, u"6.1.7600.16385");
+  versions.SetFileVersion(kClient, u"6.1.7600.16385");
   ShowRDPVersion(system, versions, labels);
   EXPECT_EQ(labels.reported, u"6.1.7600.16385");
   EXPECT_EQ(labels.classification, kRow1);
@@ -87,7 +80,7 @@ TEST(ShowRDPVersion, ClassifiesWhatTheLabelShows) {
   FakeSystemInfo system;
   FakeVersionInfo versions;
   FakeVersionLabels labels;
-  InstallClient(versions, kClient, u"6.1.7601.17514");
+  versions.SetFileVersion(kClient, u"6.1.7601.17514");
   labels.shownInstead = u"6.0.6001.18000";
   ShowRDPVersion(system, versions, labels);
   EXPECT_EQ(labels.reported, u"6.1.7601.17514");
