@@ -1,11 +1,14 @@
 # Cross build for 32-bit Windows (down to XP SP3) with mingw-w64.
 # The win32 thread model keeps the program free of winpthreads. GoogleTest does not build
-# with it, so this build makes the product only.
+# with it: the test programs use the posix model (mingw-w64-i686-posix.cmake).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(TARNWICK_MINGW_PREFIX i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${TARNWICK_MINGW_PREFIX}-gcc-win32)
-set(CMAKE_CXX_COMPILER ${TARNWICK_MINGW_PREFIX}-g++-win32)
+if(NOT TARNWICK_MINGW_THREADS)
+  set(TARNWICK_MINGW_THREADS win32)
+endif()
+set(CMAKE_C_COMPILER ${TARNWICK_MINGW_PREFIX}-gcc-${TARNWICK_MINGW_THREADS})
+set(CMAKE_CXX_COMPILER ${TARNWICK_MINGW_PREFIX}-g++-${TARNWICK_MINGW_THREADS})
 set(CMAKE_RC_COMPILER ${TARNWICK_MINGW_PREFIX}-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/${TARNWICK_MINGW_PREFIX})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

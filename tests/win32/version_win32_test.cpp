@@ -170,7 +170,8 @@ TEST(Win32SystemInfo, SystemDirIsThePrefixsSystem32) {
   EXPECT_TRUE(SamePath(directory, Environment(L"SystemRoot") + u"\\system32\\"));
   EXPECT_TRUE(Exists(directory + u"kernel32.dll"));
 
-  // Under Wine the same directory is the prefix's drive_c/windows/system32 on the host.
+  // Under Wine the same directory is the prefix's drive_c/windows/system32 on the host; for a
+  // 32-bit program in a 64-bit prefix, Windows redirects it to drive_c/windows/syswow64.
   std::u16string prefix = Environment(L"WINEPREFIX");
   if (prefix.empty())
     GTEST_SKIP() << "not under Wine";
@@ -181,8 +182,9 @@ TEST(Win32SystemInfo, SystemDirIsThePrefixsSystem32) {
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
   CloseHandle(file);
-  EXPECT_TRUE(
-      Exists(u"Z:" + prefix + u"\\drive_c\\windows\\system32\\tarnwick-system-dir-marker.txt"));
+  const std::u16string onDisk = sizeof(void*) == 4 ? u"syswow64" : u"system32";
+  EXPECT_TRUE(Exists(u"Z:" + prefix + u"\\drive_c\\windows\\" + onDisk +
+                     u"\\tarnwick-system-dir-marker.txt"));
   DeleteFileW(Wide(marker).c_str());
 }
 

@@ -1,5 +1,7 @@
 // The main window in this process: a real window with real controls, over an in-memory
 // registry, a fake system and version information, and a recording shell and message box.
+// The same tests run once per screen resolution: TARNWICK_WINE_DPI names the one this run's
+// desktop is set to (96 when unset).
 #include "app/win32/form1_window.h"
 
 #include <windows.h>
@@ -33,6 +35,19 @@ using win32::Form1Window;
 
 constexpr std::u16string_view kClient = u"C:\\Windows\\system32\\mstsc.exe";
 constexpr wchar_t kRow1[] = L"RDP Version 7.0 - No need to install update. Proceed to step #3.";
+
+// The resolution this run's desktop is set to.
+int DesktopDpi() {
+  wchar_t buffer[16] = {};
+  const DWORD length = GetEnvironmentVariableW(L"TARNWICK_WINE_DPI", buffer, 16);
+  const int dpi = length > 0 && length < 16 ? _wtoi(buffer) : 0;
+  return dpi > 0 ? dpi : 96;
+}
+
+// Whether `actual` is `twips` at `dpi` within one pixel.
+bool NearTwips(int actual, int twips, int dpi) {
+  return std::abs(actual * 1440 - twips * dpi) <= 1440;
+}
 
 std::wstring W(std::u16string_view text) {
   return std::wstring(text.begin(), text.end());
@@ -240,9 +255,15 @@ TEST_F(Form1WindowTest, AFixedCentredToolWindowWithItsOwnIcon) {
 
   RECT client{};
   GetClientRect(frame, &client);
-  EXPECT_EQ(window.Dpi(), 96);
-  EXPECT_EQ(client.right, 689);
-  EXPECT_EQ(client.bottom, 602);
+  const int dpi = DesktopDpi();
+  EXPECT_EQ(window.Dpi(), dpi) << "the window follows the desktop's resolution";
+  EXPECT_EQ(PixelRect({0, 0, client.right, client.bottom}), ClientPixels(dpi));
+  EXPECT_TRUE(NearTwips(client.right, 10335, dpi)) << client.right;
+  EXPECT_TRUE(NearTwips(client.bottom, 9030, dpi)) << client.bottom;
+  if (dpi == 96) {
+    EXPECT_EQ(client.right, 689);
+    EXPECT_EQ(client.bottom, 602);
+  }
 
   RECT outer{};
   GetWindowRect(frame, &outer);
@@ -266,14 +287,22 @@ TEST_F(Form1WindowTest, AFixedCentredToolWindowWithItsOwnIcon) {
   DeleteObject(info.hbmMask);
 }
 
-TEST_F(Form1WindowTest, EveryControlWithItsCaptionPlaceAndTabStopAt96Dpi) {
+TEST_F(Form1WindowTest, EveryControlWithItsCaptionPlaceAndTabStop) {
   Loaded();
+  const int dpi = DesktopDpi();
   for (const ControlEntry& entry : kForm1Controls) {
     SCOPED_TRACE(std::string(entry.name.begin(), entry.name.end()));
     HWND control = Control(entry.id);
     ASSERT_NE(control, nullptr);
     EXPECT_TRUE(IsWindowVisible(control));
-    EXPECT_EQ(RectInParent(control), ControlPixels(entry, 96));
+    const PixelRect rect = RectInParent(control);
+    EXPECT_EQ(rect, ControlPixels(entry, dpi));
+    if (entry.kind != ControlKind::kLine) {
+      const TwipRect& twips = entry.rect;
+      EXPECT_TRUE(NearTwips(rect.left, twips.left, dpi) && NearTwips(rect.top, twips.top, dpi) &&
+                  NearTwips(rect.width(), twips.width, dpi) &&
+                  NearTwips(rect.height(), twips.height, dpi));
+    }
     const LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
     EXPECT_EQ((style & WS_TABSTOP) != 0, TakesFocus(entry.kind));
     EXPECT_NE(style & WS_CLIPSIBLINGS, 0);
@@ -297,7 +326,7 @@ TEST_F(Form1WindowTest, EveryControlWithItsCaptionPlaceAndTabStopAt96Dpi) {
       case ControlKind::kLine:
         EXPECT_EQ(ClassOf(control), L"Static");
         EXPECT_EQ(style & SS_TYPEMASK, SS_BLACKRECT);
-        EXPECT_EQ(RectInParent(control).height(), 1);
+        EXPECT_TRUE(NearTwips(rect.height(), kLineThicknessTwips, dpi)) << rect.height();
         break;
     }
   }
@@ -316,61 +345,92 @@ TEST_F(Form1WindowTest, DownloadButtonsLieOnTopOfLabel1AndSeparatorsOnTheLabels)
 
   for (ControlId id : {ControlId::cmdXP, ControlId::cmdVista32, ControlId::cmdVista64,
                        ControlId::cmdWindows7, ControlId::Line_1, ControlId::Line_4}) {
-    const PixelRect r = ControlPixels(Form1Control(id), 96);
+    const PixelRect r = ControlPixels(Form1Control(id), DesktopDpi());
     const POINT inside{r.left + 2, r.top};
     EXPECT_EQ(ChildWindowFromPointEx(window.Handle(), inside, CWP_ALL), Control(id))
         << static_cast<int>(id);
   }
 }
 
+// The room a caption needs in `font`, measured as the control draws it: a label's text wrapped
+// at word boundaries within the label's width, a button's on one line.
+SIZE Needed(HWND control, HFONT font, ControlKind kind, int width) {
+  win32::WindowDc dc(control);
+  win32::SelectedObject selected(dc.Get(), font);
+  const std::wstring text = TextOf(control);
+  RECT needed{0, 0, width, 0};
+  const UINT format = kind == ControlKind::kButton ? DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX
+                                                   : DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX;
+  DrawTextW(dc.Get(), text.c_str(), static_cast<int>(text.size()), &needed, format);
+  return {needed.right - needed.left, needed.bottom - needed.top};
+}
+
 TEST_F(Form1WindowTest, CaptionsUseTheMessageFontFaceAtTheLargestSizeThatFits) {
+  InstallClient(u"6.0.6002.18005");  // the classification's two-line row
   Form1Window& window = Loaded();
+  const int dpi = DesktopDpi();
   const win32::BaseFont base = win32::MessageFont();
   LOGFONTW used{};
   ASSERT_TRUE(GetObjectW(window.Font(), sizeof(used), &used));
   EXPECT_STREQ(used.lfFaceName, base.font.lfFaceName);
-  const int baseHeight = MulDiv(std::abs(base.font.lfHeight), 96, base.dpi);
+  const int baseHeight = MulDiv(std::abs(base.font.lfHeight), dpi, base.dpi);
   EXPECT_LE(window.FontPixelHeight(), baseHeight);
   EXPECT_EQ(-used.lfHeight, window.FontPixelHeight());
-  std::printf("message font: %ls, %d px; captions: %d px (%.2f pt) at 96 dpi\n",
+  std::printf("message font: %ls, %d px; captions: %d px (%.2f pt) at %d dpi\n",
               base.font.lfFaceName, baseHeight, window.FontPixelHeight(),
-              window.FontPixelHeight() * 72.0 / 96);
+              window.FontPixelHeight() * 72.0 / dpi, dpi);
 
+  // Every caption, as shown, fits its control in the chosen font.
   for (const ControlEntry& entry : kForm1Controls) {
-    if (entry.kind != ControlKind::kLine) {
-      EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(Control(entry.id), WM_GETFONT, 0, 0)),
-                window.Font());
-    }
+    if (entry.kind == ControlKind::kLine)
+      continue;
+    SCOPED_TRACE(std::string(entry.name.begin(), entry.name.end()));
+    HWND control = Control(entry.id);
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), window.Font());
+    if (entry.kind == ControlKind::kLogBox)
+      continue;
+    RECT box{};
+    GetClientRect(control, &box);
+    const SIZE needed = Needed(control, window.Font(), entry.kind, box.right);
+    EXPECT_LE(needed.cx, box.right);
+    EXPECT_LE(needed.cy, box.bottom);
   }
 
-  auto allFit = [&](HFONT font) {
-    win32::WindowDc dc(window.Handle());
-    win32::SelectedObject selected(dc.Get(), font);
-    bool fit = true;
-    for (const CaptionToFit& caption : CaptionsToFit()) {
-      const PixelRect r = ControlPixels(*caption.control, 96);
-      if (!win32::CaptionFits(dc.Get(),
-                              {caption.text, caption.control->kind, r.width(), r.height()}, 96)) {
-        fit = false;
-      }
-    }
-    return fit;
-  };
-  EXPECT_TRUE(allFit(window.Font()));
+  // The largest size: one pixel more and some caption would not fit.
   if (window.FontPixelHeight() < baseHeight) {
     LOGFONTW larger = used;
     larger.lfHeight -= 1;
     win32::UniqueFont font(CreateFontIndirectW(&larger));
-    EXPECT_FALSE(allFit(font.Get())) << "one pixel more would have fitted";
+    win32::WindowDc dc(window.Handle());
+    win32::SelectedObject selected(dc.Get(), font.Get());
+    bool allFit = true;
+    for (const CaptionToFit& caption : CaptionsToFit()) {
+      const PixelRect r = ControlPixels(*caption.control, dpi);
+      allFit = allFit &&
+               win32::CaptionFits(
+                   dc.Get(), {caption.text, caption.control->kind, r.width(), r.height()}, dpi);
+    }
+    EXPECT_FALSE(allFit) << "one pixel more would have fitted";
   }
+}
 
-  // Row 4 of the classification shows on two lines inside its label.
-  win32::WindowDc dc(window.Handle());
-  win32::SelectedObject selected(dc.Get(), window.Font());
-  TEXTMETRICW metrics{};
-  GetTextMetricsW(dc.Get(), &metrics);
-  EXPECT_LE(2 * metrics.tmHeight,
-            ControlPixels(Form1Control(ControlId::lblRDPVersion), 96).height());
+TEST_F(Form1WindowTest, TheCaptionFontGrowsWithTheResolution) {
+  Form1Window& window = Loaded();
+  const win32::BaseFont base = win32::MessageFont();
+  int previous = 0;
+  for (int dpi : {96, 120, 144, 192}) {
+    std::vector<win32::CaptionBox> boxes;
+    for (const CaptionToFit& caption : CaptionsToFit()) {
+      const PixelRect r = ControlPixels(*caption.control, dpi);
+      boxes.push_back({caption.text, caption.control->kind, r.width(), r.height()});
+    }
+    const win32::FittedFont fitted = win32::FitCaptionFont(base, dpi, boxes);
+    EXPECT_GT(fitted.pixelHeight, previous) << dpi << " dpi";
+    previous = fitted.pixelHeight;
+    if (dpi == window.Dpi()) {
+      EXPECT_EQ(fitted.pixelHeight, window.FontPixelHeight()) << "the window's own resolution";
+    }
+  }
 }
 
 TEST_F(Form1WindowTest, TabWalksTheButtonsTheLogAndCloseAndComesBack) {
@@ -519,33 +579,36 @@ TEST_F(Form1WindowTest, AnErrorWhileLoadingEndsTheProgramBeforeTheWindowIsShown)
 
 TEST_F(Form1WindowTest, ANewResolutionLaysEverythingOutAgain) {
   Form1Window& window = Loaded();
-  const int heightAt96 = window.FontPixelHeight();
+  const int heightBefore = window.FontPixelHeight();
   RECT suggested{};
   GetWindowRect(window.Handle(), &suggested);
   suggested.right = suggested.left + 1100;
   suggested.bottom = suggested.top + 1000;
-  SendMessageW(window.Handle(), win32::kWmDpiChanged, MAKEWPARAM(144, 144),
+  const int newDpi = DesktopDpi() < 144 ? 144 : 96;
+  SendMessageW(window.Handle(), win32::kWmDpiChanged, MAKEWPARAM(newDpi, newDpi),
                reinterpret_cast<LPARAM>(&suggested));
 
-  EXPECT_EQ(window.Dpi(), 144);
+  EXPECT_EQ(window.Dpi(), newDpi);
   RECT client{};
   GetClientRect(window.Handle(), &client);
-  EXPECT_EQ(client.right, 1034);
-  EXPECT_EQ(client.bottom, 903);
+  EXPECT_EQ(PixelRect({0, 0, client.right, client.bottom}), ClientPixels(newDpi));
   RECT outer{};
   GetWindowRect(window.Handle(), &outer);
   EXPECT_EQ(outer.left, suggested.left);
   EXPECT_EQ(outer.top, suggested.top);
   for (const ControlEntry& entry : kForm1Controls) {
-    EXPECT_EQ(RectInParent(Control(entry.id)), ControlPixels(entry, 144))
+    EXPECT_EQ(RectInParent(Control(entry.id)), ControlPixels(entry, newDpi))
         << static_cast<int>(entry.id);
     if (entry.kind != ControlKind::kLine) {
       EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(Control(entry.id), WM_GETFONT, 0, 0)),
                 window.Font());
     }
   }
-  EXPECT_GT(window.FontPixelHeight(), heightAt96);
-  std::printf("captions at 144 dpi: %d px\n", window.FontPixelHeight());
+  if (newDpi > DesktopDpi()) {
+    EXPECT_GT(window.FontPixelHeight(), heightBefore);
+  } else {
+    EXPECT_LT(window.FontPixelHeight(), heightBefore);
+  }
 }
 
 }  // namespace
