@@ -188,6 +188,31 @@ TEST(Win32SystemInfo, SystemDirIsThePrefixsSystem32) {
   DeleteFileW(Wide(marker).c_str());
 }
 
+// The prefix reports the Windows version the build asked for (TARNWICK_WINE_WINDOWS), so
+// that the code paths of that version are the ones these tests take.
+TEST(Win32SystemInfo, TheSystemIsTheWindowsVersionTheTestsAskFor) {
+  const std::u16string asked = Environment(L"TARNWICK_WINE_WINDOWS");
+  if (asked.empty())
+    GTEST_SKIP() << "the prefix reports Wine's default version";
+  const struct {
+    std::u16string_view name;
+    DWORD major;
+    DWORD minor;
+  } versions[] = {{u"winxp", 5, 1}, {u"win7", 6, 1}, {u"win10", 10, 0}};
+  OSVERSIONINFOW reported{};
+  reported.dwOSVersionInfoSize = sizeof(reported);
+  ASSERT_TRUE(GetVersionExW(&reported));
+  bool known = false;
+  for (const auto& version : versions) {
+    if (version.name == asked) {
+      known = true;
+      EXPECT_EQ(reported.dwMajorVersion, version.major);
+      EXPECT_EQ(reported.dwMinorVersion, version.minor);
+    }
+  }
+  EXPECT_TRUE(known) << "no expectation for this version";
+}
+
 TEST(Win32SystemInfo, NamesAreTheComputersAndTheUsers) {
   Win32SystemInfo system;
   std::u16string computer = ComputerName(system);
