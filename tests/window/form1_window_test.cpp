@@ -44,6 +44,17 @@ int DesktopDpi() {
   return dpi > 0 ? dpi : 96;
 }
 
+// The resolution functions as the Windows version that this system reports would offer them:
+// none on Windows XP, whatever user32 has on later ones. Under a prefix set to Windows XP the
+// window thus takes the path it takes on XP, although Wine's user32 has the newer functions.
+win32::DpiFunctions ReportedDpiFunctions() {
+  OSVERSIONINFOW version{};
+  version.dwOSVersionInfoSize = sizeof(version);
+  if (GetVersionExW(&version) && version.dwMajorVersion < 6)
+    return {};
+  return win32::DpiFunctions::OfThisWindows();
+}
+
 // Whether `actual` is `twips` at `dpi` within one pixel.
 bool NearTwips(int actual, int twips, int dpi) {
   return std::abs(actual * 1440 - twips * dpi) <= 1440;
@@ -191,7 +202,8 @@ class Form1WindowTest : public ::testing::Test {
 
   // A loaded window, shown on the screen.
   Form1Window& Loaded() {
-    window_ = std::make_unique<Form1Window>(GetModuleHandleW(nullptr), Services());
+    window_ = std::make_unique<Form1Window>(GetModuleHandleW(nullptr), Services(),
+                                            ReportedDpiFunctions());
     EXPECT_TRUE(window_->Load());
     DrainMessages();
     return *window_;
@@ -369,7 +381,7 @@ TEST_F(Form1WindowTest, CaptionsUseTheMessageFontFaceAtTheLargestSizeThatFits) {
   InstallClient(u"6.0.6002.18005");  // the classification's two-line row
   Form1Window& window = Loaded();
   const int dpi = DesktopDpi();
-  const win32::BaseFont base = win32::MessageFont();
+  const win32::BaseFont base = win32::MessageFont(ReportedDpiFunctions());
   LOGFONTW used{};
   ASSERT_TRUE(GetObjectW(window.Font(), sizeof(used), &used));
   EXPECT_STREQ(used.lfFaceName, base.font.lfFaceName);
@@ -416,7 +428,7 @@ TEST_F(Form1WindowTest, CaptionsUseTheMessageFontFaceAtTheLargestSizeThatFits) {
 
 TEST_F(Form1WindowTest, TheCaptionFontGrowsWithTheResolution) {
   Form1Window& window = Loaded();
-  const win32::BaseFont base = win32::MessageFont();
+  const win32::BaseFont base = win32::MessageFont(ReportedDpiFunctions());
   int previous = 0;
   for (int dpi : {96, 120, 144, 192}) {
     std::vector<win32::CaptionBox> boxes;
@@ -431,6 +443,15 @@ TEST_F(Form1WindowTest, TheCaptionFontGrowsWithTheResolution) {
       EXPECT_EQ(fitted.pixelHeight, window.FontPixelHeight()) << "the window's own resolution";
     }
   }
+}
+
+TEST_F(Form1WindowTest, WithoutThePerMonitorFunctionsTheResolutionIsTheScreens) {
+  Form1Window& window = Loaded();
+  const win32::DpiFunctions none{};
+  EXPECT_EQ(win32::WindowDpi(window.Handle(), none), DesktopDpi());
+  EXPECT_EQ(win32::SystemDpi(none), DesktopDpi());
+  EXPECT_EQ(win32::WindowDpi(window.Handle()), DesktopDpi());
+  EXPECT_EQ(win32::MessageFont(none).dpi, DesktopDpi());
 }
 
 TEST_F(Form1WindowTest, TabWalksTheButtonsTheLogAndCloseAndComesBack) {

@@ -39,9 +39,9 @@ int CharacterHeight(const LOGFONTW& font, int dpi) {
 
 }  // namespace
 
-BaseFont MessageFont() {
+BaseFont MessageFont(const DpiFunctions& dpiFunctions) {
   BaseFont base{};
-  base.dpi = SystemDpi();
+  base.dpi = SystemDpi(dpiFunctions);
   // Windows XP refuses the larger structure of later systems; later systems take both.
   if (QueryMessageFont(sizeof(NONCLIENTMETRICSW), base.font) ||
       QueryMessageFont(kXpNonClientMetricsSize, base.font))

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "app/form1_layout.h"
+#include "app/win32/dpi.h"
 #include "app/win32/gdi_handles.h"
 
 namespace tarnwick::win32 {
@@ -17,7 +18,7 @@ struct BaseFont {
   LOGFONTW font;
   int dpi;
 };
-BaseFont MessageFont();
+BaseFont MessageFont(const DpiFunctions& dpiFunctions = DpiFunctions::OfThisWindows());
 
 // A caption and the control that shows it, in pixels at the resolution being fitted.
 struct CaptionBox {

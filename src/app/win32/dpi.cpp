@@ -26,37 +26,38 @@ const HANDLE kPerMonitorAwareV2 = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(
 
 }  // namespace
 
-int WindowDpi(HWND window) {
-  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-  static const auto getDpiForWindow = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
-  if (getDpiForWindow != nullptr && window != nullptr) {
-    UINT dpi = getDpiForWindow(window);
+DpiFunctions DpiFunctions::OfThisWindows() {
+  return {
+      User32Function<GetDpiForWindowFn>("GetDpiForWindow"),
+      User32Function<GetDpiForSystemFn>("GetDpiForSystem"),
+      User32Function<SetProcessDpiAwarenessContextFn>("SetProcessDpiAwarenessContext"),
+      User32Function<SetProcessDPIAwareFn>("SetProcessDPIAware"),
+  };
+}
+
+int WindowDpi(HWND window, const DpiFunctions& functions) {
+  if (functions.getDpiForWindow != nullptr && window != nullptr) {
+    UINT dpi = functions.getDpiForWindow(window);
     if (dpi > 0)
       return static_cast<int>(dpi);
   }
   return ScreenDpi();
 }
 
-int SystemDpi() {
-  using GetDpiForSystemFn = UINT(WINAPI*)();
-  static const auto getDpiForSystem = User32Function<GetDpiForSystemFn>("GetDpiForSystem");
-  if (getDpiForSystem != nullptr) {
-    UINT dpi = getDpiForSystem();
+int SystemDpi(const DpiFunctions& functions) {
+  if (functions.getDpiForSystem != nullptr) {
+    UINT dpi = functions.getDpiForSystem();
     if (dpi > 0)
       return static_cast<int>(dpi);
   }
   return ScreenDpi();
 }
 
-void EnableDpiAwareness() {
-  using SetContextFn = BOOL(WINAPI*)(HANDLE);
-  using SetAwareFn = BOOL(WINAPI*)();
-  if (auto setContext = User32Function<SetContextFn>("SetProcessDpiAwarenessContext")) {
-    if (setContext(kPerMonitorAwareV2))
-      return;
-  }
-  if (auto setAware = User32Function<SetAwareFn>("SetProcessDPIAware"))
-    setAware();
+void EnableDpiAwareness(const DpiFunctions& functions) {
+  if (functions.setContext != nullptr && functions.setContext(kPerMonitorAwareV2))
+    return;
+  if (functions.setProcessDpiAware != nullptr)
+    functions.setProcessDpiAware();
 }
 
 }  // namespace tarnwick::win32

@@ -91,9 +91,11 @@ RECT PrimaryWorkArea() {
 
 }  // namespace
 
-Form1Window::Form1Window(HINSTANCE instance, Form1WindowServices services)
+Form1Window::Form1Window(HINSTANCE instance, Form1WindowServices services,
+                         DpiFunctions dpiFunctions)
     : instance_(instance),
       services_(services),
+      dpiFunctions_(dpiFunctions),
       urls_(services.shell),
       form_(*this, Form1Services{services.registry, services.system, services.versions, urls_}) {}
 
@@ -136,7 +138,7 @@ void Form1Window::Create() {
     throw LastWin32Error();
   urls_.SetOwner(window_);
   SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(LoadAppIcon(instance_, 32)));
-  dpi_ = WindowDpi(window_);
+  dpi_ = WindowDpi(window_, dpiFunctions_);
   CreateControls();
   LayOut(dpi_);
   SizeFrame(true);
@@ -202,7 +204,7 @@ void Form1Window::LayOut(int dpi) {
     const PixelRect rect = ControlPixels(*caption.control, dpi);
     boxes.push_back({caption.text, caption.control->kind, rect.width(), rect.height()});
   }
-  FittedFont fitted = FitCaptionFont(MessageFont(), dpi, boxes);
+  FittedFont fitted = FitCaptionFont(MessageFont(dpiFunctions_), dpi, boxes);
   const HFONT font =
       fitted.font ? fitted.font.Get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   for (const ControlEntry& entry : kForm1Controls) {

@@ -12,6 +12,7 @@
 #include "app/form1_view.h"
 #include "app/win32/caption_font.h"
 #include "app/win32/desktop_api.h"
+#include "app/win32/dpi.h"
 #include "app/win32/gdi_handles.h"
 #include "app/win32/shell_url_opener.h"
 #include "platform/registry_ops.h"
@@ -34,7 +35,9 @@ inline constexpr int kExitRunTimeError = 1;
 
 class Form1Window final : private Form1View {
  public:
-  Form1Window(HINSTANCE instance, Form1WindowServices services);
+  // `dpiFunctions`: the resolution functions to use; this Windows' own unless a test chooses.
+  Form1Window(HINSTANCE instance, Form1WindowServices services,
+              DpiFunctions dpiFunctions = DpiFunctions::OfThisWindows());
   Form1Window(const Form1Window&) = delete;
   Form1Window& operator=(const Form1Window&) = delete;
   // Destroys a window that is still open without ending the message loop.
@@ -84,6 +87,7 @@ class Form1Window final : private Form1View {
 
   HINSTANCE instance_;
   Form1WindowServices services_;
+  DpiFunctions dpiFunctions_;
   ShellUrlOpener urls_;
   Form1 form_;
   HWND window_ = nullptr;
