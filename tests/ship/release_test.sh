@@ -86,6 +86,12 @@ if release TARNWICK_SIGN_PFX="$tmp/key.pfx" TARNWICK_SIGN_PASSWORD=test-secret; 
     osslsigncode extract-signature -in "$file" -out "$tmp/$name.sig" >/dev/null 2>&1 &&
       openssl pkcs7 -inform DER -in "$tmp/$name.sig" -print 2>/dev/null | grep 'Tarnwick' >/dev/null &&
       pass "$name: the signature names the program Tarnwick" || fail "$name: no program name"
+    built=build/win64-release/src/app/win32/tarnwick.exe
+    [ "$name" = tarnwick-1.02-x86.exe ] && built=build/win32/src/app/win32/tarnwick.exe
+    osslsigncode remove-signature -in "$file" -out "$tmp/$name.bare" >/dev/null 2>&1 &&
+      cmp -s "$tmp/$name.bare" "$built" &&
+      pass "$name: without its signature it is the built executable" ||
+      fail "$name: signing changed more than the signature"
     # One byte in the code, which the signature covers.
     cp "$file" "$tmp/flipped.exe"
     offset=$((0x400))
