@@ -110,18 +110,22 @@ if release TARNWICK_SIGN_PFX="$tmp/key.pfx" TARNWICK_SIGN_PASSWORD=test-secret; 
   /usr/bin/python3 tests/ship/check_executable.py "$signed/tarnwick-1.02-x86.exe" i686 \
     tests/ship/xp_sp3_imports.txt >"$tmp/check.log" && pass "signed x86 passes the executable check" ||
     fail "signed x86: $(cat "$tmp/check.log")"
-  # Wine runs 64-bit programs here; the signed x86_64 program must still open its window.
+  # Both signed programs must still open their window under Wine (64-bit and 32-bit).
   env=build/win64-release/wine-env
   probe=build/win64-release/bench/startup_probe.exe
-  cp "$signed/tarnwick-1.02-x86_64.exe" "$tmp/tarnwick.exe"
   if [ ! -f "$probe" ]; then
     fail "no $probe; build the win64-release preset first"
   elif ! $env sh -c 'wineboot --init && wineserver -w' >/dev/null 2>&1; then
     fail "the Wine prefix of build/win64-release cannot be made"
-  elif $env wine "$probe" "$tmp/tarnwick.exe" "Tarnwick Utility" >"$tmp/start.log" 2>&1; then
-    pass "signed x86_64 starts under Wine and shows its window"
   else
-    fail "signed x86_64 does not start under Wine: $(cat "$tmp/start.log")"
+    for arch in x86_64 x86; do
+      cp "$signed/tarnwick-1.02-$arch.exe" "$tmp/tarnwick-$arch.exe"
+      if $env wine "$probe" "$tmp/tarnwick-$arch.exe" "Tarnwick Utility" >"$tmp/start.log" 2>&1; then
+        pass "signed $arch starts under Wine and shows its window"
+      else
+        fail "signed $arch does not start under Wine: $(cat "$tmp/start.log")"
+      fi
+    done
   fi
 else
   fail "signed release failed: $(cat "$tmp/log")"
