@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "app/activity_log.h"
 #include "platform/win32/win32_registry.h"
 #include "update/auth_protocols.h"
 

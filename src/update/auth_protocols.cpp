@@ -27,7 +27,7 @@ constexpr Stage kStages[] = {
      u"credssp.dll", ProviderListContains, ProviderListWith, u"Step 2 Complete\r\n"},
 };
 
-void AddWhenMissing(RegistryOps& registry, ActivityLog& log, const Stage& stage,
+void AddWhenMissing(RegistryOps& registry, MessageLog& log, const Stage& stage,
                     std::u16string_view where) {
   RegType type = stage.type;
   RegRead read = GetKeyDataValue(registry, kHkeyLocalMachine, stage.keyPath, type, stage.valueName);
@@ -57,7 +57,7 @@ void AddWhenMissing(RegistryOps& registry, ActivityLog& log, const Stage& stage,
 
 }  // namespace
 
-void UpdateAuthProtocols(RegistryOps& registry, ActivityLog& log) {
+void UpdateAuthProtocols(RegistryOps& registry, MessageLog& log) {
   for (const Stage& stage : kStages) {
     const std::u16string where =
         std::u16string(stage.keyPath) + u"\\" + std::u16string(stage.valueName);

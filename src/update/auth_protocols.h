@@ -4,11 +4,11 @@
 // it is missing, reporting every read, decision and write in the activity log.
 #pragma once
 
-#include "app/activity_log.h"
+#include "log/message_log.h"
 #include "platform/registry_ops.h"
 
 namespace tarnwick {
 
-void UpdateAuthProtocols(RegistryOps& registry, ActivityLog& log);
+void UpdateAuthProtocols(RegistryOps& registry, MessageLog& log);
 
 }  // namespace tarnwick

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/activity_log.h"
 #include "memory_registry.h"
 #include "xp_sp3.h"
 

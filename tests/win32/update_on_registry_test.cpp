@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include "app/activity_log.h"
 #include "memory_registry.h"
 #include "platform/win32/win32_registry.h"
 #include "update/auth_protocols.h"

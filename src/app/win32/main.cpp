@@ -7,7 +7,7 @@
 #include "app/win32/form1_window.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_system_info.h"
-#include "platform/win32/win32_version_info.h"
+#include "version/win32/win32_version_info.h"
 
 #include <cstdlib>
 
