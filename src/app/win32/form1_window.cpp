@@ -95,7 +95,8 @@ Form1Window::Form1Window(HINSTANCE instance, Form1WindowServices services)
     : instance_(instance),
       services_(services),
       urls_(services.shell),
-      form_(*this, Form1Services{services.registry, services.system, services.versions, urls_}) {}
+      form_(*this, Form1Services{services.registry, services.backups, services.system,
+                                 services.versions, urls_}) {}
 
 Form1Window::~Form1Window() {
   if (window_ != nullptr) {

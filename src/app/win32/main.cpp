@@ -5,6 +5,7 @@
 #include "app/win32/desktop_api.h"
 #include "app/win32/dpi.h"
 #include "app/win32/form1_window.h"
+#include "platform/win32/win32_backup_files.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_system_info.h"
 #include "version/win32/win32_version_info.h"
@@ -42,11 +43,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   win32::EnableDpiAwareness();
 
   win32::Win32Registry registry;
+  win32::Win32BackupFiles backups;
   win32::Win32SystemInfo system;
   win32::Win32VersionInfo versions(system);
   win32::Win32Shell shell;
   win32::Win32MessageBox messages;
-  win32::Form1Window window(instance, {registry, system, versions, shell, messages});
+  win32::Form1Window window(instance, {registry, backups, system, versions, shell, messages});
   if (!window.Load())
     return win32::kExitRunTimeError;
   return window.Run();
