@@ -4,8 +4,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
+#include <string_view>
 #include <vector>
 
+#include "app/activity_log.h"
+#include "platform/win32/win32_backup_files.h"
 #include "platform/win32/win32_registry.h"
 #include "update/auth_protocols.h"
 
@@ -76,6 +80,12 @@ int main() {
   const Saved packages = Save(kLsa, kPackages);
   const Saved providers = Save(kProvidersKey, kProviders);
   tarnwick::win32::Win32Registry registry;
+  // A run that adds the names saves its backup first, as the program does; the files go to a
+  // folder of their own and are removed after each run, outside the timing.
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring folder = std::wstring(temp) + L"tarnwick-bench";
+  tarnwick::win32::Win32BackupFiles backups(std::u16string(folder.begin(), folder.end()));
   LARGE_INTEGER frequency, before, after;
   QueryPerformanceFrequency(&frequency);
   std::vector<double> adding, unchanged;
@@ -84,13 +94,21 @@ int main() {
     for (auto* samples : {&adding, &unchanged}) {
       tarnwick::ActivityLog log;
       QueryPerformanceCounter(&before);
-      tarnwick::UpdateAuthProtocols(registry, log);
+      tarnwick::UpdateAuthProtocols(registry, backups, log);
       QueryPerformanceCounter(&after);
+      const std::u16string& text = log.Text();
+      constexpr std::u16string_view kSaved = u"\r\nBackup saved to: ";
+      if (auto at = text.find(kSaved); at != std::u16string::npos) {
+        const auto from = at + kSaved.size();
+        const std::u16string path = text.substr(from, text.find(u"\r\n", from) - from);
+        DeleteFileW(std::wstring(path.begin(), path.end()).c_str());
+      }
       samples->push_back(1000.0 * (after.QuadPart - before.QuadPart) / frequency.QuadPart);
     }
   }
   Restore(kLsa, kPackages, packages);
   Restore(kProvidersKey, kProviders, providers);
+  RemoveDirectoryW(folder.c_str());
   std::printf("%.3f %.3f\n", Median(adding), Median(unchanged));
   return 0;
 }

@@ -5,12 +5,14 @@
 #include <string>
 #include <string_view>
 
+#include "log/message_log.h"
+
 namespace tarnwick {
 
-class ActivityLog {
+class ActivityLog final : public MessageLog {
  public:
   // Appends CR LF, then the message exactly as given.
-  void LogMessage(std::u16string_view message);
+  void LogMessage(std::u16string_view message) override;
 
   const std::u16string& Text() const { return text_; }
 

@@ -9,6 +9,7 @@
 #include "app/form1_layout.h"
 #include "app/form1_view.h"
 #include "app/url_opener.h"
+#include "platform/backup_files.h"
 #include "platform/registry_ops.h"
 #include "platform/system_info.h"
 #include "version/version_info.h"
@@ -17,6 +18,7 @@ namespace tarnwick {
 
 struct Form1Services {
   RegistryOps& registry;
+  BackupFiles& backups;
   SystemInfoApi& system;
   VersionInfoApi& versions;
   UrlOpener& urls;

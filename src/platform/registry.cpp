@@ -33,7 +33,6 @@ class OpenedKey {
   RegKey key_ = kNoKey;
 };
 
-constexpr std::uint32_t kInitialReadSize = 1024;
 constexpr int kMaxReadAttempts = 16;  // the value may grow between two queries
 
 bool IsNotFound(RegStatus status) {
@@ -185,10 +184,14 @@ RegRead GetKeyDataValue(RegistryOps& ops, RegKey RegKeyRoot, std::u16string_view
     return result;
   }
 
-  std::vector<std::byte> buffer(kInitialReadSize);
+  // The buffer is made exactly as large as the value: where there is room to spare, some
+  // registries add a terminator to a string stored without one, and count it.
   RegType type = kRegNone;
   std::uint32_t size = 0;
-  RegStatus status = kErrorMoreData;
+  RegStatus status = ops.QueryValue(key.get(), KeyValueName, type, nullptr, size);
+  if (status == kErrorSuccess)
+    status = kErrorMoreData;
+  std::vector<std::byte> buffer(size);
   for (int attempt = 0; attempt < kMaxReadAttempts && status == kErrorMoreData; ++attempt) {
     size = static_cast<std::uint32_t>(buffer.size());
     status = ops.QueryValue(key.get(), KeyValueName, type, buffer.data(), size);
@@ -204,9 +207,13 @@ RegRead GetKeyDataValue(RegistryOps& ops, RegKey RegKeyRoot, std::u16string_view
   buffer.resize(std::min<std::size_t>(size, buffer.size()));
   KeyDateType = type;
   result.type = type;
+  result.bytes = buffer;
 
   std::u16string text = IsTextType(type) ? DecodeText(buffer) : DecodeBytes(buffer);
-  if (!text.empty() && text.back() == u'\0') {
+  if (type == kRegSz) {
+    // A string ends at its first NUL for every reader; what follows is not part of it.
+    text.resize(std::min(text.find(u'\0'), text.size()));
+  } else if (!text.empty() && text.back() == u'\0') {
     text.pop_back();
   }
   switch (type) {

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/registry_ops.h"
 
@@ -24,6 +25,7 @@ struct RegRead {
   std::u16string text;               // the value text, when read
   RegStatus status = kErrorSuccess;  // the platform status of the call that failed
   RegType type = kRegNone;           // the type the store reported, when it reported one
+  std::vector<std::byte> bytes;      // the value's bytes exactly as stored, when read
 
   bool ok() const { return outcome == ReadOutcome::kRead; }
 };
@@ -44,7 +46,8 @@ struct RegWrite {
 };
 
 // Reads one value. Text crosses as UTF-16; REG_BINARY and REG_DWORD data as one character per
-// byte. Exactly one trailing NUL character is removed. A REG_DWORD reads as "&h" followed by
+// byte. A REG_SZ text ends at its first NUL; of the other types exactly one trailing NUL
+// character is removed. A REG_DWORD reads as "&h" followed by
 // its bytes in hexadecimal, most significant first. On return `KeyDateType` holds the type the
 // store reported (left unchanged when the read failed before the store reported one).
 RegRead GetKeyDataValue(RegistryOps& ops, RegKey RegKeyRoot, std::u16string_view RegKeyName,

@@ -44,10 +44,8 @@ std::u16string StatusReason(RegStatus status) {
   return u"the registry reported error " + Number(status) + u".";
 }
 
-}  // namespace
-
-std::u16string ReadFailureMessage(std::u16string_view where, const RegRead& read) {
-  std::u16string message = u"Could not read " + std::u16string(where) + u": ";
+std::u16string ReadReason(const RegRead& read) {
+  std::u16string message;
   switch (read.outcome) {
     case ReadOutcome::kKeyMissing:
       message += u"the key does not exist.";
@@ -66,7 +64,14 @@ std::u16string ReadFailureMessage(std::u16string_view where, const RegRead& read
       message += StatusReason(read.status);
       break;
   }
-  return message + u" Nothing was changed.";
+  return message;
+}
+
+}  // namespace
+
+std::u16string ReadFailureMessage(std::u16string_view where, const RegRead& read) {
+  return u"Could not read " + std::u16string(where) + u": " + ReadReason(read) +
+         u" Nothing was changed.";
 }
 
 std::u16string WriteFailureMessage(std::u16string_view where, const RegWrite& write) {
@@ -88,6 +93,37 @@ std::u16string WriteFailureMessage(std::u16string_view where, const RegWrite& wr
 std::u16string UnexpectedTypeMessage(std::u16string_view where, RegType found, RegType expected) {
   return std::u16string(where) + u" is a " + TypeName(found) + u" value where " +
          TypeName(expected) + u" was expected; it was left unchanged.";
+}
+
+std::u16string BackupFailureMessage(std::u16string_view where, const SavedFile& saved) {
+  std::u16string reason;
+  switch (saved.outcome) {
+    case SaveOutcome::kNoFolder:
+      reason = u"the backup folder could not be found or made.";
+      break;
+    case SaveOutcome::kAccessDenied:
+      reason = u"access to the backup folder was refused.";
+      break;
+    case SaveOutcome::kDiskFull:
+      reason = u"the disk is full.";
+      break;
+    case SaveOutcome::kSaved:
+    case SaveOutcome::kFailed:
+      reason = u"the system reported error " + Number(saved.status) + u".";
+      break;
+  }
+  return u"Could not save a backup of " + std::u16string(where) + u": " + reason +
+         u" The value was left unchanged.";
+}
+
+std::u16string BuiltInReadFailureMessage(std::u16string_view where, const RegRead& read) {
+  return u"Could not read " + std::u16string(where) + u": " + ReadReason(read) +
+         u" Going on without it.";
+}
+
+std::u16string BuiltInTypeMessage(std::u16string_view where, RegType found) {
+  return std::u16string(where) + u" is a " + TypeName(found) +
+         u" value where REG_MULTI_SZ was expected; going on without it.";
 }
 
 }  // namespace tarnwick

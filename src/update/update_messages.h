@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/backup_files.h"
 #include "platform/registry.h"
 
 namespace tarnwick {
@@ -12,5 +13,9 @@ namespace tarnwick {
 std::u16string ReadFailureMessage(std::u16string_view where, const RegRead& read);
 std::u16string WriteFailureMessage(std::u16string_view where, const RegWrite& write);
 std::u16string UnexpectedTypeMessage(std::u16string_view where, RegType found, RegType expected);
+std::u16string BackupFailureMessage(std::u16string_view where, const SavedFile& saved);
+// The built-in package list exists but cannot be used; the stage goes on without it.
+std::u16string BuiltInReadFailureMessage(std::u16string_view where, const RegRead& read);
+std::u16string BuiltInTypeMessage(std::u16string_view where, RegType found);
 
 }  // namespace tarnwick

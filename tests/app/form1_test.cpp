@@ -9,6 +9,7 @@
 #include "app/form1_texts.h"
 #include "fake_system_info.h"
 #include "fake_version_info.h"
+#include "memory_backup_files.h"
 #include "memory_registry.h"
 #include "xp_sp3.h"
 
@@ -101,10 +102,11 @@ class Form1Handlers : public ::testing::Test {
 
   FakeView view_;
   MemoryRegistry registry_;
+  MemoryBackupFiles backups_;
   FakeSystemInfo system_;
   FakeVersionInfo versions_;
   FakeUrls urls_;
-  Form1 form_{view_, {registry_, system_, versions_, urls_}};
+  Form1 form_{view_, {registry_, backups_, system_, versions_, urls_}};
 };
 
 TEST_F(Form1Handlers, LoadFillsBothStep1LabelsBeforeShowingTheWindow) {
@@ -117,12 +119,13 @@ TEST_F(Form1Handlers, LoadFillsBothStep1LabelsBeforeShowingTheWindow) {
 
 TEST_F(Form1Handlers, AFailingUpdateStillShowsWhatItLoggedAndPassesTheErrorOn) {
   FailingWrites failing(registry_);
-  Form1 form(view_, {failing, system_, versions_, urls_});
+  Form1 form(view_, {failing, backups_, system_, versions_, urls_});
   EXPECT_THROW(form.cmdGo_Click(), std::bad_alloc);
   EXPECT_EQ(view_.log,
             u"\r\nReading Value From: SYSTEM\\CurrentControlSet\\Control\\Lsa\\Security Packages"
             u"\r\nCurrent Value: kerberos msv1_0 schannel wdigest "
-            u"\r\nAdding Value tspkg to registry key.");
+            u"\r\nAdding Value tspkg to registry key."
+            u"\r\nBackup saved to: C:\\Backups\\registry-0.reg");
 }
 
 TEST_F(Form1Handlers, AFailingDownloadIsIgnored) {

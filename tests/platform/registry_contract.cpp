@@ -46,8 +46,13 @@ void RegistryContract::Seed(std::u16string_view sub, std::u16string_view name, R
                             const std::vector<std::byte>& bytes) {
   RegKey key = kNoKey;
   ASSERT_EQ(ops_->CreateKey(kHkeyCurrentUser, Scratch(sub), key), kErrorSuccess);
-  EXPECT_EQ(ops_->SetValue(key, name, type, bytes.data(), static_cast<std::uint32_t>(bytes.size())),
-            kErrorSuccess);
+  // A guard after the data: the registry stores a terminator that the count leaves out when
+  // the character after the data is NUL.
+  std::vector<std::byte> guarded = bytes;
+  guarded.insert(guarded.end(), {std::byte{0xFF}, std::byte{0xFF}});
+  EXPECT_EQ(
+      ops_->SetValue(key, name, type, guarded.data(), static_cast<std::uint32_t>(bytes.size())),
+      kErrorSuccess);
   ops_->CloseKey(key);
 }
 
@@ -115,6 +120,10 @@ TEST_P(RegistryContract, ReadsEachHandledTypeWithOneTrailingNulRemoved) {
       {"sz", kRegSz, SzBytes(u"abc"), u"abc"},
       {"sz without terminator", kRegSz, Utf16Bytes(u"abc"), u"abc"},
       {"empty sz", kRegSz, {}, u""},
+      {"sz with two NULs", kRegSz, Utf16Bytes(std::u16string(u"abc\0\0", 5)), u"abc"},
+      {"sz with leftovers after its NUL", kRegSz, Utf16Bytes(std::u16string(u"a.dll\0old\0", 10)),
+       u"a.dll"},
+      {"sz that starts with NUL", kRegSz, Utf16Bytes(std::u16string(u"\0x.dll\0", 7)), u""},
       {"multi", kRegMultiSz, MultiSzBytes({u"a", u"b"}), std::u16string(u"a\0b\0", 4)},
       {"binary ending in zero", kRegBinary, RawBytes({1, 2, 0}), u"\x01\x02"},
       {"binary with inner zero", kRegBinary, RawBytes({1, 0, 2}), std::u16string(u"\x01\0\x02", 3)},
@@ -130,6 +139,7 @@ TEST_P(RegistryContract, ReadsEachHandledTypeWithOneTrailingNulRemoved) {
     RegRead read = GetKeyDataValue(*ops_, kHkeyCurrentUser, Scratch(), type, u"value");
     ASSERT_TRUE(read.ok());
     EXPECT_EQ(read.text, c.text);
+    EXPECT_EQ(read.bytes, c.bytes) << "the stored bytes come along untouched";
     EXPECT_EQ(type, c.type) << "the caller's type variable receives the stored type";
   }
 }

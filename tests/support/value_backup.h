@@ -37,9 +37,14 @@ class ValueBackup {
       return std::nullopt;
     }
     StoredValue value;
-    value.bytes.resize(64 * 1024);
-    auto size = static_cast<std::uint32_t>(value.bytes.size());
-    RegStatus status = ops.QueryValue(key, name, value.type, value.bytes.data(), size);
+    // Exactly the stored size: with room to spare, Wine adds a terminator to a string stored
+    // without one and counts it.
+    std::uint32_t size = 0;
+    RegStatus status = ops.QueryValue(key, name, value.type, nullptr, size);
+    if (status == kErrorSuccess) {
+      value.bytes.resize(size);
+      status = ops.QueryValue(key, name, value.type, value.bytes.data(), size);
+    }
     ops.CloseKey(key);
     if (status != kErrorSuccess)
       return std::nullopt;
@@ -51,8 +56,14 @@ class ValueBackup {
                     RegType type, const std::vector<std::byte>& bytes) {
     RegKey key = kNoKey;
     ASSERT_EQ(ops.CreateKey(kHkeyLocalMachine, path, key), kErrorSuccess);
-    EXPECT_EQ(ops.SetValue(key, name, type, bytes.data(), static_cast<std::uint32_t>(bytes.size())),
-              kErrorSuccess);
+    // Windows and Wine store a terminator that a string's byte count leaves out when the
+    // character after the data happens to be NUL; a guard after the data keeps forms without a
+    // terminator as they are.
+    std::vector<std::byte> guarded = bytes;
+    guarded.insert(guarded.end(), {std::byte{0xFF}, std::byte{0xFF}});
+    EXPECT_EQ(
+        ops.SetValue(key, name, type, guarded.data(), static_cast<std::uint32_t>(bytes.size())),
+        kErrorSuccess);
     ops.CloseKey(key);
   }
 

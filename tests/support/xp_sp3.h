@@ -28,19 +28,34 @@ inline void SeedXpSp3(MemoryRegistry& registry) {
   registry.Seed(kHkeyLocalMachine, kProvidersKey, kProvidersValue, kRegSz, SzBytes(kXpProviders));
 }
 
-inline const std::u16string kXpFirstRunLog =
-    u"\r\nReading Value From: SYSTEM\\CurrentControlSet\\Control\\Lsa\\Security Packages"
-    u"\r\nCurrent Value: kerberos msv1_0 schannel wdigest "
-    u"\r\nAdding Value tspkg to registry key."
-    u"\r\nKey updated to value: kerberos msv1_0 schannel wdigest tspkg "
-    u"\r\nStep 1 Complete\r\n"
-    u"\r\nReading Value From: "
-    u"SYSTEM\\CurrentControlSet\\Control\\SecurityProviders\\SecurityProviders"
-    u"\r\nCurrent Value: msapsspc.dll, schannel.dll, digest.dll, msnsspc.dll"
-    u"\r\nAdding Value credssp.dll to registry key."
-    u"\r\nKey updated to value: msapsspc.dll, schannel.dll, digest.dll, msnsspc.dll, credssp.dll"
-    u"\r\nStep 2 Complete\r\n"
-    u"\r\nDONE!";
+// What the first run logs, with the path of the backup file it saved.
+inline std::u16string XpFirstRunLog(std::u16string_view backupPath) {
+  return u"\r\nReading Value From: SYSTEM\\CurrentControlSet\\Control\\Lsa\\Security Packages"
+         u"\r\nCurrent Value: kerberos msv1_0 schannel wdigest "
+         u"\r\nAdding Value tspkg to registry key."
+         u"\r\nBackup saved to: " +
+         std::u16string(backupPath) +
+         u"\r\nKey updated to value: kerberos msv1_0 schannel wdigest tspkg "
+         u"\r\nStep 1 Complete\r\n"
+         u"\r\nReading Value From: "
+         u"SYSTEM\\CurrentControlSet\\Control\\SecurityProviders\\SecurityProviders"
+         u"\r\nCurrent Value: msapsspc.dll, schannel.dll, digest.dll, msnsspc.dll"
+         u"\r\nAdding Value credssp.dll to registry key."
+         u"\r\nKey updated to value: msapsspc.dll, schannel.dll, digest.dll, msnsspc.dll, "
+         u"credssp.dll"
+         u"\r\nStep 2 Complete\r\n"
+         u"\r\nDONE!";
+}
+
+// The path on the log's first "Backup saved to: " line; empty when there is none.
+inline std::u16string BackupPathIn(std::u16string_view log) {
+  constexpr std::u16string_view kLine = u"\r\nBackup saved to: ";
+  const auto start = log.find(kLine);
+  if (start == std::u16string_view::npos)
+    return {};
+  const auto from = start + kLine.size();
+  return std::u16string(log.substr(from, log.find(u"\r\n", from) - from));
+}
 
 inline const std::u16string kXpSecondRunLog =
     u"\r\nReading Value From: SYSTEM\\CurrentControlSet\\Control\\Lsa\\Security Packages"

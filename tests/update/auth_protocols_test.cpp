@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/activity_log.h"
+#include "memory_backup_files.h"
 #include "memory_registry.h"
 #include "xp_sp3.h"
 
@@ -18,24 +20,138 @@ class UpdateAuthProtocolsTest : public ::testing::Test {
   }
   std::u16string Run() {
     ActivityLog log;
-    UpdateAuthProtocols(registry_, log);
+    outcome_ = UpdateAuthProtocols(registry_, backups_, log);
     EXPECT_EQ(registry_.OpenHandles(), 0);
     return log.Text();
   }
 
   MemoryRegistry registry_;
+  MemoryBackupFiles backups_;
+  UpdateOutcome outcome_ = UpdateOutcome::kFailed;
 };
 
 TEST_F(UpdateAuthProtocolsTest, AddsBothNamesOnceAndLogsEveryStep) {
   SeedXpSp3(registry_);
-  EXPECT_EQ(Run(), kXpFirstRunLog);
+  EXPECT_EQ(Run(), XpFirstRunLog(u"C:\\Backups\\registry-0.reg"));
+  EXPECT_EQ(outcome_, UpdateOutcome::kChanged);
   EXPECT_EQ(Packages(), MultiSzBytes({u"kerberos", u"msv1_0", u"schannel", u"wdigest", u"tspkg"}));
   EXPECT_EQ(Providers(),
             SzBytes(u"msapsspc.dll, schannel.dll, digest.dll, msnsspc.dll, credssp.dll"));
+  ASSERT_EQ(backups_.Files().size(), 1u) << "one file per run";
+  EXPECT_EQ(backups_.Replacements(), 1) << "the second value joins the first one's file";
 
   const int writes = registry_.SetValueCalls();
   EXPECT_EQ(Run(), kXpSecondRunLog);
+  EXPECT_EQ(outcome_, UpdateOutcome::kNothingToChange);
   EXPECT_EQ(registry_.SetValueCalls(), writes) << "a second run writes nothing";
+  EXPECT_EQ(backups_.Files().size(), 1u) << "a run that writes nothing saves no backup";
+}
+
+TEST_F(UpdateAuthProtocolsTest, TheBackupHoldsBothValuesAsFoundInRegeditForm) {
+  SeedXpSp3(registry_);
+  Run();
+  std::u16string expected =
+      u"Windows Registry Editor Version 5.00\r\n"
+      u"\r\n[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Lsa]\r\n"
+      u"\"Security Packages\"=hex(7):6b,00,65,00,72,00,62,00,65,00,72,00,6f,00,73,00,\\\r\n"
+      u"  00,00,6d,00,73,00,76,00,31,00,5f,00,30,00,00,00,73,00,63,00,68,00,61,00,\\\r\n"
+      u"  6e,00,6e,00,65,00,6c,00,00,00,77,00,64,00,69,00,67,00,65,00,73,00,74,00,\\\r\n"
+      u"  00,00,00,00\r\n";
+  const std::vector<std::byte> bytes = backups_.Files().begin()->second;
+  ASSERT_GE(bytes.size(), 2u);
+  EXPECT_EQ(bytes[0], std::byte{0xFF});
+  EXPECT_EQ(bytes[1], std::byte{0xFE});
+  std::u16string text;
+  for (std::size_t i = 2; i + 1 < bytes.size(); i += 2)
+    text += static_cast<char16_t>(std::to_integer<unsigned>(bytes[i]) |
+                                  std::to_integer<unsigned>(bytes[i + 1]) << 8);
+  EXPECT_EQ(text.substr(0, expected.size()), expected);
+  EXPECT_NE(text.find(u"\r\n[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\"
+                      u"SecurityProviders]\r\n\"SecurityProviders\"=hex(1):6d,00,73,00,"),
+            std::u16string::npos);
+}
+
+TEST_F(UpdateAuthProtocolsTest, AProviderTextEndsAtItsFirstNul) {
+  SeedXpSp3(registry_);
+  const auto hidden = Utf16Bytes(std::u16string(u"x.dll\0credssp.dll\0", 18));
+  registry_.Seed(kHkeyLocalMachine, kProvidersKey, kProvidersValue, kRegSz, hidden);
+  const std::u16string log = Run();
+  EXPECT_NE(log.find(u"\r\nCurrent Value: x.dll\r\nAdding Value credssp.dll"), std::u16string::npos)
+      << "the name after the NUL is not seen by Windows, so it does not count";
+  EXPECT_NE(log.find(u"\r\nKey updated to value: x.dll, credssp.dll\r\n"), std::u16string::npos);
+  EXPECT_EQ(Providers(), SzBytes(u"x.dll, credssp.dll"));
+}
+
+TEST_F(UpdateAuthProtocolsTest, WhenNoBackupCanBeSavedNothingIsWritten) {
+  SeedXpSp3(registry_);
+  backups_.Fail(SaveOutcome::kDiskFull);
+  const std::u16string log = Run();
+  EXPECT_EQ(outcome_, UpdateOutcome::kFailed);
+  EXPECT_EQ(registry_.SetValueCalls(), 0);
+  EXPECT_EQ(Packages(), XpPackagesBytes());
+  EXPECT_EQ(Providers(), SzBytes(kXpProviders));
+  EXPECT_NE(log.find(u"\r\nAdding Value tspkg to registry key.\r\nCould not save a backup of "
+                     u"SYSTEM\\CurrentControlSet\\Control\\Lsa\\Security Packages: the disk "
+                     u"is full. The value was left unchanged.\r\nStep 1 Complete"),
+            std::u16string::npos);
+  EXPECT_EQ(log.find(u"Backup saved to"), std::u16string::npos);
+  EXPECT_EQ(log.find(u"Key updated"), std::u16string::npos);
+}
+
+const std::u16string kOsConfigKey = u"SYSTEM\\CurrentControlSet\\Control\\Lsa\\OSConfig";
+
+struct BuiltInCase {
+  const char* label;
+  RegType type;
+  std::vector<std::byte> bytes;
+  std::u16string lines;  // what stage 1 logs between its "Current Value:" and closing lines
+  bool written;
+};
+
+TEST_F(UpdateAuthProtocolsTest, TheBuiltInPackageListOfNewerWindowsIsConsulted) {
+  const std::u16string reading =
+      u"\r\nReading Value From: SYSTEM\\CurrentControlSet\\Control\\Lsa\\OSConfig\\"
+      u"Security Packages";
+  const std::vector<BuiltInCase> cases = {
+      {"holds TSPKG", kRegMultiSz, MultiSzBytes({u"kerberos", u"TSPKG", u"pku2u"}),
+       reading + u"\r\nCurrent Value: kerberos TSPKG pku2u "
+                 u"\r\ntspkg already present, no change required",
+       false},
+      {"holds no tspkg", kRegMultiSz, MultiSzBytes({u"kerberos", u"tspkgx"}),
+       reading + u"\r\nCurrent Value: kerberos tspkgx \r\nAdding Value tspkg to registry key.",
+       true},
+      {"another type", kRegSz, SzBytes(u"tspkg"),
+       u"\r\nSYSTEM\\CurrentControlSet\\Control\\Lsa\\OSConfig\\Security Packages is a "
+       u"REG_SZ value where REG_MULTI_SZ was expected; going on without it."
+       u"\r\nAdding Value tspkg to registry key.",
+       true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    registry_ = MemoryRegistry();
+    registry_.Seed(kHkeyLocalMachine, kLsaKey, kPackagesValue, kRegMultiSz, MultiSzBytes({}));
+    registry_.Seed(kHkeyLocalMachine, kProvidersKey, kProvidersValue, kRegSz,
+                   SzBytes(u"credssp.dll"));
+    registry_.Seed(kHkeyLocalMachine, kOsConfigKey, kPackagesValue, c.type, c.bytes);
+    const std::u16string log = Run();
+    EXPECT_NE(log.find(u"\r\nCurrent Value: " + c.lines + u"\r\n"), std::u16string::npos)
+        << log.size();
+    EXPECT_EQ(registry_.SetValueCalls(), c.written ? 1 : 0);
+    EXPECT_EQ(outcome_, c.written ? UpdateOutcome::kChanged : UpdateOutcome::kNothingToChange);
+  }
+}
+
+TEST_F(UpdateAuthProtocolsTest, AnUnreadableBuiltInListIsSaidInOneLine) {
+  SeedXpSp3(registry_);
+  registry_.Seed(kHkeyLocalMachine, kOsConfigKey, kPackagesValue, kRegMultiSz,
+                 MultiSzBytes({u"tspkg"}));
+  registry_.DenyWrite(kHkeyLocalMachine, kOsConfigKey);
+  const std::u16string log = Run();
+  EXPECT_NE(log.find(u"\r\nCurrent Value: kerberos msv1_0 schannel wdigest "
+                     u"\r\nCould not read SYSTEM\\CurrentControlSet\\Control\\Lsa\\OSConfig\\"
+                     u"Security Packages: access was refused. Please run this program as an "
+                     u"administrator. Going on without it.\r\nAdding Value tspkg"),
+            std::u16string::npos);
 }
 
 TEST_F(UpdateAuthProtocolsTest, EmptyProvidersGetTheNameAlone) {
@@ -108,6 +224,7 @@ TEST_P(UpdateFailureTest, AFailedStageSaysWhyWritesNothingAndTheNextStageRuns) {
     EXPECT_EQ(after->type, before->type);
   }
   EXPECT_NE(Providers(), providersBefore);
+  EXPECT_EQ(outcome_, UpdateOutcome::kFailed);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -146,6 +263,7 @@ INSTANTIATE_TEST_SUITE_P(
                     [](MemoryRegistry& r) { r.FailSetValue(kHkeyLocalMachine, kLsaKey, 1450); },
                     u"Current Value: kerberos msv1_0 schannel wdigest \r\n"
                     u"Adding Value tspkg to registry key.\r\n"
+                    u"Backup saved to: C:\\Backups\\registry-0.reg\r\n"
                     u"Could not update SYSTEM\\CurrentControlSet\\Control\\Lsa\\Security Packages: "
                     u"the registry reported error 1450."}),
     [](const auto& info) { return std::string(info.param.label); });

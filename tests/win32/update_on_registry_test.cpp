@@ -1,10 +1,18 @@
 // The update against the real registry of the throwaway Wine prefix. Each test puts the two
 // values back as it found them.
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <optional>
 
+#include "app/activity_log.h"
 #include "memory_registry.h"
+#include "platform/win32/wide_text.h"
+#include "platform/win32/win32_backup_files.h"
 #include "platform/win32/win32_registry.h"
 #include "update/auth_protocols.h"
 #include "value_backup.h"
@@ -27,20 +35,171 @@ class UpdateOnRegistry : public ::testing::Test {
   }
   std::u16string Run() {
     ActivityLog log;
-    UpdateAuthProtocols(registry_, log);
+    outcome_ = UpdateAuthProtocols(registry_, backups_, log);
     return log.Text();
   }
 
   win32::Win32Registry registry_;
+  win32::Win32BackupFiles backups_;
+  UpdateOutcome outcome_ = UpdateOutcome::kFailed;
   ValueBackup packages_{registry_, kLsaKey, kPackagesValue};
   ValueBackup providers_{registry_, kProvidersKey, kProvidersValue};
 };
+
+// Runs `command` in the prefix and waits for it; its exit code.
+DWORD RunAndWait(std::wstring command) {
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    ADD_FAILURE() << "could not start the command: error " << GetLastError();
+    return ~DWORD{0};
+  }
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD code = ~DWORD{0};
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return code;
+}
+
+std::wstring WindowsDirectory() {
+  wchar_t path[MAX_PATH] = {};
+  GetWindowsDirectoryW(path, MAX_PATH);
+  return path;
+}
+
+struct RoundTripCase {
+  const char* label;
+  std::vector<std::byte> packages;
+  std::vector<std::byte> providers;
+  // What the import stores. regedit stores each value through RegSetValueExW, which, as on
+  // Windows, adds the terminator of a string whose bytes end without one; every reader sees
+  // the same value either way.
+  std::vector<std::byte> packagesRestored;
+  std::vector<std::byte> providersRestored;
+};
+
+TEST_F(UpdateOnRegistry, ImportingTheBackupPutsBackTheBytesAsSeeded) {
+  const std::u16string cyrillic = u"\u043F\u0430\u043A\u0435\u0442";
+  const auto hidden = Utf16Bytes(std::u16string(u"x.dll\0old.dll\0", 14));
+  const auto extraNuls =
+      Utf16Bytes(std::u16string(u"kerberos\0\0", 10) + cyrillic + std::u16string(u"\0\0\0", 3));
+  const auto twoNuls = Utf16Bytes(std::u16string(u"msapsspc.dll\0\0", 14));
+  const std::vector<RoundTripCase> cases = {
+      {"extra NULs and non-ASCII in the list, text with leftovers after its NUL", extraNuls, hidden,
+       extraNuls, hidden},
+      {"empty list, text with two NULs", RawBytes({0, 0}), twoNuls, RawBytes({0, 0}), twoNuls},
+      {"list and text without terminators", Utf16Bytes(u"kerberos"),
+       Utf16Bytes(u"a.dll, " + cyrillic), Utf16Bytes(std::u16string(u"kerberos\0", 9)),
+       Utf16Bytes(u"a.dll, " + cyrillic + std::u16string(u"\0", 1))},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    SeedPackages(kRegMultiSz, c.packages);
+    SeedProviders(kRegSz, c.providers);
+    const std::u16string log = Run();
+    EXPECT_EQ(outcome_, UpdateOutcome::kChanged);
+    const std::u16string path = BackupPathIn(log);
+    ASSERT_FALSE(path.empty());
+    EXPECT_NE(Packages().bytes, c.packages) << "the run changed the list";
+
+    EXPECT_EQ(RunAndWait(L"\"" + WindowsDirectory() + L"\\regedit.exe\" /s \"" + win32::Wide(path) +
+                         L"\""),
+              0u);
+    EXPECT_EQ(Packages().type, kRegMultiSz);
+    EXPECT_EQ(Packages().bytes, c.packagesRestored);
+    EXPECT_EQ(Providers().type, kRegSz);
+    EXPECT_EQ(Providers().bytes, c.providersRestored);
+    DeleteFileW(win32::Wide(path).c_str());
+  }
+}
+
+TEST_F(UpdateOnRegistry, BackupsGoUnderLocalAppDataAndNeverReplaceOneAnother) {
+  wchar_t appData[MAX_PATH] = {};
+  ASSERT_GT(GetEnvironmentVariableW(L"LOCALAPPDATA", appData, MAX_PATH), 0u);
+  const std::byte first[] = {std::byte{1}};
+  const std::byte second[] = {std::byte{2}, std::byte{3}};
+  SavedFile a = backups_.SaveNew(first);
+  SavedFile b = backups_.SaveNew(second);
+  ASSERT_TRUE(a.ok());
+  ASSERT_TRUE(b.ok());
+  EXPECT_NE(a.path, b.path);
+  EXPECT_EQ(a.path.rfind(win32::Utf16(appData) + u"\\Tarnwick\\Backups\\registry-", 0), 0u);
+  EXPECT_EQ(a.path.substr(a.path.size() - 4), u".reg");
+  ASSERT_TRUE(backups_.Replace(a.path, second).ok());
+  std::ifstream replaced(std::filesystem::path(win32::Wide(a.path)), std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(replaced), {}), std::string("\x02\x03"));
+  replaced.close();
+  DeleteFileW(win32::Wide(a.path).c_str());
+  DeleteFileW(win32::Wide(b.path).c_str());
+}
+
+TEST_F(UpdateOnRegistry, WithoutABackupFolderNothingIsWritten) {
+  SeedPackages(kRegMultiSz, XpPackagesBytes());
+  SeedProviders(kRegSz, SzBytes(kXpProviders));
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring blocker = std::wstring(temp) + L"tarnwick-not-a-folder";
+  { std::ofstream(std::filesystem::path(blocker)) << "a file where the folder should go"; }
+  win32::Win32BackupFiles blocked(win32::Utf16(blocker + L"\\Backups"));
+  ActivityLog log;
+  EXPECT_EQ(UpdateAuthProtocols(registry_, blocked, log), UpdateOutcome::kFailed);
+  DeleteFileW(blocker.c_str());
+  EXPECT_NE(log.Text().find(u"Could not save a backup of SYSTEM\\CurrentControlSet\\Control\\Lsa\\"
+                            u"Security Packages: the backup folder could not be found or made. "
+                            u"The value was left unchanged."),
+            std::u16string::npos);
+  EXPECT_EQ(log.Text().find(u"Key updated"), std::u16string::npos);
+  EXPECT_EQ(Packages().bytes, XpPackagesBytes());
+  EXPECT_EQ(Providers().bytes, SzBytes(kXpProviders));
+}
+
+TEST_F(UpdateOnRegistry, AProviderTextEndsAtItsFirstNul) {
+  SeedPackages(kRegMultiSz, MultiSzBytes({u"kerberos", u"tspkg"}));
+  SeedProviders(kRegSz, Utf16Bytes(std::u16string(u"x.dll\0credssp.dll\0", 18)));
+  const std::u16string log = Run();
+  EXPECT_NE(log.find(u"\r\nCurrent Value: x.dll\r\nAdding Value credssp.dll"),
+            std::u16string::npos);
+  EXPECT_EQ(Providers().bytes, SzBytes(u"x.dll, credssp.dll"));
+  DeleteFileW(win32::Wide(BackupPathIn(log)).c_str());
+}
+
+const std::u16string_view kOsConfigKey = u"SYSTEM\\CurrentControlSet\\Control\\Lsa\\OSConfig";
+
+TEST_F(UpdateOnRegistry, TspkgBuiltIntoNewerWindowsIsNotAddedAgain) {
+  RegKey probe = kNoKey;
+  const bool keyExisted =
+      registry_.OpenKey(kHkeyLocalMachine, kOsConfigKey, 0, kKeyAccessMask, probe) == kErrorSuccess;
+  if (keyExisted)
+    registry_.CloseKey(probe);
+  {
+    ValueBackup osConfig(registry_, kOsConfigKey, kPackagesValue);
+    SeedPackages(kRegMultiSz, RawBytes({0, 0}));
+    SeedProviders(kRegSz, SzBytes(u"credssp.dll"));
+    ValueBackup::Write(registry_, kOsConfigKey, kPackagesValue, kRegMultiSz,
+                       MultiSzBytes({u"kerberos", u"msv1_0", u"TSPKG"}));
+    const std::u16string log = Run();
+    EXPECT_NE(log.find(u"\r\nReading Value From: SYSTEM\\CurrentControlSet\\Control\\Lsa\\"
+                       u"OSConfig\\Security Packages\r\nCurrent Value: kerberos msv1_0 TSPKG "
+                       u"\r\ntspkg already present, no change required\r\nStep 1 Complete"),
+              std::u16string::npos);
+    EXPECT_EQ(outcome_, UpdateOutcome::kNothingToChange);
+    EXPECT_EQ(Packages().bytes, RawBytes({0, 0}));
+  }
+  if (!keyExisted)
+    registry_.DeleteKey(kHkeyLocalMachine, kOsConfigKey);
+}
 
 TEST_F(UpdateOnRegistry, WindowsXpSp3ValuesAreExtendedOnceAndThenLeftAlone) {
   SeedPackages(kRegMultiSz, XpPackagesBytes());
   SeedProviders(kRegSz, SzBytes(kXpProviders));
 
-  EXPECT_EQ(Run(), kXpFirstRunLog);
+  const std::u16string first = Run();
+  EXPECT_EQ(first, XpFirstRunLog(BackupPathIn(first)));
+  EXPECT_EQ(outcome_, UpdateOutcome::kChanged);
+  DeleteFileW(win32::Wide(BackupPathIn(first)).c_str());
   EXPECT_EQ(Packages().type, kRegMultiSz);
   EXPECT_EQ(Packages().bytes,
             MultiSzBytes({u"kerberos", u"msv1_0", u"schannel", u"wdigest", u"tspkg"}));

@@ -11,8 +11,8 @@
 #include "fake_version_labels.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_system_info.h"
-#include "platform/win32/win32_version_info.h"
 #include "version/rdp_version.h"
+#include "version/win32/win32_version_info.h"
 
 namespace tarnwick::testing {
 namespace {

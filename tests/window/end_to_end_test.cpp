@@ -190,7 +190,10 @@ TEST(EndToEnd, TheProgramUpdatesWindowsXpSp3ValuesAndCloses) {
   EXPECT_EQ(meaning, W(ClassifyRDPVersion(std::u16string(reported.begin(), reported.end()))));
 
   Click(go);
-  EXPECT_EQ(TextOf(log), W(kXpFirstRunLog));
+  const std::wstring firstLog = TextOf(log);
+  const std::u16string backupPath = BackupPathIn(std::u16string(firstLog.begin(), firstLog.end()));
+  EXPECT_FALSE(backupPath.empty());
+  EXPECT_EQ(firstLog, W(XpFirstRunLog(backupPath)));
   const auto storedPackages = ValueBackup::Read(registry, kLsaKey, kPackagesValue);
   const auto storedProviders = ValueBackup::Read(registry, kProvidersKey, kProvidersValue);
   ASSERT_TRUE(storedPackages && storedProviders);
@@ -202,11 +205,12 @@ TEST(EndToEnd, TheProgramUpdatesWindowsXpSp3ValuesAndCloses) {
             SzBytes(u"msapsspc.dll, schannel.dll, digest.dll, msnsspc.dll, credssp.dll"));
 
   Click(go);
-  EXPECT_EQ(TextOf(log), W(kXpFirstRunLog + kXpSecondRunLog));
+  EXPECT_EQ(TextOf(log), W(XpFirstRunLog(backupPath) + kXpSecondRunLog));
 
   Click(close);
   EXPECT_EQ(program.WaitForExit(), std::optional<DWORD>(0));
   EXPECT_FALSE(IsWindow(window));
+  EXPECT_TRUE(DeleteFileW(W(backupPath).c_str())) << "the backup file is where the log says";
 }
 
 }  // namespace

@@ -24,6 +24,7 @@
 #include "fake_desktop.h"
 #include "fake_system_info.h"
 #include "fake_version_info.h"
+#include "memory_backup_files.h"
 #include "memory_registry.h"
 #include "refusing_registry.h"
 #include "xp_sp3.h"
@@ -197,7 +198,7 @@ class Form1WindowTest : public ::testing::Test {
   void InstallClient(std::u16string_view version) { versions_.SetFileVersion(kClient, version); }
 
   win32::Form1WindowServices Services() {
-    return {registry_, system_, watched_, shell_, messages_};
+    return {registry_, backups_, system_, watched_, shell_, messages_};
   }
 
   // A loaded window, shown on the screen.
@@ -221,6 +222,7 @@ class Form1WindowTest : public ::testing::Test {
   }
 
   MemoryRegistry registry_;
+  testing::MemoryBackupFiles backups_;
   FakeSystemInfo system_;
   FakeVersionInfo versions_;
   WatchedVersions watched_{versions_};
@@ -488,11 +490,12 @@ TEST_F(Form1WindowTest, EnterPressesTheFocusedButton) {
 TEST_F(Form1WindowTest, UpdateButtonWritesTheLogAndASecondClickAppendsASecondRun) {
   Loaded();
   Click(ControlId::cmdGo);
-  EXPECT_EQ(TextOf(Control(ControlId::txtLog)), W(kXpFirstRunLog));
+  EXPECT_EQ(TextOf(Control(ControlId::txtLog)), W(XpFirstRunLog(u"C:\\Backups\\registry-0.reg")));
   EXPECT_EQ(registry_.Find(kHkeyLocalMachine, kLsaKey, kPackagesValue)->bytes,
             MultiSzBytes({u"kerberos", u"msv1_0", u"schannel", u"wdigest", u"tspkg"}));
   Click(ControlId::cmdGo);
-  EXPECT_EQ(TextOf(Control(ControlId::txtLog)), W(kXpFirstRunLog + kXpSecondRunLog));
+  EXPECT_EQ(TextOf(Control(ControlId::txtLog)),
+            W(XpFirstRunLog(u"C:\\Backups\\registry-0.reg") + kXpSecondRunLog));
   EXPECT_TRUE(messages_.calls.empty());
 }
 
@@ -572,7 +575,7 @@ TEST_F(Form1WindowTest, AnErrorInAHandlerIsShownAndEndsTheProgram) {
   BrokenRegistry broken;
   window_ = std::make_unique<Form1Window>(
       GetModuleHandleW(nullptr),
-      win32::Form1WindowServices{broken, system_, versions_, shell_, messages_});
+      win32::Form1WindowServices{broken, backups_, system_, versions_, shell_, messages_});
   ASSERT_TRUE(window_->Load());
   HWND frame = window_->Handle();
   PostMessageW(Control(ControlId::cmdGo), BM_CLICK, 0, 0);
@@ -588,7 +591,7 @@ TEST_F(Form1WindowTest, AnErrorWhileLoadingEndsTheProgramBeforeTheWindowIsShown)
   ThrowingSystemInfo system;
   window_ = std::make_unique<Form1Window>(
       GetModuleHandleW(nullptr),
-      win32::Form1WindowServices{registry_, system, versions_, shell_, messages_});
+      win32::Form1WindowServices{registry_, backups_, system, versions_, shell_, messages_});
   EXPECT_FALSE(window_->Load());
   ASSERT_EQ(messages_.calls.size(), 1u);
   EXPECT_EQ(messages_.calls[0].text, L"Run-time error '53':\r\n\r\nFile not found");

@@ -97,7 +97,8 @@ Form1Window::Form1Window(HINSTANCE instance, Form1WindowServices services,
       services_(services),
       dpiFunctions_(dpiFunctions),
       urls_(services.shell),
-      form_(*this, Form1Services{services.registry, services.system, services.versions, urls_}) {}
+      form_(*this, Form1Services{services.registry, services.backups, services.system,
+                                 services.versions, urls_}) {}
 
 Form1Window::~Form1Window() {
   if (window_ != nullptr) {

@@ -23,6 +23,7 @@ namespace tarnwick::win32 {
 
 struct Form1WindowServices {
   RegistryOps& registry;
+  BackupFiles& backups;
   SystemInfoApi& system;
   VersionInfoApi& versions;
   ShellApi& shell;

@@ -2,14 +2,19 @@
 // and message box.
 #include <windows.h>
 
+#include "app/command_line.h"
+#include "app/win32/console_log.h"
 #include "app/win32/desktop_api.h"
 #include "app/win32/dpi.h"
 #include "app/win32/form1_window.h"
+#include "platform/win32/win32_backup_files.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_system_info.h"
-#include "platform/win32/win32_version_info.h"
+#include "version/win32/win32_version_info.h"
 
 #include <cstdlib>
+#include <string>
+#include <string_view>
 
 // A window program has no console for the C++ runtime's verbose terminate message, and its name
 // demangler would be a tenth of the executable. Every handler already turns an escaping
@@ -34,19 +39,50 @@ void RestrictDllSearch() {
     setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
+// The update without a window; its exit code says how it went.
+int RunSilently(tarnwick::RegistryOps& registry, tarnwick::BackupFiles& backups) {
+  tarnwick::win32::ConsoleLog log;
+  try {
+    return static_cast<int>(
+        tarnwick::ExitCodeFor(tarnwick::UpdateAuthProtocols(registry, backups, log)));
+  } catch (...) {
+    log.LogMessage(u"The update stopped on an unexpected error.");
+    return static_cast<int>(tarnwick::kExitFailed);
+  }
+}
+
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   using namespace tarnwick;
   RestrictDllSearch();
-  win32::EnableDpiAwareness();
 
+  const std::wstring_view arguments = commandLine != nullptr ? commandLine : L"";
+  const Invocation invocation = ParseCommandLine(
+      std::u16string_view(reinterpret_cast<const char16_t*>(arguments.data()), arguments.size()));
   win32::Win32Registry registry;
+  win32::Win32BackupFiles backups;
+  win32::Win32MessageBox messages;
+  switch (invocation) {
+    case Invocation::kInvalid:
+      // Nobody may be there to answer a message box.
+      return static_cast<int>(kExitInvalidArguments);
+    case Invocation::kUpdate:
+      return RunSilently(registry, backups);
+    case Invocation::kUsage: {
+      const std::wstring usage(kUsage.begin(), kUsage.end());
+      messages.Show(nullptr, usage.c_str(), L"Tarnwick", MB_OK | MB_ICONINFORMATION);
+      return 0;
+    }
+    case Invocation::kWindow:
+      break;
+  }
+
+  win32::EnableDpiAwareness();
   win32::Win32SystemInfo system;
   win32::Win32VersionInfo versions(system);
   win32::Win32Shell shell;
-  win32::Win32MessageBox messages;
-  win32::Form1Window window(instance, {registry, system, versions, shell, messages});
+  win32::Form1Window window(instance, {registry, backups, system, versions, shell, messages});
   if (!window.Load())
     return win32::kExitRunTimeError;
   return window.Run();

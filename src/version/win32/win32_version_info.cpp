@@ -1,4 +1,4 @@
-#include "platform/win32/win32_version_info.h"
+#include "version/win32/win32_version_info.h"
 
 #include <windows.h>
 #include <winver.h>

@@ -1,0 +1,75 @@
+#include "app/command_line.h"
+
+#include <string>
+#include <vector>
+
+namespace tarnwick {
+namespace {
+
+bool IsSpace(char16_t c) {
+  return c == u' ' || c == u'\t';
+}
+
+// Arguments split at blanks; a quoted stretch belongs to one argument, without its quotes.
+std::vector<std::u16string> Split(std::u16string_view text) {
+  std::vector<std::u16string> arguments;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    while (i < text.size() && IsSpace(text[i]))
+      ++i;
+    if (i == text.size())
+      break;
+    std::u16string argument;
+    bool quoted = false;
+    for (; i < text.size() && (quoted || !IsSpace(text[i])); ++i) {
+      if (text[i] == u'"')
+        quoted = !quoted;
+      else
+        argument += text[i];
+    }
+    arguments.push_back(std::move(argument));
+  }
+  return arguments;
+}
+
+bool IsSwitch(std::u16string_view argument, std::u16string_view name) {
+  if (argument.size() != name.size() + 1 || (argument[0] != u'/' && argument[0] != u'-'))
+    return false;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    char16_t c = argument[i + 1];
+    if (c >= u'A' && c <= u'Z')
+      c = static_cast<char16_t>(c + (u'a' - u'A'));
+    if (c != name[i])
+      return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+Invocation ParseCommandLine(std::u16string_view arguments) {
+  const std::vector<std::u16string> parts = Split(arguments);
+  if (parts.empty())
+    return Invocation::kWindow;
+  if (parts.size() > 1)
+    return Invocation::kInvalid;
+  if (IsSwitch(parts[0], u"update"))
+    return Invocation::kUpdate;
+  if (IsSwitch(parts[0], u"?"))
+    return Invocation::kUsage;
+  return Invocation::kInvalid;
+}
+
+std::uint32_t ExitCodeFor(UpdateOutcome outcome) {
+  switch (outcome) {
+    case UpdateOutcome::kNothingToChange:
+      return kExitNothingToChange;
+    case UpdateOutcome::kChanged:
+      return kExitRestartNeeded;
+    case UpdateOutcome::kFailed:
+      break;
+  }
+  return kExitFailed;
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,82 @@
+#include "app/win32/console_log.h"
+
+#include <string>
+
+namespace tarnwick::win32 {
+namespace {
+
+std::string Utf8(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    std::uint32_t c = text[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      c = 0xFFFD;  // a lone surrogate
+    }
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (c >> 18));
+      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+bool IsUsable(HANDLE handle) {
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE)
+    return false;
+  const DWORD type = ::GetFileType(handle);
+  return type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE || type == FILE_TYPE_CHAR;
+}
+
+}  // namespace
+
+ConsoleLog::ConsoleLog() {
+  // A redirection the process was started with comes first: attaching to the parent's
+  // console before looking would lose it.
+  HANDLE given = ::GetStdHandle(STD_OUTPUT_HANDLE);
+  if (IsUsable(given)) {
+    output_ = given;
+    return;
+  }
+  if (::AttachConsole(ATTACH_PARENT_PROCESS)) {
+    console_ = ::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, 0, nullptr);
+    output_ = console_;
+  }
+}
+
+ConsoleLog::~ConsoleLog() {
+  if (console_ != INVALID_HANDLE_VALUE)
+    ::CloseHandle(console_);
+}
+
+void ConsoleLog::LogMessage(std::u16string_view message) {
+  if (output_ == INVALID_HANDLE_VALUE)
+    return;
+  const std::string line = Utf8(message) + "\r\n";
+  std::size_t done = 0;
+  while (done < line.size()) {
+    DWORD written = 0;
+    if (!::WriteFile(output_, line.data() + done, static_cast<DWORD>(line.size() - done), &written,
+                     nullptr) ||
+        written == 0)
+      return;  // nobody is reading; the run goes on regardless
+    done += written;
+  }
+}
+
+}  // namespace tarnwick::win32

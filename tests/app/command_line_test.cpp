@@ -1,0 +1,42 @@
+#include "app/command_line.h"
+
+#include <gtest/gtest.h>
+
+namespace tarnwick::testing {
+namespace {
+
+TEST(CommandLine, SwitchesInAnyCaseWithSlashOrDash) {
+  const struct {
+    std::u16string_view arguments;
+    Invocation expected;
+  } cases[] = {
+      {u"", Invocation::kWindow},
+      {u"   ", Invocation::kWindow},
+      {u"/update", Invocation::kUpdate},
+      {u"-UPDATE", Invocation::kUpdate},
+      {u"  /Update  ", Invocation::kUpdate},
+      {u"\"/update\"", Invocation::kUpdate},
+      {u"/?", Invocation::kUsage},
+      {u"-?", Invocation::kUsage},
+      {u"/update /update", Invocation::kInvalid},
+      {u"/update extra", Invocation::kInvalid},
+      {u"update", Invocation::kInvalid},
+      {u"/updates", Invocation::kInvalid},
+      {u"/u", Invocation::kInvalid},
+      {u"/", Invocation::kInvalid},
+      {u"\"\"", Invocation::kInvalid},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.arguments.begin(), c.arguments.end()));
+    EXPECT_EQ(ParseCommandLine(c.arguments), c.expected);
+  }
+}
+
+TEST(CommandLine, ExitCodesAreTheInstallerOnes) {
+  EXPECT_EQ(ExitCodeFor(UpdateOutcome::kNothingToChange), 0u);
+  EXPECT_EQ(ExitCodeFor(UpdateOutcome::kChanged), 3010u);
+  EXPECT_EQ(ExitCodeFor(UpdateOutcome::kFailed), 1603u);
+}
+
+}  // namespace
+}  // namespace tarnwick::testing
