@@ -6,38 +6,16 @@
 #include <windows.h>
 
 #include "app/form1_layout.h"
+#include "app/win32/control_classes.h"
 
 namespace {
 
 using tarnwick::ControlKind;
 
-// The window classes and styles of the main window's controls.
-constexpr DWORD kChild = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
-
-struct ControlClass {
-  const wchar_t* className;
-  DWORD style;
-  DWORD exStyle;
-};
-
-ControlClass ClassFor(ControlKind kind) {
-  switch (kind) {
-    case ControlKind::kLabel:
-      return {L"STATIC", kChild | SS_LEFT | SS_NOPREFIX, 0};
-    case ControlKind::kButton:
-      return {L"BUTTON", kChild | WS_TABSTOP | BS_PUSHBUTTON, 0};
-    case ControlKind::kLogBox:
-      return {L"EDIT",
-              kChild | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
-              WS_EX_CLIENTEDGE};
-    case ControlKind::kLine:
-      return {L"STATIC", kChild | SS_BLACKRECT, 0};
-  }
-  return {L"STATIC", kChild, 0};
-}
-
-constexpr DWORD kFrameStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-constexpr DWORD kFrameExStyle = WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT;
+using tarnwick::win32::ClassFor;
+using tarnwick::win32::ControlClass;
+using tarnwick::win32::kFrameExStyle;
+using tarnwick::win32::kFrameStyle;
 
 LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_DESTROY) {
@@ -105,7 +83,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     const tarnwick::PixelRect rect = tarnwick::ControlPixels(*entry, dpi);
     HWND control = CreateWindowExW(
         kind.exStyle, kind.className, reinterpret_cast<const wchar_t*>(entry->caption.data()),
-        kind.style, rect.left, rect.top, rect.width(), rect.height(), window,
+        kind.style | WS_VISIBLE, rect.left, rect.top, rect.width(), rect.height(), window,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id++)), instance, nullptr);
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
   }

@@ -10,24 +10,12 @@
 
 #include "app/command_line.h"
 #include "platform/win32/win32_registry.h"
+#include "program_path.h"
 #include "value_backup.h"
 #include "xp_sp3.h"
 
 namespace tarnwick::testing {
 namespace {
-
-// The program to start, from TARNWICK_EXE; a Unix path is reached through drive Z:.
-std::wstring ProgramPath() {
-  wchar_t buffer[MAX_PATH * 2] = {};
-  const DWORD length = GetEnvironmentVariableW(L"TARNWICK_EXE", buffer, MAX_PATH * 2);
-  std::wstring path(buffer, length < MAX_PATH * 2 ? length : 0);
-  if (!path.empty() && path[0] == L'/') {
-    for (wchar_t& c : path)
-      c = c == L'/' ? L'\\' : c;
-    path = L"Z:" + path;
-  }
-  return path;
-}
 
 struct Finished {
   DWORD exitCode = ~DWORD{0};

@@ -12,6 +12,7 @@
 
 #include "memory_registry.h"
 #include "platform/win32/win32_registry.h"
+#include "program_path.h"
 #include "value_backup.h"
 #include "version/rdp_version.h"
 #include "xp_sp3.h"
@@ -23,19 +24,6 @@ constexpr DWORD kPatienceMs = 20000;
 
 std::wstring W(std::u16string_view text) {
   return std::wstring(text.begin(), text.end());
-}
-
-// The program to start, from TARNWICK_EXE; a Unix path is reached through drive Z:.
-std::wstring ProgramPath() {
-  wchar_t buffer[MAX_PATH * 2] = {};
-  const DWORD length = GetEnvironmentVariableW(L"TARNWICK_EXE", buffer, MAX_PATH * 2);
-  std::wstring path(buffer, length < MAX_PATH * 2 ? length : 0);
-  if (!path.empty() && path[0] == L'/') {
-    for (wchar_t& c : path)
-      c = c == L'/' ? L'\\' : c;
-    path = L"Z:" + path;
-  }
-  return path;
 }
 
 std::wstring TextOf(HWND window) {

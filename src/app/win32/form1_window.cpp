@@ -5,6 +5,7 @@
 #include "app/form1_captions.h"
 #include "app/form1_texts.h"
 #include "app/run_time_error.h"
+#include "app/win32/control_classes.h"
 #include "app/win32/dpi.h"
 #include "app/win32/resource_ids.h"
 #include "app/win32/win32_error.h"
@@ -14,8 +15,6 @@ namespace tarnwick::win32 {
 namespace {
 
 constexpr wchar_t kClassName[] = L"Tarnwick.Form1";
-constexpr DWORD kFrameStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-constexpr DWORD kFrameExStyle = WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT;
 // Control identifiers start clear of IDOK and IDCANCEL, which the dialog keys send.
 constexpr int kFirstControlId = 100;
 
@@ -33,31 +32,6 @@ bool FromCommandId(int command, ControlId& id) {
 
 const wchar_t* WideText(std::u16string_view text) {
   return reinterpret_cast<const wchar_t*>(text.data());
-}
-
-struct ControlClass {
-  const wchar_t* className;
-  DWORD style;
-  DWORD exStyle;
-};
-
-// Every control clips its siblings, so that one lying on top of another (the download
-// buttons on Label1, a separator on the label it touches) is never painted over.
-ControlClass ClassFor(ControlKind kind) {
-  constexpr DWORD kChild = WS_CHILD | WS_CLIPSIBLINGS;
-  switch (kind) {
-    case ControlKind::kLabel:
-      return {L"STATIC", kChild | SS_LEFT | SS_NOPREFIX, 0};
-    case ControlKind::kButton:
-      return {L"BUTTON", kChild | WS_TABSTOP | BS_PUSHBUTTON, 0};
-    case ControlKind::kLogBox:
-      return {L"EDIT",
-              kChild | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
-              WS_EX_CLIENTEDGE};
-    case ControlKind::kLine:
-      return {L"STATIC", kChild | SS_BLACKRECT, 0};
-  }
-  return {L"STATIC", kChild, 0};
 }
 
 HICON LoadAppIcon(HINSTANCE instance, int size) {
