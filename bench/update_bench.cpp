@@ -80,6 +80,8 @@ int main() {
   const Saved packages = Save(kLsa, kPackages);
   const Saved providers = Save(kProvidersKey, kProviders);
   tarnwick::win32::Win32Registry registry;
+  // On XP both names are added; from Windows 8.1 on, tspkg is built in and never added.
+  constexpr tarnwick::WindowsVersion kWindowsXp{5, 1, 2600};
   // A run that adds the names saves its backup first, as the program does; the files go to a
   // folder of their own and are removed after each run, outside the timing.
   wchar_t temp[MAX_PATH] = {};
@@ -94,7 +96,7 @@ int main() {
     for (auto* samples : {&adding, &unchanged}) {
       tarnwick::ActivityLog log;
       QueryPerformanceCounter(&before);
-      tarnwick::UpdateAuthProtocols(registry, backups, log);
+      tarnwick::UpdateAuthProtocols(registry, backups, kWindowsXp, log);
       QueryPerformanceCounter(&after);
       const std::u16string& text = log.Text();
       constexpr std::u16string_view kSaved = u"\r\nBackup saved to: ";

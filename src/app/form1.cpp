@@ -33,7 +33,8 @@ void Form1::cmdWindows7_Click() {
 
 void Form1::cmdGo_Click() {
   try {
-    UpdateAuthProtocols(services_.registry, services_.backups, log_);
+    UpdateAuthProtocols(services_.registry, services_.backups, RunningWindows(services_.system),
+                        log_);
   } catch (...) {
     // What was logged before the failure stays visible.
     view_.SetLogText(log_.Text());

@@ -1,6 +1,7 @@
 #include "platform/system_info.h"
 
 #include <algorithm>
+#include <string>
 
 namespace tarnwick {
 namespace {
@@ -43,6 +44,19 @@ std::u16string UserName(SystemInfoApi& api) {
   // The reported size counts the terminating NUL.
   buffer.resize(std::min<std::size_t>(size - 1, buffer.size()));
   return buffer;
+}
+
+WindowsVersion RunningWindows(SystemInfoApi& api) {
+  WindowsVersion version;
+  if (!api.GetWindowsVersion(version))
+    return {};
+  return version;
+}
+
+std::u16string VersionText(const WindowsVersion& version) {
+  const std::string text = std::to_string(version.major) + "." + std::to_string(version.minor) +
+                           "." + std::to_string(version.build);
+  return std::u16string(text.begin(), text.end());
 }
 
 }  // namespace tarnwick

@@ -7,42 +7,13 @@
 #include "platform/registry.h"
 #include "update/name_lists.h"
 #include "update/reg_file.h"
+#include "update/stages.h"
 #include "update/update_messages.h"
 
 namespace tarnwick {
 namespace {
 
-struct Stage {
-  std::u16string_view keyPath;
-  std::u16string_view valueName;
-  RegType type;
-  std::u16string_view name;
-  bool (*contains)(std::u16string_view list, std::u16string_view name);
-  std::u16string (*with)(std::u16string_view list, std::u16string_view name);
-  std::u16string_view complete;
-  // Where Windows 8.1 and later list their built-in packages; empty when the stage has none.
-  std::u16string_view builtInKeyPath;
-};
-
-constexpr Stage kStages[] = {
-    {u"SYSTEM\\CurrentControlSet\\Control\\Lsa", u"Security Packages", kRegMultiSz, u"tspkg",
-     PackageListContains, PackageListWith, u"Step 1 Complete\r\n",
-     u"SYSTEM\\CurrentControlSet\\Control\\Lsa\\OSConfig"},
-    {u"SYSTEM\\CurrentControlSet\\Control\\SecurityProviders",
-     u"SecurityProviders",
-     kRegSz,
-     u"credssp.dll",
-     ProviderListContains,
-     ProviderListWith,
-     u"Step 2 Complete\r\n",
-     {}},
-};
-
-enum class StageOutcome { kUnchanged, kWritten, kFailed };
-
-std::u16string Where(std::u16string_view keyPath, std::u16string_view valueName) {
-  return std::u16string(keyPath) + u"\\" + std::u16string(valueName);
-}
+enum class StageOutcome { kUnchanged, kChanged, kFailed };
 
 // The run's backup file: made at the run's first change, grown by each further one.
 class RunBackup {
@@ -71,32 +42,112 @@ class RunBackup {
   std::u16string path_;
 };
 
-// Whether the built-in package list of Windows 8.1 and later names `stage.name`. On older
-// Windows the list does not exist and nothing is logged.
-bool BuiltIn(RegistryOps& registry, MessageLog& log, const Stage& stage) {
-  if (stage.builtInKeyPath.empty())
-    return false;
-  const std::u16string where = Where(stage.builtInKeyPath, stage.valueName);
+// What a run does once it has decided that a name is missing: write it, or only say so.
+class Change {
+ public:
+  virtual ~Change() = default;
+  virtual StageOutcome Add(const Stage& stage, const RegRead& read, RegType type,
+                           std::u16string_view where) = 0;
+};
+
+class WriteChange final : public Change {
+ public:
+  WriteChange(RegistryOps& registry, BackupFiles& backups, MessageLog& log)
+      : registry_(registry), backup_(backups), log_(log) {}
+
+  StageOutcome Add(const Stage& stage, const RegRead& read, RegType type,
+                   std::u16string_view where) override {
+    log_.LogMessage(u"Adding Value " + std::u16string(stage.name) + u" to registry key.");
+    std::u16string updated = stage.with(read.text, stage.name);
+    SavedFile saved = backup_.Add(
+        {std::u16string(stage.keyPath), std::u16string(stage.valueName), type, read.bytes}, log_);
+    if (!saved.ok()) {
+      log_.LogMessage(BackupFailureMessage(where, saved));
+      return StageOutcome::kFailed;
+    }
+    RegWrite write = SetKeyDataValue(registry_, kHkeyLocalMachine, stage.keyPath, type,
+                                     stage.valueName, updated);
+    if (!write.ok()) {
+      log_.LogMessage(WriteFailureMessage(where, write));
+      return StageOutcome::kFailed;
+    }
+    log_.LogMessage(u"Key updated to value: " + WithNulsAsBlanks(updated));
+    return StageOutcome::kChanged;
+  }
+
+ private:
+  RegistryOps& registry_;
+  RunBackup backup_;
+  MessageLog& log_;
+};
+
+class ReportChange final : public Change {
+ public:
+  explicit ReportChange(MessageLog& log) : log_(log) {}
+
+  StageOutcome Add(const Stage& stage, const RegRead&, RegType, std::u16string_view) override {
+    log_.LogMessage(std::u16string(stage.name) + u" is missing: the update would add it");
+    return StageOutcome::kChanged;
+  }
+
+ private:
+  MessageLog& log_;
+};
+
+enum class BuiltInAnswer {
+  kListed,     // Windows' list of built-in packages names the package
+  kNotListed,  // the list is there and does not name it
+  kNoList,     // there is no usable list
+};
+
+// Consults the list of built-in packages that Windows 8.1 and 10 before 1709 keep. A missing
+// list is not logged; one that cannot be used is, and the stage goes on without it.
+BuiltInAnswer BuiltInList(RegistryOps& registry, MessageLog& log, const Stage& stage) {
+  const std::u16string where = Where(stage.builtIn->listKeyPath, stage.valueName);
   RegType type = kRegMultiSz;
-  RegRead read =
-      GetKeyDataValue(registry, kHkeyLocalMachine, stage.builtInKeyPath, type, stage.valueName);
+  RegRead read = GetKeyDataValue(registry, kHkeyLocalMachine, stage.builtIn->listKeyPath, type,
+                                 stage.valueName);
   if (read.outcome == ReadOutcome::kKeyMissing || read.outcome == ReadOutcome::kValueMissing)
-    return false;
+    return BuiltInAnswer::kNoList;
   if (!read.ok()) {
     log.LogMessage(BuiltInReadFailureMessage(where, read));
-    return false;
+    return BuiltInAnswer::kNoList;
   }
   if (type != kRegMultiSz) {
     log.LogMessage(BuiltInTypeMessage(where, type));
-    return false;
+    return BuiltInAnswer::kNoList;
   }
   log.LogMessage(u"Reading Value From: " + where);
   log.LogMessage(u"Current Value: " + WithNulsAsBlanks(read.text));
-  return PackageListContains(read.text, stage.name);
+  return PackageListContains(read.text, stage.name) ? BuiltInAnswer::kListed
+                                                    : BuiltInAnswer::kNotListed;
 }
 
-StageOutcome AddWhenMissing(RegistryOps& registry, RunBackup& backup, MessageLog& log,
-                            const Stage& stage, std::u16string_view where) {
+// Whether Windows has the stage's name although its value does not list it: its own list of
+// built-in packages decides where there is one; otherwise the version does.
+bool BuiltIn(RegistryOps& registry, MessageLog& log, const Stage& stage,
+             const WindowsVersion& windows) {
+  if (stage.builtIn == nullptr)
+    return false;
+  switch (BuiltInList(registry, log, stage)) {
+    case BuiltInAnswer::kListed:
+      return true;
+    case BuiltInAnswer::kNotListed:
+      return false;
+    case BuiltInAnswer::kNoList:
+      break;
+  }
+  if (!windows.AtLeast(stage.builtIn->sinceMajor, stage.builtIn->sinceMinor))
+    return false;
+  log.LogMessage(u"Windows " + VersionText(windows) + u" has " + std::u16string(stage.name) +
+                 u" built in");
+  return true;
+}
+
+StageOutcome RunStage(RegistryOps& registry, const WindowsVersion& windows, Change& change,
+                      MessageLog& log, const Stage& stage) {
+  const std::u16string where = Where(stage.keyPath, stage.valueName);
+  log.LogMessage(u"Reading Value From: " + where);
   RegType type = stage.type;
   RegRead read = GetKeyDataValue(registry, kHkeyLocalMachine, stage.keyPath, type, stage.valueName);
   if (!read.ok()) {
@@ -108,42 +159,23 @@ StageOutcome AddWhenMissing(RegistryOps& registry, RunBackup& backup, MessageLog
     log.LogMessage(UnexpectedTypeMessage(where, type, stage.type));
     return StageOutcome::kFailed;
   }
-  if (stage.contains(read.text, stage.name) || BuiltIn(registry, log, stage)) {
+  if (stage.contains(read.text, stage.name) || BuiltIn(registry, log, stage, windows)) {
     log.LogMessage(std::u16string(stage.name) + u" already present, no change required");
     return StageOutcome::kUnchanged;
   }
-  log.LogMessage(u"Adding Value " + std::u16string(stage.name) + u" to registry key.");
-  std::u16string updated = stage.with(read.text, stage.name);
-  SavedFile saved = backup.Add(
-      {std::u16string(stage.keyPath), std::u16string(stage.valueName), type, read.bytes}, log);
-  if (!saved.ok()) {
-    log.LogMessage(BackupFailureMessage(where, saved));
-    return StageOutcome::kFailed;
-  }
-  RegWrite write =
-      SetKeyDataValue(registry, kHkeyLocalMachine, stage.keyPath, type, stage.valueName, updated);
-  if (!write.ok()) {
-    log.LogMessage(WriteFailureMessage(where, write));
-    return StageOutcome::kFailed;
-  }
-  log.LogMessage(u"Key updated to value: " + WithNulsAsBlanks(updated));
-  return StageOutcome::kWritten;
+  return change.Add(stage, read, type, where);
 }
 
-}  // namespace
-
-UpdateOutcome UpdateAuthProtocols(RegistryOps& registry, BackupFiles& backups, MessageLog& log) {
-  RunBackup backup(backups);
-  bool written = false;
+UpdateOutcome RunStages(RegistryOps& registry, const WindowsVersion& windows, Change& change,
+                        MessageLog& log) {
+  bool changed = false;
   bool failed = false;
-  for (const Stage& stage : kStages) {
-    const std::u16string where = Where(stage.keyPath, stage.valueName);
-    log.LogMessage(u"Reading Value From: " + where);
-    switch (AddWhenMissing(registry, backup, log, stage, where)) {
+  for (const Stage& stage : UpdateStages()) {
+    switch (RunStage(registry, windows, change, log, stage)) {
       case StageOutcome::kUnchanged:
         break;
-      case StageOutcome::kWritten:
-        written = true;
+      case StageOutcome::kChanged:
+        changed = true;
         break;
       case StageOutcome::kFailed:
         failed = true;
@@ -154,7 +186,21 @@ UpdateOutcome UpdateAuthProtocols(RegistryOps& registry, BackupFiles& backups, M
   log.LogMessage(u"DONE!");
   if (failed)
     return UpdateOutcome::kFailed;
-  return written ? UpdateOutcome::kChanged : UpdateOutcome::kNothingToChange;
+  return changed ? UpdateOutcome::kChanged : UpdateOutcome::kNothingToChange;
+}
+
+}  // namespace
+
+UpdateOutcome UpdateAuthProtocols(RegistryOps& registry, BackupFiles& backups,
+                                  const WindowsVersion& windows, MessageLog& log) {
+  WriteChange change(registry, backups, log);
+  return RunStages(registry, windows, change, log);
+}
+
+UpdateOutcome CheckAuthProtocols(RegistryOps& registry, const WindowsVersion& windows,
+                                 MessageLog& log) {
+  ReportChange change(log);
+  return RunStages(registry, windows, change, log);
 }
 
 }  // namespace tarnwick

@@ -8,15 +8,24 @@
 #include "log/message_log.h"
 #include "platform/backup_files.h"
 #include "platform/registry_ops.h"
+#include "platform/system_info.h"
 
 namespace tarnwick {
 
 enum class UpdateOutcome {
   kNothingToChange,  // both names were there already
-  kChanged,          // at least one value was written, and nothing failed
+  kChanged,          // at least one value was written (or, for the check, would be), and
+                     // nothing failed
   kFailed,           // a value could not be read, backed up or written, or had another type
 };
 
-UpdateOutcome UpdateAuthProtocols(RegistryOps& registry, BackupFiles& backups, MessageLog& log);
+// `windows` is the running Windows: from 8.1 on, tspkg is built in.
+UpdateOutcome UpdateAuthProtocols(RegistryOps& registry, BackupFiles& backups,
+                                  const WindowsVersion& windows, MessageLog& log);
+
+// Reads and decides exactly as the update does, and changes and saves nothing. Where the update
+// would add a name it says so instead; kChanged means that the update would change a value.
+UpdateOutcome CheckAuthProtocols(RegistryOps& registry, const WindowsVersion& windows,
+                                 MessageLog& log);
 
 }  // namespace tarnwick

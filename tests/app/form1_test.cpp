@@ -128,6 +128,15 @@ TEST_F(Form1Handlers, AFailingUpdateStillShowsWhatItLoggedAndPassesTheErrorOn) {
             u"\r\nBackup saved to: C:\\Backups\\registry-0.reg");
 }
 
+TEST_F(Form1Handlers, TheUpdateIsToldWhichWindowsRunsIt) {
+  system_.windows = {10, 0, 26100};
+  registry_.Seed(kHkeyLocalMachine, kLsaKey, kPackagesValue, kRegMultiSz, MultiSzBytes({u"\"\""}));
+  form_.cmdGo_Click();
+  EXPECT_NE(view_.log.find(u"\r\nWindows 10.0.26100 has tspkg built in\r\n"), std::u16string::npos);
+  EXPECT_EQ(registry_.Find(kHkeyLocalMachine, kLsaKey, kPackagesValue)->bytes,
+            MultiSzBytes({u"\"\""}));
+}
+
 TEST_F(Form1Handlers, AFailingDownloadIsIgnored) {
   urls_.fails = true;
   EXPECT_NO_THROW(form_.Click(ControlId::cmdVista64));

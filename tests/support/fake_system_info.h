@@ -21,6 +21,9 @@ class FakeSystemInfo final : public SystemInfoApi {
   std::uint32_t sizeLeftOnFailure = 0xFFFFFFFF;  // what a failing call leaves in `size`
   std::optional<std::uint32_t> userNameSize;     // reported instead of the real size
 
+  WindowsVersion windows{5, 1, 2600};  // Windows XP unless a test says otherwise
+  bool versionFails = false;
+
   std::uint32_t GetSystemDirectory(std::span<char16_t> buffer) override {
     ++systemDirectoryCalls;
     if (systemDirectory.size() + 1 > buffer.size())
@@ -42,6 +45,13 @@ class FakeSystemInfo final : public SystemInfoApi {
       return false;
     Fill(buffer, userName);
     size = userNameSize.value_or(static_cast<std::uint32_t>(userName.size() + 1));
+    return true;
+  }
+
+  bool GetWindowsVersion(WindowsVersion& version) override {
+    if (versionFails)
+      return false;
+    version = windows;
     return true;
   }
 

@@ -5,6 +5,7 @@
 #include "app/activity_log.h"
 #include "memory_backup_files.h"
 #include "memory_registry.h"
+#include "stored_forms.h"
 #include "xp_sp3.h"
 
 namespace tarnwick::testing {
@@ -20,13 +21,14 @@ class UpdateAuthProtocolsTest : public ::testing::Test {
   }
   std::u16string Run() {
     ActivityLog log;
-    outcome_ = UpdateAuthProtocols(registry_, backups_, log);
+    outcome_ = UpdateAuthProtocols(registry_, backups_, windows_, log);
     EXPECT_EQ(registry_.OpenHandles(), 0);
     return log.Text();
   }
 
   MemoryRegistry registry_;
   MemoryBackupFiles backups_;
+  WindowsVersion windows_{5, 1, 2600};
   UpdateOutcome outcome_ = UpdateOutcome::kFailed;
 };
 
@@ -98,7 +100,45 @@ TEST_F(UpdateAuthProtocolsTest, WhenNoBackupCanBeSavedNothingIsWritten) {
   EXPECT_EQ(log.find(u"Key updated"), std::u16string::npos);
 }
 
-const std::u16string kOsConfigKey = u"SYSTEM\\CurrentControlSet\\Control\\Lsa\\OSConfig";
+TEST_F(UpdateAuthProtocolsTest, RealMachinesFormsOnTheirOwnWindows) {
+  for (const StoredForm& form : StoredForms()) {
+    SCOPED_TRACE(form.label);
+    registry_ = MemoryRegistry();
+    backups_ = MemoryBackupFiles();
+    windows_ = form.windows;
+    SeedForm(registry_, form);
+    EXPECT_EQ(registry_.KeyExists(kHkeyLocalMachine, kOsConfigKey),
+              form.osConfig != OsConfig::kNoKey);
+    const int seeded = registry_.SetValueCalls();
+    EXPECT_EQ(Run(), ExpectedLog(form, VersionText(form.windows), u"C:\\Backups\\registry-0.reg"));
+    EXPECT_EQ(outcome_, form.outcome);
+    EXPECT_EQ(Packages(), form.packagesAfter);
+    EXPECT_EQ(Providers(), form.providersAfter);
+    const bool changed = form.outcome == UpdateOutcome::kChanged;
+    const int changedValues = (form.packagesAfter != form.packages ? 1 : 0) +
+                              (form.providersAfter != form.providers ? 1 : 0);
+    EXPECT_EQ(registry_.SetValueCalls() - seeded, changedValues) << "only what changes is written";
+    EXPECT_EQ(backups_.Files().size(), changed ? 1u : 0u) << "no write, no backup";
+
+    Run();
+    EXPECT_EQ(outcome_, UpdateOutcome::kNothingToChange) << "the second run finds its names";
+  }
+}
+
+TEST_F(UpdateAuthProtocolsTest, AnUnreadableBuiltInListLeavesTheDecisionToTheVersion) {
+  StoredForm form = StoredForms()[3];  // Windows 10 1709
+  SeedForm(registry_, form);
+  registry_.Seed(kHkeyLocalMachine, kOsConfigKey, kPackagesValue, kRegSz, SzBytes(u"tspkg"));
+  windows_ = {10, 0, 22631};
+  const std::u16string log = Run();
+  EXPECT_NE(
+      log.find(u"\r\nSYSTEM\\CurrentControlSet\\Control\\Lsa\\OSConfig\\Security Packages is a "
+               u"REG_SZ value where REG_MULTI_SZ was expected; going on without it."
+               u"\r\nWindows 10.0.22631 has tspkg built in"
+               u"\r\ntspkg already present, no change required\r\n"),
+      std::u16string::npos);
+  EXPECT_EQ(outcome_, UpdateOutcome::kNothingToChange);
+}
 
 struct BuiltInCase {
   const char* label;

@@ -21,6 +21,9 @@
 namespace tarnwick::testing {
 namespace {
 
+// The values these tests seed are XP's, and so is the Windows the update is told it runs on.
+constexpr WindowsVersion kWindowsXp{5, 1, 2600};
+
 class UpdateOnRegistry : public ::testing::Test {
  protected:
   void SeedPackages(RegType type, const std::vector<std::byte>& bytes) {
@@ -35,7 +38,7 @@ class UpdateOnRegistry : public ::testing::Test {
   }
   std::u16string Run() {
     ActivityLog log;
-    outcome_ = UpdateAuthProtocols(registry_, backups_, log);
+    outcome_ = UpdateAuthProtocols(registry_, backups_, kWindowsXp, log);
     return log.Text();
   }
 
@@ -145,7 +148,7 @@ TEST_F(UpdateOnRegistry, WithoutABackupFolderNothingIsWritten) {
   { std::ofstream(std::filesystem::path(blocker)) << "a file where the folder should go"; }
   win32::Win32BackupFiles blocked(win32::Utf16(blocker + L"\\Backups"));
   ActivityLog log;
-  EXPECT_EQ(UpdateAuthProtocols(registry_, blocked, log), UpdateOutcome::kFailed);
+  EXPECT_EQ(UpdateAuthProtocols(registry_, blocked, kWindowsXp, log), UpdateOutcome::kFailed);
   DeleteFileW(blocker.c_str());
   EXPECT_NE(log.Text().find(u"Could not save a backup of SYSTEM\\CurrentControlSet\\Control\\Lsa\\"
                             u"Security Packages: the backup folder could not be found or made. "

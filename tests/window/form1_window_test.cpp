@@ -144,6 +144,7 @@ class ThrowingSystemInfo final : public SystemInfoApi {
   }
   bool GetComputerName(std::span<char16_t>, std::uint32_t&) override { return false; }
   bool GetUserName(std::span<char16_t>, std::uint32_t&) override { return false; }
+  bool GetWindowsVersion(WindowsVersion&) override { return false; }
 };
 
 void CALLBACK Watchdog(HWND, UINT, UINT_PTR, DWORD) {

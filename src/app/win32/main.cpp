@@ -40,11 +40,12 @@ void RestrictDllSearch() {
 }
 
 // The update without a window; its exit code says how it went.
-int RunSilently(tarnwick::RegistryOps& registry, tarnwick::BackupFiles& backups) {
+int RunSilently(tarnwick::RegistryOps& registry, tarnwick::BackupFiles& backups,
+                tarnwick::SystemInfoApi& system) {
   tarnwick::win32::ConsoleLog log;
   try {
-    return static_cast<int>(
-        tarnwick::ExitCodeFor(tarnwick::UpdateAuthProtocols(registry, backups, log)));
+    return static_cast<int>(tarnwick::ExitCodeFor(
+        tarnwick::UpdateAuthProtocols(registry, backups, tarnwick::RunningWindows(system), log)));
   } catch (...) {
     log.LogMessage(u"The update stopped on an unexpected error.");
     return static_cast<int>(tarnwick::kExitFailed);
@@ -62,13 +63,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
       std::u16string_view(reinterpret_cast<const char16_t*>(arguments.data()), arguments.size()));
   win32::Win32Registry registry;
   win32::Win32BackupFiles backups;
+  win32::Win32SystemInfo system;
   win32::Win32MessageBox messages;
   switch (invocation) {
     case Invocation::kInvalid:
       // Nobody may be there to answer a message box.
       return static_cast<int>(kExitInvalidArguments);
     case Invocation::kUpdate:
-      return RunSilently(registry, backups);
+      return RunSilently(registry, backups, system);
     case Invocation::kUsage: {
       const std::wstring usage(kUsage.begin(), kUsage.end());
       messages.Show(nullptr, usage.c_str(), L"Tarnwick", MB_OK | MB_ICONINFORMATION);
@@ -79,7 +81,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   }
 
   win32::EnableDpiAwareness();
-  win32::Win32SystemInfo system;
   win32::Win32VersionInfo versions(system);
   win32::Win32Shell shell;
   win32::Form1Window window(instance, {registry, backups, system, versions, shell, messages});

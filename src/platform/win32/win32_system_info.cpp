@@ -45,4 +45,20 @@ bool Win32SystemInfo::GetUserName(std::span<char16_t> buffer, std::uint32_t& siz
   return ok != FALSE;
 }
 
+bool Win32SystemInfo::GetWindowsVersion(WindowsVersion& version) {
+  // ntdll is in every process; RtlGetVersion is there since Windows 2000.
+  using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
+  HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+  if (ntdll == nullptr)
+    return false;
+  auto rtlGetVersion = reinterpret_cast<RtlGetVersionFn>(
+      reinterpret_cast<void (*)()>(::GetProcAddress(ntdll, "RtlGetVersion")));
+  OSVERSIONINFOW info{};
+  info.dwOSVersionInfoSize = sizeof(info);
+  if (rtlGetVersion == nullptr || rtlGetVersion(&info) != 0)
+    return false;
+  version = {info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber};
+  return true;
+}
+
 }  // namespace tarnwick::win32

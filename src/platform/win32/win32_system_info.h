@@ -16,6 +16,9 @@ class Win32SystemInfo final : public SystemInfoApi {
   std::uint32_t GetSystemDirectory(std::span<char16_t> buffer) override;
   bool GetComputerName(std::span<char16_t> buffer, std::uint32_t& size) override;
   bool GetUserName(std::span<char16_t> buffer, std::uint32_t& size) override;
+  // From ntdll's RtlGetVersion: GetVersionExW reports 6.2 on Windows 8.1 and later to a
+  // program whose manifest does not list them, and the test programs carry no manifest.
+  bool GetWindowsVersion(WindowsVersion& version) override;
 };
 
 }  // namespace tarnwick::win32

@@ -1,0 +1,28 @@
+#include "update/stages.h"
+
+#include "update/name_lists.h"
+
+namespace tarnwick {
+namespace {
+
+constexpr BuiltInPackage kTspkgBuiltIn = {u"SYSTEM\\CurrentControlSet\\Control\\Lsa\\OSConfig", 6,
+                                          3};
+
+constexpr Stage kStages[] = {
+    {u"SYSTEM\\CurrentControlSet\\Control\\Lsa", u"Security Packages", kRegMultiSz, u"tspkg",
+     PackageListContains, PackageListWith, u"Step 1 Complete\r\n", &kTspkgBuiltIn},
+    {u"SYSTEM\\CurrentControlSet\\Control\\SecurityProviders", u"SecurityProviders", kRegSz,
+     u"credssp.dll", ProviderListContains, ProviderListWith, u"Step 2 Complete\r\n", nullptr},
+};
+
+}  // namespace
+
+std::span<const Stage> UpdateStages() {
+  return kStages;
+}
+
+std::u16string Where(std::u16string_view keyPath, std::u16string_view valueName) {
+  return std::u16string(keyPath) + u"\\" + std::u16string(valueName);
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,41 @@
+// The two values the update extends, and how: where each lives, the name it must hold, and the
+// form of its list. The update, its check and its undo all work from this one table.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "platform/registry_ops.h"
+#include "platform/system_info.h"
+
+namespace tarnwick {
+
+// A package that Windows loads by itself from a version on, whatever the value lists.
+struct BuiltInPackage {
+  // Windows 8.1 and later name their built-in packages here, in a value of the stage's name;
+  // from Windows 10 1709 on the key is there but empty.
+  std::u16string_view listKeyPath;
+  std::uint32_t sinceMajor;
+  std::uint32_t sinceMinor;
+};
+
+struct Stage {
+  std::u16string_view keyPath;  // below HKEY_LOCAL_MACHINE
+  std::u16string_view valueName;
+  RegType type;
+  std::u16string_view name;  // the name the value must hold
+  bool (*contains)(std::u16string_view list, std::u16string_view name);
+  std::u16string (*with)(std::u16string_view list, std::u16string_view name);
+  std::u16string_view complete;   // the stage's closing log line
+  const BuiltInPackage* builtIn;  // null when Windows has no such package
+};
+
+// "Security Packages" with tspkg, then "SecurityProviders" with credssp.dll, in that order.
+std::span<const Stage> UpdateStages();
+
+// The key path, "\" and the value name, as the log names a value.
+std::u16string Where(std::u16string_view keyPath, std::u16string_view valueName);
+
+}  // namespace tarnwick
