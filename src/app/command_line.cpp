@@ -55,6 +55,10 @@ Invocation ParseCommandLine(std::u16string_view arguments) {
     return Invocation::kInvalid;
   if (IsSwitch(parts[0], u"update"))
     return Invocation::kUpdate;
+  if (IsSwitch(parts[0], u"check"))
+    return Invocation::kCheck;
+  if (IsSwitch(parts[0], u"undo"))
+    return Invocation::kUndo;
   if (IsSwitch(parts[0], u"?"))
     return Invocation::kUsage;
   return Invocation::kInvalid;
@@ -67,6 +71,30 @@ std::uint32_t ExitCodeFor(UpdateOutcome outcome) {
     case UpdateOutcome::kChanged:
       return kExitRestartNeeded;
     case UpdateOutcome::kFailed:
+      break;
+  }
+  return kExitFailed;
+}
+
+std::uint32_t CheckExitCodeFor(UpdateOutcome outcome) {
+  switch (outcome) {
+    case UpdateOutcome::kNothingToChange:
+      return kExitNothingToChange;
+    case UpdateOutcome::kChanged:
+      return kExitWouldChange;
+    case UpdateOutcome::kFailed:
+      break;
+  }
+  return kExitFailed;
+}
+
+std::uint32_t ExitCodeFor(UndoOutcome outcome) {
+  switch (outcome) {
+    case UndoOutcome::kNothingToUndo:
+      return kExitNothingToChange;
+    case UndoOutcome::kRestored:
+      return kExitRestartNeeded;
+    case UndoOutcome::kFailed:
       break;
   }
   return kExitFailed;

@@ -6,34 +6,53 @@
 #include <string_view>
 
 #include "update/auth_protocols.h"
+#include "update/undo.h"
 
 namespace tarnwick {
 
 enum class Invocation {
   kWindow,   // no arguments: the main window
   kUpdate,   // "/update" or "-update", any case: the update without a window
+  kCheck,    // "/check": what the update would do, without doing it
+  kUndo,     // "/undo": puts back what the newest update backup saved
   kUsage,    // "/?" or "-?": the usage, in a message box
   kInvalid,  // anything else: nothing is done
 };
 
 inline constexpr std::uint32_t kExitNothingToChange = 0;
+inline constexpr std::uint32_t kExitWouldChange = 1;  // /check: detection found work to do
 inline constexpr std::uint32_t kExitRestartNeeded = 3010;
 inline constexpr std::uint32_t kExitFailed = 1603;
 inline constexpr std::uint32_t kExitInvalidArguments = 87;
 
 inline constexpr std::u16string_view kUsage =
-    u"Usage: tarnwick.exe [/update]\r\n\r\n"
-    u"Without arguments, Tarnwick shows its window.\r\n\r\n"
-    u"/update  adds tspkg and credssp.dll to the registry without a window, saves a backup of "
-    u"what it changes first, writes its log to standard output and ends with:\r\n"
+    u"Usage: tarnwick.exe [/update | /check | /undo]\r\n\r\n"
+    u"Without arguments, Tarnwick shows its window. Each switch runs without a window, writes "
+    u"its log to standard output and needs administrator rights.\r\n\r\n"
+    u"/update  adds tspkg and credssp.dll to the registry where Windows needs them, after "
+    u"saving a backup of what it changes. Exit codes:\r\n"
     u"  0     nothing needed changing\r\n"
     u"  3010  a value was written; restart the computer\r\n"
-    u"  1603  a value could not be read, backed up or written, or had an unexpected type\r\n"
-    u"  87    unknown switch or extra arguments; nothing was done";
+    u"  1603  a value could not be read, backed up or written, or had an unexpected type\r\n\r\n"
+    u"/check  says what /update would do, and changes nothing. Exit codes:\r\n"
+    u"  0     nothing would change\r\n"
+    u"  1     /update would change a value\r\n"
+    u"  1603  a value could not be read, or had an unexpected type\r\n\r\n"
+    u"/undo  puts back the values that the newest /update backup saved, where nothing else "
+    u"changed them since, after saving a backup of what it replaces. Exit codes:\r\n"
+    u"  0     nothing to undo\r\n"
+    u"  3010  a value was restored; restart the computer\r\n"
+    u"  1603  a value changed since the backup and was kept, the backup was refused, or a "
+    u"read, backup or write failed\r\n\r\n"
+    u"Any other switch, or more than one: exit code 87, and nothing is done.";
 
 // `arguments` is the command line after the program's name, as Windows hands it over.
 Invocation ParseCommandLine(std::u16string_view arguments);
 
+// The exit code of /update.
 std::uint32_t ExitCodeFor(UpdateOutcome outcome);
+// The exit code of /check, whose kChanged means that the update would change a value.
+std::uint32_t CheckExitCodeFor(UpdateOutcome outcome);
+std::uint32_t ExitCodeFor(UndoOutcome outcome);
 
 }  // namespace tarnwick

@@ -44,7 +44,7 @@ bool IsTextType(RegType type) {
 }
 
 // UTF-16LE bytes to characters; a stray odd byte at the end belongs to no character.
-std::u16string DecodeText(const std::vector<std::byte>& bytes) {
+std::u16string DecodeText(std::span<const std::byte> bytes) {
   std::u16string text(bytes.size() / 2, u'\0');
   for (std::size_t i = 0; i < text.size(); ++i) {
     text[i] = static_cast<char16_t>(std::to_integer<unsigned>(bytes[2 * i]) |
@@ -53,7 +53,7 @@ std::u16string DecodeText(const std::vector<std::byte>& bytes) {
   return text;
 }
 
-std::u16string DecodeBytes(const std::vector<std::byte>& bytes) {
+std::u16string DecodeBytes(std::span<const std::byte> bytes) {
   std::u16string text;
   text.reserve(bytes.size());
   for (std::byte b : bytes) {
@@ -209,26 +209,11 @@ RegRead GetKeyDataValue(RegistryOps& ops, RegKey RegKeyRoot, std::u16string_view
   result.type = type;
   result.bytes = buffer;
 
-  std::u16string text = IsTextType(type) ? DecodeText(buffer) : DecodeBytes(buffer);
-  if (type == kRegSz) {
-    // A string ends at its first NUL for every reader; what follows is not part of it.
-    text.resize(std::min(text.find(u'\0'), text.size()));
-  } else if (!text.empty() && text.back() == u'\0') {
-    text.pop_back();
+  if (!IsWritableType(type)) {
+    result.outcome = ReadOutcome::kUnsupportedType;
+    return result;
   }
-  switch (type) {
-    case kRegSz:
-    case kRegBinary:
-    case kRegMultiSz:
-      result.text = std::move(text);
-      break;
-    case kRegDword:
-      result.text = DwordDigits(text);
-      break;
-    default:
-      result.outcome = ReadOutcome::kUnsupportedType;
-      return result;
-  }
+  result.text = ValueText(type, buffer);
   result.outcome = ReadOutcome::kRead;
   return result;
 }
@@ -239,22 +224,49 @@ RegWrite SetKeyDataValue(RegistryOps& ops, RegKey RegKeyRoot, std::u16string_vie
   if (!IsWritableType(KeyDateType)) {
     return {WriteOutcome::kUnsupportedType, kErrorSuccess};
   }
-  auto data = Encode(KeyDateType, KeyDataValue);
+  auto data = ValueBytes(KeyDateType, KeyDataValue);
   if (!data) {
     return {WriteOutcome::kInvalidValue, kErrorSuccess};
   }
+  return SetKeyDataBytes(ops, RegKeyRoot, RegKeyName, KeyDateType, KeyValueName, *data);
+}
+
+RegWrite SetKeyDataBytes(RegistryOps& ops, RegKey RegKeyRoot, std::u16string_view RegKeyName,
+                         RegType KeyDateType, std::u16string_view KeyValueName,
+                         std::span<const std::byte> bytes) {
   OpenedKey key(ops);
   if (key.Open(RegKeyRoot, RegKeyName) != kErrorSuccess) {
     if (RegStatus status = key.Create(RegKeyRoot, RegKeyName); status != kErrorSuccess) {
       return {WriteOutcome::kOpenFailed, status};
     }
   }
-  RegStatus status = ops.SetValue(key.get(), KeyValueName, KeyDateType, data->data(),
-                                  static_cast<std::uint32_t>(data->size()));
+  // Windows stores one more character of a string whose bytes end without a terminator when
+  // the character after them in memory is NUL; a guard there keeps the bytes exactly as given.
+  std::vector<std::byte> guarded(bytes.begin(), bytes.end());
+  guarded.insert(guarded.end(), {std::byte{0xFF}, std::byte{0xFF}});
+  RegStatus status = ops.SetValue(key.get(), KeyValueName, KeyDateType, guarded.data(),
+                                  static_cast<std::uint32_t>(bytes.size()));
   if (status != kErrorSuccess) {
     return {WriteOutcome::kSetFailed, status};
   }
   return {WriteOutcome::kStored, kErrorSuccess};
+}
+
+std::u16string ValueText(RegType type, std::span<const std::byte> bytes) {
+  if (!IsWritableType(type))
+    return {};
+  std::u16string text = IsTextType(type) ? DecodeText(bytes) : DecodeBytes(bytes);
+  if (type == kRegSz) {
+    // A string ends at its first NUL for every reader; what follows is not part of it.
+    text.resize(std::min(text.find(u'\0'), text.size()));
+  } else if (!text.empty() && text.back() == u'\0') {
+    text.pop_back();
+  }
+  return type == kRegDword ? DwordDigits(text) : text;
+}
+
+std::optional<std::vector<std::byte>> ValueBytes(RegType type, std::u16string_view text) {
+  return Encode(type, text);
 }
 
 RegStatus DeleteRegValue(RegistryOps& ops, RegKey RegKeyRoot, std::u16string_view RegKeyName,

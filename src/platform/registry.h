@@ -2,6 +2,8 @@
 // Every routine opens its own key and closes it before it returns, on every path.
 #pragma once
 
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -60,6 +62,19 @@ RegRead GetKeyDataValue(RegistryOps& ops, RegKey RegKeyRoot, std::u16string_view
 RegWrite SetKeyDataValue(RegistryOps& ops, RegKey RegKeyRoot, std::u16string_view RegKeyName,
                          RegType KeyDateType, std::u16string_view KeyValueName,
                          std::u16string_view KeyDataValue);
+
+// Writes one value's bytes exactly as given, with the given type, creating the key when it
+// cannot be opened.
+RegWrite SetKeyDataBytes(RegistryOps& ops, RegKey RegKeyRoot, std::u16string_view RegKeyName,
+                         RegType KeyDateType, std::u16string_view KeyValueName,
+                         std::span<const std::byte> bytes);
+
+// The text that GetKeyDataValue reads from a value of `type` stored as `bytes` (empty for a type
+// it does not read).
+std::u16string ValueText(RegType type, std::span<const std::byte> bytes);
+
+// The bytes that SetKeyDataValue stores for `text` as `type`; nothing when it stores nothing.
+std::optional<std::vector<std::byte>> ValueBytes(RegType type, std::u16string_view text);
 
 // Deletes one value; returns the status of the open, or of the delete.
 RegStatus DeleteRegValue(RegistryOps& ops, RegKey RegKeyRoot, std::u16string_view RegKeyName,

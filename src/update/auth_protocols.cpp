@@ -7,6 +7,7 @@
 #include "platform/registry.h"
 #include "update/name_lists.h"
 #include "update/reg_file.h"
+#include "update/run_backup.h"
 #include "update/stages.h"
 #include "update/update_messages.h"
 
@@ -14,33 +15,6 @@ namespace tarnwick {
 namespace {
 
 enum class StageOutcome { kUnchanged, kChanged, kFailed };
-
-// The run's backup file: made at the run's first change, grown by each further one.
-class RunBackup {
- public:
-  explicit RunBackup(BackupFiles& files) : files_(files) {}
-
-  // Saves `value` with those saved before it; logs the file's path when it is first made.
-  SavedFile Add(RegFileValue value, MessageLog& log) {
-    values_.push_back(std::move(value));
-    const std::vector<std::byte> contents = RegFileBytes(RegFileText(values_));
-    SavedFile saved = path_.empty() ? files_.SaveNew(contents) : files_.Replace(path_, contents);
-    if (!saved.ok()) {
-      values_.pop_back();
-      return saved;
-    }
-    if (path_.empty()) {
-      path_ = saved.path;
-      log.LogMessage(u"Backup saved to: " + path_);
-    }
-    return saved;
-  }
-
- private:
-  BackupFiles& files_;
-  std::vector<RegFileValue> values_;
-  std::u16string path_;
-};
 
 // What a run does once it has decided that a name is missing: write it, or only say so.
 class Change {
@@ -53,7 +27,7 @@ class Change {
 class WriteChange final : public Change {
  public:
   WriteChange(RegistryOps& registry, BackupFiles& backups, MessageLog& log)
-      : registry_(registry), backup_(backups), log_(log) {}
+      : registry_(registry), backup_(backups, BackupKind::kUpdate), log_(log) {}
 
   StageOutcome Add(const Stage& stage, const RegRead& read, RegType type,
                    std::u16string_view where) override {

@@ -72,4 +72,99 @@ std::vector<std::byte> RegFileBytes(std::u16string_view text) {
   return bytes;
 }
 
+namespace {
+
+constexpr std::u16string_view kHeader = u"Windows Registry Editor Version 5.00\r\n";
+constexpr std::u16string_view kSectionStart = u"\r\n[HKEY_LOCAL_MACHINE\\";
+
+int HexDigit(char16_t c) {
+  if (c >= u'0' && c <= u'9')
+    return c - u'0';
+  if (c >= u'a' && c <= u'f')
+    return c - u'a' + 10;
+  return -1;
+}
+
+// Reads the text of `contents` after its byte-order mark; nothing without one or with an odd
+// byte.
+std::optional<std::u16string> Utf16Text(std::span<const std::byte> contents) {
+  if (contents.size() < 2 || contents.size() % 2 != 0 || contents[0] != std::byte{0xFF} ||
+      contents[1] != std::byte{0xFE})
+    return std::nullopt;
+  std::u16string text;
+  text.reserve(contents.size() / 2 - 1);
+  for (std::size_t i = 2; i < contents.size(); i += 2) {
+    text += static_cast<char16_t>(std::to_integer<unsigned>(contents[i]) |
+                                  std::to_integer<unsigned>(contents[i + 1]) << 8);
+  }
+  return text;
+}
+
+// One section's key path and value, read loosely; the caller compares the whole file with
+// what writing the values gives.
+std::optional<RegFileValue> ParseSection(std::u16string_view section) {
+  RegFileValue value;
+  const auto keyEnd = section.find(u"]\r\n\"");
+  if (keyEnd == std::u16string_view::npos)
+    return std::nullopt;
+  value.keyPath = std::u16string(section.substr(0, keyEnd));
+  section.remove_prefix(keyEnd + 4);
+  std::size_t i = 0;
+  for (; i < section.size() && section[i] != u'"'; ++i) {
+    if (section[i] == u'\\')
+      ++i;
+    if (i < section.size())
+      value.valueName += section[i];
+  }
+  constexpr std::u16string_view kHex = u"\"=hex(";
+  if (section.substr(i, kHex.size()) != kHex)
+    return std::nullopt;
+  i += kHex.size();
+  RegType type = 0;
+  int digits = 0;
+  for (; i < section.size() && HexDigit(section[i]) >= 0 && digits < 8; ++i, ++digits)
+    type = (type << 4) | static_cast<RegType>(HexDigit(section[i]));
+  if (digits == 0 || section.substr(i, 2) != u"):")
+    return std::nullopt;
+  value.type = type;
+  for (i += 2; i + 1 < section.size(); i += 2) {
+    while (i < section.size() && (section[i] == u',' || section[i] == u'\\' ||
+                                  section[i] == u'\r' || section[i] == u'\n' || section[i] == u' '))
+      ++i;
+    if (i + 1 >= section.size())
+      break;
+    const int high = HexDigit(section[i]);
+    const int low = HexDigit(section[i + 1]);
+    if (high < 0 || low < 0)
+      return std::nullopt;
+    value.bytes.push_back(static_cast<std::byte>(high << 4 | low));
+  }
+  return value;
+}
+
+}  // namespace
+
+std::optional<std::vector<RegFileValue>> ParseRegFile(std::span<const std::byte> contents) {
+  const std::optional<std::u16string> text = Utf16Text(contents);
+  if (!text || text->substr(0, kHeader.size()) != kHeader)
+    return std::nullopt;
+  std::vector<RegFileValue> values;
+  std::u16string_view rest = std::u16string_view(*text).substr(kHeader.size());
+  while (!rest.empty()) {
+    if (rest.substr(0, kSectionStart.size()) != kSectionStart)
+      return std::nullopt;
+    rest.remove_prefix(kSectionStart.size());
+    const std::size_t end = rest.find(kSectionStart);
+    std::optional<RegFileValue> value = ParseSection(rest.substr(0, end));
+    if (!value)
+      return std::nullopt;
+    values.push_back(std::move(*value));
+    rest.remove_prefix(end == std::u16string_view::npos ? rest.size() : end);
+  }
+  // Only a file that writing these values gives again, to the byte, is one of ours.
+  if (RegFileBytes(RegFileText(values)) != std::vector<std::byte>(contents.begin(), contents.end()))
+    return std::nullopt;
+  return values;
+}
+
 }  // namespace tarnwick

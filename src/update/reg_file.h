@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -24,5 +25,9 @@ std::u16string RegFileText(std::span<const RegFileValue> values);
 
 // The text as the file stores it: UTF-16LE after its byte-order mark.
 std::vector<std::byte> RegFileBytes(std::u16string_view text);
+
+// The values of a file exactly as RegFileBytes(RegFileText(values)) writes them, in their order;
+// nothing for any other file, however small the difference.
+std::optional<std::vector<RegFileValue>> ParseRegFile(std::span<const std::byte> contents);
 
 }  // namespace tarnwick

@@ -16,6 +16,10 @@ TEST(CommandLine, SwitchesInAnyCaseWithSlashOrDash) {
       {u"-UPDATE", Invocation::kUpdate},
       {u"  /Update  ", Invocation::kUpdate},
       {u"\"/update\"", Invocation::kUpdate},
+      {u"/check", Invocation::kCheck},
+      {u"-Check", Invocation::kCheck},
+      {u"/UNDO", Invocation::kUndo},
+      {u"/undo /check", Invocation::kInvalid},
       {u"/?", Invocation::kUsage},
       {u"-?", Invocation::kUsage},
       {u"/update /update", Invocation::kInvalid},
@@ -36,6 +40,12 @@ TEST(CommandLine, ExitCodesAreTheInstallerOnes) {
   EXPECT_EQ(ExitCodeFor(UpdateOutcome::kNothingToChange), 0u);
   EXPECT_EQ(ExitCodeFor(UpdateOutcome::kChanged), 3010u);
   EXPECT_EQ(ExitCodeFor(UpdateOutcome::kFailed), 1603u);
+  EXPECT_EQ(CheckExitCodeFor(UpdateOutcome::kNothingToChange), 0u);
+  EXPECT_EQ(CheckExitCodeFor(UpdateOutcome::kChanged), 1u) << "detection: needs fixing";
+  EXPECT_EQ(CheckExitCodeFor(UpdateOutcome::kFailed), 1603u);
+  EXPECT_EQ(ExitCodeFor(UndoOutcome::kNothingToUndo), 0u);
+  EXPECT_EQ(ExitCodeFor(UndoOutcome::kRestored), 3010u);
+  EXPECT_EQ(ExitCodeFor(UndoOutcome::kFailed), 1603u);
 }
 
 }  // namespace

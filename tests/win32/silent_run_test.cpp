@@ -5,6 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -25,6 +30,9 @@ class SilentRun : public ::testing::Test {
   }
   std::vector<std::byte> Packages() {
     return ValueBackup::Read(registry_, kLsaKey, kPackagesValue).value().bytes;
+  }
+  std::vector<std::byte> Providers() {
+    return ValueBackup::Read(registry_, kProvidersKey, kProvidersValue).value().bytes;
   }
 
   win32::Win32Registry registry_;
@@ -78,9 +86,137 @@ TEST_F(SilentRun, TheUsageIsShownInAMessageBox) {
   Finished finished = RunProgram(L" /?");
   EXPECT_EQ(finished.exitCode, 0u);
   ASSERT_EQ(finished.boxes.size(), 1u);
-  EXPECT_EQ(finished.boxes[0].rfind(L"Usage: tarnwick.exe [/update]", 0), 0u);
+  EXPECT_EQ(finished.boxes[0].rfind(L"Usage: tarnwick.exe [/update | /check | /undo]", 0), 0u);
   EXPECT_FALSE(finished.otherWindow);
   EXPECT_EQ(Packages(), XpPackagesBytes());
+}
+
+// The machine's backup folder, emptied of backups before each test and after it, so that the
+// newest backup is the one the test made.
+class SilentUndo : public SilentRun {
+ protected:
+  SilentUndo() { Clear(); }
+  ~SilentUndo() override { Clear(); }
+
+  static std::wstring Folder() {
+    wchar_t data[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, data);
+    return std::wstring(data) + L"\\Tarnwick\\Backups";
+  }
+  // The files in the folder whose names start with `prefix`.
+  static std::vector<std::wstring> Files(const std::wstring& prefix) {
+    std::vector<std::wstring> files;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((Folder() + L"\\" + prefix + L"*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+      return files;
+    do {
+      files.push_back(Folder() + L"\\" + found.cFileName);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return files;
+  }
+  static void Clear() {
+    for (const std::wstring& file : Files(L""))
+      DeleteFileW(file.c_str());
+  }
+};
+
+TEST_F(SilentUndo, CheckSaysWhetherTheUpdateWouldChangeAValueAndChangesNothing) {
+  SeedXp();
+  const Finished needed = RunProgram(L" /check");
+  EXPECT_EQ(needed.exitCode, kExitWouldChange);
+  EXPECT_NE(needed.output.find("\r\ntspkg is missing: the update would add it\r\nStep 1 Complete"),
+            std::string::npos);
+  EXPECT_NE(needed.output.find("\r\ncredssp.dll is missing: the update would add it\r\n"),
+            std::string::npos);
+  EXPECT_EQ(Packages(), XpPackagesBytes());
+  EXPECT_EQ(Providers(), SzBytes(kXpProviders));
+  EXPECT_TRUE(Files(L"").empty()) << "the check saves nothing";
+  EXPECT_FALSE(needed.otherWindow);
+
+  ASSERT_EQ(RunProgram(L" /update").exitCode, kExitRestartNeeded);
+  const Finished fine = RunProgram(L" -CHECK");
+  EXPECT_EQ(fine.exitCode, kExitNothingToChange);
+  EXPECT_EQ(fine.output, AsOutputLines(kXpSecondRunLog)) << "the update's own log";
+
+  ValueBackup::Write(registry_, kLsaKey, kPackagesValue, kRegSz, SzBytes(u"kerberos"));
+  EXPECT_EQ(RunProgram(L" /check").exitCode, kExitFailed);
+}
+
+TEST_F(SilentUndo, UndoPutsBackWhatTheUpdateChangedByteForByteAndOnlyOnce) {
+  const std::vector<std::vector<std::byte>> packages = {
+      Utf16Bytes(std::u16string(u"kerberos\0\0pku2u\0\0\0", 19)), Utf16Bytes(u"kerberos")};
+  const std::vector<std::vector<std::byte>> providers = {
+      Utf16Bytes(std::u16string(u"x.dll\0old.dll\0", 14)), Utf16Bytes(u"a.dll")};
+  for (std::size_t i = 0; i < packages.size(); ++i) {
+    SCOPED_TRACE(i);
+    ValueBackup::Write(registry_, kLsaKey, kPackagesValue, kRegMultiSz, packages[i]);
+    ValueBackup::Write(registry_, kProvidersKey, kProvidersValue, kRegSz, providers[i]);
+    ASSERT_EQ(RunProgram(L" /update").exitCode, kExitRestartNeeded);
+    ASSERT_NE(Packages(), packages[i]);
+
+    const Finished undone = RunProgram(L" /undo");
+    EXPECT_EQ(undone.exitCode, kExitRestartNeeded);
+    EXPECT_FALSE(undone.otherWindow);
+    EXPECT_EQ(Packages(), packages[i]);
+    EXPECT_EQ(Providers(), providers[i]);
+    EXPECT_EQ(Files(L"before-undo-").size(), i + 1) << "what the undo replaced is saved first";
+    EXPECT_NE(undone.output.find("\r\nBackup saved to: " +
+                                 std::string(Folder().begin(), Folder().end()) + "\\before-undo-"),
+              std::string::npos);
+
+    const Finished again = RunProgram(L" /undo");
+    EXPECT_EQ(again.exitCode, kExitNothingToChange);
+    EXPECT_EQ(Packages(), packages[i]);
+  }
+}
+
+TEST_F(SilentUndo, UndoKeepsAValueChangedSinceTheBackup) {
+  SeedXp();
+  ASSERT_EQ(RunProgram(L" /update").exitCode, kExitRestartNeeded);
+  const auto changed =
+      MultiSzBytes({u"kerberos", u"msv1_0", u"schannel", u"wdigest", u"tspkg", u"pku2u"});
+  ValueBackup::Write(registry_, kLsaKey, kPackagesValue, kRegMultiSz, changed);
+  const Finished undone = RunProgram(L" /undo");
+  EXPECT_EQ(undone.exitCode, kExitFailed);
+  EXPECT_NE(undone.output.find("Security Packages has changed since the backup was saved; it "
+                               "was left as it is, to keep that change.\r\n"),
+            std::string::npos);
+  EXPECT_EQ(Packages(), changed);
+  EXPECT_EQ(Providers(), SzBytes(kXpProviders));
+}
+
+TEST_F(SilentUndo, UndoRefusesABackupWithAPlantedKeyWhole) {
+  SeedXp();
+  ASSERT_EQ(RunProgram(L" /update").exitCode, kExitRestartNeeded);
+  const auto updated = Packages();
+  const std::vector<std::wstring> made = Files(L"registry-");
+  ASSERT_EQ(made.size(), 1u);
+  std::string contents;
+  {
+    std::ifstream file(std::filesystem::path(made[0]), std::ios::binary);
+    contents.assign(std::istreambuf_iterator<char>(file), {});
+  }
+  const std::u16string planted =
+      u"\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Tarnwick Planted]\r\n\"x\"=hex(1):31,00,00,00\r\n";
+  for (char16_t c : planted)
+    contents += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+  const std::wstring newer = Folder() + L"\\registry-2099-12-31_235959.reg";
+  { std::ofstream(std::filesystem::path(newer), std::ios::binary) << contents; }
+
+  const Finished undone = RunProgram(L" /undo");
+  EXPECT_EQ(undone.exitCode, kExitFailed);
+  EXPECT_EQ(undone.output, "Reading Backup From: " + std::string(newer.begin(), newer.end()) +
+                               "\r\nThe backup " + std::string(newer.begin(), newer.end()) +
+                               " is not a registry file as Tarnwick saves it, or it names other "
+                               "values than the two that the update changes. Nothing was "
+                               "restored.\r\n");
+  EXPECT_EQ(Packages(), updated) << "nothing was written";
+  RegKey key = kNoKey;
+  EXPECT_NE(
+      registry_.OpenKey(kHkeyLocalMachine, u"SOFTWARE\\Tarnwick Planted", 0, kKeyAccessMask, key),
+      kErrorSuccess);
 }
 
 }  // namespace

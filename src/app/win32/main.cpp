@@ -39,15 +39,15 @@ void RestrictDllSearch() {
     setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
-// The update without a window; its exit code says how it went.
-int RunSilently(tarnwick::RegistryOps& registry, tarnwick::BackupFiles& backups,
-                tarnwick::SystemInfoApi& system) {
+// A switch's run without a window: its log goes to standard output, and its exit code says how
+// it went.
+template <typename Run>
+int RunSilently(Run run) {
   tarnwick::win32::ConsoleLog log;
   try {
-    return static_cast<int>(tarnwick::ExitCodeFor(
-        tarnwick::UpdateAuthProtocols(registry, backups, tarnwick::RunningWindows(system), log)));
+    return static_cast<int>(run(log));
   } catch (...) {
-    log.LogMessage(u"The update stopped on an unexpected error.");
+    log.LogMessage(u"Tarnwick stopped on an unexpected error.");
     return static_cast<int>(tarnwick::kExitFailed);
   }
 }
@@ -70,7 +70,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
       // Nobody may be there to answer a message box.
       return static_cast<int>(kExitInvalidArguments);
     case Invocation::kUpdate:
-      return RunSilently(registry, backups, system);
+      return RunSilently([&](MessageLog& log) {
+        return ExitCodeFor(UpdateAuthProtocols(registry, backups, RunningWindows(system), log));
+      });
+    case Invocation::kCheck:
+      return RunSilently([&](MessageLog& log) {
+        return CheckExitCodeFor(CheckAuthProtocols(registry, RunningWindows(system), log));
+      });
+    case Invocation::kUndo:
+      return RunSilently(
+          [&](MessageLog& log) { return ExitCodeFor(UndoAuthProtocols(registry, backups, log)); });
     case Invocation::kUsage: {
       const std::wstring usage(kUsage.begin(), kUsage.end());
       messages.Show(nullptr, usage.c_str(), L"Tarnwick", MB_OK | MB_ICONINFORMATION);

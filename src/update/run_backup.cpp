@@ -1,0 +1,21 @@
+#include "update/run_backup.h"
+
+namespace tarnwick {
+
+SavedFile RunBackup::Add(RegFileValue value, MessageLog& log) {
+  values_.push_back(std::move(value));
+  const std::vector<std::byte> contents = RegFileBytes(RegFileText(values_));
+  SavedFile saved =
+      path_.empty() ? files_.SaveNew(kind_, contents) : files_.Replace(path_, contents);
+  if (!saved.ok()) {
+    values_.pop_back();
+    return saved;
+  }
+  if (path_.empty()) {
+    path_ = saved.path;
+    log.LogMessage(u"Backup saved to: " + path_);
+  }
+  return saved;
+}
+
+}  // namespace tarnwick

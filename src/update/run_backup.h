@@ -1,0 +1,28 @@
+// The backup file of one run: made before the run's first change, and grown by each further one,
+// so that it holds every value the run replaced, as it was stored.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "log/message_log.h"
+#include "platform/backup_files.h"
+#include "update/reg_file.h"
+
+namespace tarnwick {
+
+class RunBackup {
+ public:
+  RunBackup(BackupFiles& files, BackupKind kind) : files_(files), kind_(kind) {}
+
+  // Saves `value` with those saved before it; logs the file's path when it is first made.
+  SavedFile Add(RegFileValue value, MessageLog& log);
+
+ private:
+  BackupFiles& files_;
+  BackupKind kind_;
+  std::vector<RegFileValue> values_;
+  std::u16string path_;
+};
+
+}  // namespace tarnwick

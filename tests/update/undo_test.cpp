@@ -1,0 +1,232 @@
+#include "update/undo.h"
+
+#include <gtest/gtest.h>
+
+#include "app/activity_log.h"
+#include "memory_backup_files.h"
+#include "memory_registry.h"
+#include "update/auth_protocols.h"
+#include "update/reg_file.h"
+#include "xp_sp3.h"
+
+namespace tarnwick::testing {
+namespace {
+
+constexpr WindowsVersion kWindowsXp{5, 1, 2600};
+
+class UndoTest : public ::testing::Test {
+ protected:
+  std::vector<std::byte> Packages() {
+    return registry_.Find(kHkeyLocalMachine, kLsaKey, kPackagesValue).value().bytes;
+  }
+  std::vector<std::byte> Providers() {
+    return registry_.Find(kHkeyLocalMachine, kProvidersKey, kProvidersValue).value().bytes;
+  }
+  void Seed(const std::vector<std::byte>& packages, const std::vector<std::byte>& providers) {
+    registry_.Seed(kHkeyLocalMachine, kLsaKey, kPackagesValue, kRegMultiSz, packages);
+    registry_.Seed(kHkeyLocalMachine, kProvidersKey, kProvidersValue, kRegSz, providers);
+  }
+  void Update() {
+    ActivityLog log;
+    ASSERT_EQ(UpdateAuthProtocols(registry_, backups_, kWindowsXp, log), UpdateOutcome::kChanged);
+  }
+  std::u16string Undo() {
+    ActivityLog log;
+    outcome_ = UndoAuthProtocols(registry_, backups_, log);
+    EXPECT_EQ(registry_.OpenHandles(), 0);
+    return log.Text();
+  }
+
+  MemoryRegistry registry_;
+  MemoryBackupFiles backups_;
+  UndoOutcome outcome_ = UndoOutcome::kFailed;
+};
+
+TEST_F(UndoTest, PutsBackWhatTheUpdateChangedAfterSavingWhatItReplaces) {
+  SeedXpSp3(registry_);
+  Update();
+  const auto updatedPackages = Packages();
+  const auto updatedProviders = Providers();
+
+  EXPECT_EQ(Undo(),
+            u"\r\nReading Backup From: C:\\Backups\\registry-0.reg"
+            u"\r\nReading Value From: SYSTEM\\CurrentControlSet\\Control\\Lsa\\Security Packages"
+            u"\r\nCurrent Value: kerberos msv1_0 schannel wdigest tspkg "
+            u"\r\nRestoring Value saved in backup."
+            u"\r\nBackup saved to: C:\\Backups\\before-undo-1.reg"
+            u"\r\nKey restored to value: kerberos msv1_0 schannel wdigest "
+            u"\r\nStep 1 Complete\r\n"
+            u"\r\nReading Value From: "
+            u"SYSTEM\\CurrentControlSet\\Control\\SecurityProviders\\SecurityProviders"
+            u"\r\nCurrent Value: msapsspc.dll, schannel.dll, digest.dll, msnsspc.dll, credssp.dll"
+            u"\r\nRestoring Value saved in backup."
+            u"\r\nKey restored to value: msapsspc.dll, schannel.dll, digest.dll, msnsspc.dll"
+            u"\r\nStep 2 Complete\r\n"
+            u"\r\nDONE!");
+  EXPECT_EQ(outcome_, UndoOutcome::kRestored);
+  EXPECT_EQ(Packages(), XpPackagesBytes());
+  EXPECT_EQ(Providers(), SzBytes(kXpProviders));
+
+  const auto replaced = ParseRegFile(backups_.Files().at(u"C:\\Backups\\before-undo-1.reg"));
+  ASSERT_TRUE(replaced);
+  ASSERT_EQ(replaced->size(), 2u) << "the undo's own backup holds both values it replaced";
+  EXPECT_EQ((*replaced)[0].bytes, updatedPackages);
+  EXPECT_EQ((*replaced)[1].bytes, updatedProviders);
+
+  const int writes = registry_.SetValueCalls();
+  const std::u16string again = Undo();
+  EXPECT_EQ(outcome_, UndoOutcome::kNothingToUndo) << "a before-undo file is never restored";
+  EXPECT_EQ(registry_.SetValueCalls(), writes);
+  EXPECT_NE(again.find(u"\r\nReading Backup From: C:\\Backups\\registry-0.reg\r\n"),
+            std::u16string::npos);
+  EXPECT_NE(again.find(u"\r\nValue already as saved, no change required\r\nStep 2 Complete"),
+            std::u16string::npos);
+}
+
+TEST_F(UndoTest, OddStoredFormsComeBackByteForByte) {
+  const auto extraNuls = Utf16Bytes(std::u16string(u"kerberos\0\0pku2u\0\0\0", 19));
+  const auto hidden = Utf16Bytes(std::u16string(u"x.dll\0old.dll\0", 14));
+  const struct {
+    const char* label;
+    std::vector<std::byte> packages;
+    std::vector<std::byte> providers;
+  } cases[] = {
+      {"empty elements, and text after the provider list's NUL", extraNuls, hidden},
+      {"no terminators", Utf16Bytes(u"kerberos"), Utf16Bytes(u"a.dll")},
+      {"empty list and empty text", RawBytes({0, 0}), RawBytes({})},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    registry_ = MemoryRegistry();
+    backups_ = MemoryBackupFiles();
+    Seed(c.packages, c.providers);
+    Update();
+    Undo();
+    EXPECT_EQ(outcome_, UndoOutcome::kRestored);
+    EXPECT_EQ(Packages(), c.packages);
+    EXPECT_EQ(Providers(), c.providers);
+  }
+}
+
+TEST_F(UndoTest, AValueChangedSinceTheBackupIsKept) {
+  SeedXpSp3(registry_);
+  Update();
+  registry_.Seed(
+      kHkeyLocalMachine, kLsaKey, kPackagesValue, kRegMultiSz,
+      MultiSzBytes({u"kerberos", u"msv1_0", u"schannel", u"wdigest", u"tspkg", u"pku2u"}));
+  const std::u16string log = Undo();
+  EXPECT_EQ(outcome_, UndoOutcome::kFailed);
+  EXPECT_NE(log.find(u"\r\nCurrent Value: kerberos msv1_0 schannel wdigest tspkg pku2u "
+                     u"\r\nSYSTEM\\CurrentControlSet\\Control\\Lsa\\Security Packages has changed "
+                     u"since the backup was saved; it was left as it is, to keep that change."
+                     u"\r\nStep 1 Complete"),
+            std::u16string::npos);
+  EXPECT_EQ(Packages(),
+            MultiSzBytes({u"kerberos", u"msv1_0", u"schannel", u"wdigest", u"tspkg", u"pku2u"}));
+  EXPECT_EQ(Providers(), SzBytes(kXpProviders)) << "the other value is still restored";
+}
+
+TEST_F(UndoTest, ABackupNamingAnythingElseIsRefusedWhole) {
+  SeedXpSp3(registry_);
+  Update();
+  const std::vector<std::byte> saved = backups_.Files().at(u"C:\\Backups\\registry-0.reg");
+  const std::u16string text = RegFileText(*ParseRegFile(saved));
+  auto with = [](std::u16string text, std::u16string_view from, std::u16string_view to) {
+    text.replace(text.find(from), from.size(), to);
+    return RegFileBytes(text);
+  };
+  const std::u16string extraKey =
+      u"\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run]\r\n"
+      u"\"x\"=hex(1):63,00,00,00\r\n";
+  const struct {
+    const char* label;
+    std::vector<std::byte> contents;
+  } cases[] = {
+      {"a planted key", RegFileBytes(text + extraKey)},
+      {"a planted value in a key it names",
+       with(text, u"\"SecurityProviders\"=", u"\"Other\"=hex(1):00,00\r\n\"SecurityProviders\"=")},
+      {"another value of the key", with(text, u"\"SecurityProviders\"", u"\"Security Providers\"")},
+      {"another type", with(text, u"hex(7)", u"hex(2)")},
+      {"a value twice", RegFileBytes(text + text.substr(text.find(u"\r\n[")))},
+      {"the other root",
+       with(text, u"[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Lsa]",
+            u"[HKEY_CURRENT_USER\\SYSTEM\\CurrentControlSet\\Control\\Lsa]")},
+      {"a deletion", with(text, u"hex(7):", u"-")},
+      {"no values", RegFileBytes(u"Windows Registry Editor Version 5.00\r\n")},
+      {"another layout of the same values", with(text, u",\\\r\n  ", u",")},
+      {"no byte-order mark", std::vector<std::byte>(saved.begin() + 2, saved.end())},
+      {"cut short", std::vector<std::byte>(saved.begin(), saved.end() - 6)},
+      {"empty", {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    const std::u16string path = backups_.Plant(BackupKind::kUpdate, c.contents);
+    const int writes = registry_.SetValueCalls();
+    const std::u16string log = Undo();
+    EXPECT_EQ(outcome_, UndoOutcome::kFailed);
+    EXPECT_EQ(registry_.SetValueCalls(), writes) << "nothing is written";
+    EXPECT_EQ(log, u"\r\nReading Backup From: " + path + u"\r\nThe backup " + path +
+                       u" is not a registry file as Tarnwick saves it, or it names other values "
+                       u"than the two that the update changes. Nothing was restored.");
+  }
+  EXPECT_FALSE(
+      registry_.KeyExists(kHkeyLocalMachine, u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"));
+}
+
+TEST_F(UndoTest, NoBackupMeansNothingToUndo) {
+  SeedXpSp3(registry_);
+  EXPECT_EQ(Undo(), u"\r\nNo backup of the update was found: there is nothing to undo.");
+  EXPECT_EQ(outcome_, UndoOutcome::kNothingToUndo);
+  EXPECT_EQ(registry_.SetValueCalls(), 0);
+}
+
+TEST_F(UndoTest, FailuresSayWhyInOneLineAndWriteNothing) {
+  const struct {
+    const char* label;
+    void (*arrange)(MemoryRegistry&, MemoryBackupFiles&);
+    std::u16string_view line;
+    bool packagesRestored;  // the first value is put back despite the failure
+  } cases[] = {
+      {"the backups cannot be read",
+       [](MemoryRegistry&, MemoryBackupFiles& b) { b.FailLoad(LoadOutcome::kFolderIsLink); },
+       u"\r\nCould not read the backups: the folder C:\\Backups\\ is a junction or link to "
+       u"another place. Nothing was restored.",
+       false},
+      {"the file cannot be made safe",
+       [](MemoryRegistry&, MemoryBackupFiles& b) { b.FailLoad(LoadOutcome::kFileNotSecured); },
+       u"\r\nCould not read the backup C:\\Backups\\: it is a link, has other names, is open "
+       u"elsewhere, or its permissions could not be set (error 5). Nothing was restored.",
+       false},
+      {"no backup of what is replaced",
+       [](MemoryRegistry&, MemoryBackupFiles& b) { b.Fail(SaveOutcome::kDiskFull); },
+       u"\r\nRestoring Value saved in backup.\r\nCould not save a backup of "
+       u"SYSTEM\\CurrentControlSet\\Control\\Lsa\\Security Packages: the disk is full. The value "
+       u"was left unchanged.\r\nStep 1 Complete",
+       false},
+      {"a write refused",
+       [](MemoryRegistry& r, MemoryBackupFiles&) {
+         r.FailSetValue(kHkeyLocalMachine, kProvidersKey, 1450);
+       },
+       u"\r\nCould not update SYSTEM\\CurrentControlSet\\Control\\SecurityProviders\\"
+       u"SecurityProviders: the registry reported error 1450.\r\nStep 2 Complete",
+       true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    registry_ = MemoryRegistry();
+    backups_ = MemoryBackupFiles();
+    SeedXpSp3(registry_);
+    Update();
+    const auto updatedPackages = Packages();
+    const auto updatedProviders = Providers();
+    c.arrange(registry_, backups_);
+    const std::u16string log = Undo();
+    EXPECT_EQ(outcome_, UndoOutcome::kFailed);
+    EXPECT_NE(log.find(c.line), std::u16string::npos) << std::string(log.begin(), log.end());
+    EXPECT_EQ(Packages(), c.packagesRestored ? XpPackagesBytes() : updatedPackages);
+    EXPECT_EQ(Providers(), updatedProviders);
+  }
+}
+
+}  // namespace
+}  // namespace tarnwick::testing
