@@ -10,6 +10,11 @@
 
 namespace tarnwick {
 
+// Which file: "registry-<stamp>.reg" (saved before an update) or "before-undo-<stamp>.reg"
+// (saved before an undo), where <stamp> is "YYYY-MM-DD_HHMMSS", followed by "-n" (n from 2 on)
+// when a file of that name already exists.
+enum class BackupKind { kUpdate, kBeforeUndo };
+
 enum class SaveOutcome {
   kSaved,         // written, flushed and closed; `path` names the file
   kNoFolder,      // the backup folder could not be found or made
