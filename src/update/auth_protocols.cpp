@@ -53,7 +53,8 @@ class RunBackup {
   SavedFile Add(RegFileValue value, MessageLog& log) {
     values_.push_back(std::move(value));
     const std::vector<std::byte> contents = RegFileBytes(RegFileText(values_));
-    SavedFile saved = path_.empty() ? files_.SaveNew(contents) : files_.Replace(path_, contents);
+    SavedFile saved = path_.empty() ? files_.SaveNew(BackupKind::kUpdate, contents)
+                                    : files_.Replace(path_, contents);
     if (!saved.ok()) {
       values_.pop_back();
       return saved;
