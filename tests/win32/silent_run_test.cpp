@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "common_app_data.h"
 #include "platform/win32/win32_registry.h"
 #include "program_path.h"
 #include "value_backup.h"
@@ -121,6 +122,9 @@ TEST_F(SilentRun, UpdatesWithoutAWindowAndSaysHowItWentInTheExitCode) {
   const std::u16string firstLog(first.output.begin(), first.output.end());
   const std::u16string backupPath = BackupPathIn(u"\r\n" + firstLog);
   ASSERT_FALSE(backupPath.empty());
+  const std::wstring folder = BackupFolder() + L"\\registry-";
+  EXPECT_EQ(backupPath.rfind(std::u16string(folder.begin(), folder.end()), 0), 0u)
+      << "the silent run saves its backup in the all-users folder too";
   EXPECT_EQ(first.output, AsOutputLines(XpFirstRunLog(backupPath)));
   EXPECT_EQ(Packages(), MultiSzBytes({u"kerberos", u"msv1_0", u"schannel", u"wdigest", u"tspkg"}));
   EXPECT_TRUE(DeleteFileW(std::wstring(backupPath.begin(), backupPath.end()).c_str()))
