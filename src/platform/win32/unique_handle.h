@@ -11,6 +11,8 @@ class UniqueFile {
  public:
   explicit UniqueFile(HANDLE file) : file_(file) {}
   ~UniqueFile() { Close(); }
+  UniqueFile(UniqueFile&& other) noexcept
+      : file_(std::exchange(other.file_, INVALID_HANDLE_VALUE)) {}
   UniqueFile(const UniqueFile&) = delete;
   UniqueFile& operator=(const UniqueFile&) = delete;
 

@@ -47,8 +47,8 @@ FsResult LastResult() {
 
 class Win32OpenItem final : public OpenItem {
  public:
-  Win32OpenItem(HANDLE handle, std::wstring path, const AdminOnlySecurity& security)
-      : handle_(handle), path_(std::move(path)), security_(security) {}
+  Win32OpenItem(UniqueFile handle, std::wstring path, const AdminOnlySecurity& security)
+      : handle_(std::move(handle)), path_(std::move(path)), security_(security) {}
 
   FsResult Facts(ItemFacts& facts) override {
     BY_HANDLE_FILE_INFORMATION info = {};
@@ -92,11 +92,11 @@ class Win32OpenItem final : public OpenItem {
 
 Opened Open(const std::wstring& path, DWORD access, DWORD share, DWORD flags,
             const AdminOnlySecurity& security) {
-  HANDLE handle = ::CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING,
-                                flags | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (handle == INVALID_HANDLE_VALUE)
+  UniqueFile handle(::CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING,
+                                  flags | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!handle.valid())
     return {LastResult(), nullptr};
-  return {{}, std::make_unique<Win32OpenItem>(handle, path, security)};
+  return {{}, std::make_unique<Win32OpenItem>(std::move(handle), path, security)};
 }
 
 }  // namespace
