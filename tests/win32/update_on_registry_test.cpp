@@ -203,6 +203,7 @@ TEST_F(UpdateOnRegistry, LargeAndNonAsciiListsAreReadWholeAndKept) {
             std::u16string::npos);
   EXPECT_EQ(Packages().bytes, MultiSzBytes({u"kerberos", longName, cyrillic, u"tspkg"}));
   EXPECT_NE(log.find(u"credssp.dll already present, no change required"), std::u16string::npos);
+  DeleteFileW(win32::Wide(BackupPathIn(log)).c_str());
 }
 
 TEST_F(UpdateOnRegistry, MissingAndUnsupportedValuesAreReportedAndNotWritten) {
