@@ -1,5 +1,7 @@
-// Where a run keeps the copy of the values it is about to change: one new file per run in the
-// user's backup folder, which the run may replace with a longer copy before its next change.
+// Where the program keeps copies of registry values: one machine-wide folder that only
+// administrators can change, holding registry editor files named after the date and time they
+// were made. A run saves the values it is about to change there, and may replace that file with
+// a longer copy before its next change; the newest file of a kind can be read back.
 #pragma once
 
 #include <cstddef>
@@ -7,34 +9,73 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tarnwick {
 
+// Which file: "registry-<stamp>.reg" (saved before an update) or "before-undo-<stamp>.reg"
+// (saved before an undo), where <stamp> is "YYYY-MM-DD_HHMMSS", followed by "-n" (n from 2 on)
+// when a file of that name already exists.
+enum class BackupKind { kUpdate, kBeforeUndo };
+
 enum class SaveOutcome {
-  kSaved,         // written, flushed and closed; `path` names the file
-  kNoFolder,      // the backup folder could not be found or made
-  kAccessDenied,  // the folder or the file may not be written
-  kDiskFull,      // the disk has no room for it
-  kFailed,        // any other failure; `status` holds the platform's error code
+  kSaved,             // written, flushed and closed; `path` names the file
+  kNoFolder,          // the backup folder could not be found or made
+  kAccessDenied,      // the folder or the file may not be written
+  kDiskFull,          // the disk has no room for it
+  kFolderIsLink,      // a folder on the way is a junction, symbolic link or other reparse
+                      // point; `path` names it
+  kFolderNotSecured,  // the folder's owner and permissions could not be set; `path` names it,
+                      // `status` says why
+  kFailed,            // any other failure; `status` holds the platform's error code
 };
 
 struct SavedFile {
   SaveOutcome outcome = SaveOutcome::kFailed;
-  std::u16string path;       // the file's full path, when saved
-  std::uint32_t status = 0;  // the platform's error code, when not
+  std::u16string path;       // the file's full path when saved; the folder's, as said above
+  std::uint32_t status = 0;  // the platform's error code, when not saved
 
   bool ok() const { return outcome == SaveOutcome::kSaved; }
+};
+
+enum class LoadOutcome {
+  kLoaded,            // `path` and `contents` hold the file
+  kNone,              // there is no file of that kind (also when the folder does not exist)
+  kFolderIsLink,      // as for saving; `path` names the folder
+  kFolderNotSecured,  // as for saving; `path` names the folder, `status` says why
+  kFileNotSecured,    // the file is a link, has other names (hard links), is open for writing
+                      // elsewhere, or its owner and permissions could not be set; `path` names
+                      // it, `status` holds the platform's error code (0 for a link or other
+                      // names)
+  kAccessDenied,      // the folder or the file may not be read
+  kTooLarge,          // the file is larger than any backup the program makes; `path` names it
+  kFailed,            // any other failure; `status` holds the platform's error code
+};
+
+struct LoadedFile {
+  LoadOutcome outcome = LoadOutcome::kFailed;
+  std::u16string path;
+  std::vector<std::byte> contents;
+  std::uint32_t status = 0;
+
+  bool ok() const { return outcome == LoadOutcome::kLoaded; }
 };
 
 class BackupFiles {
  public:
   virtual ~BackupFiles() = default;
-  // Writes `contents` to a new file named after the current date and time; an existing file
-  // is never replaced. Nothing of a file that could not be written whole is left behind.
-  virtual SavedFile SaveNew(std::span<const std::byte> contents) = 0;
+  // Writes `contents` to a new file of `kind` named after the current date and time; an
+  // existing file is never replaced. Nothing of a file that could not be written whole is left
+  // behind.
+  virtual SavedFile SaveNew(BackupKind kind, std::span<const std::byte> contents) = 0;
   // Replaces the file that SaveNew made with `contents`; the earlier contents stay in place
   // until the new ones are written whole.
   virtual SavedFile Replace(std::u16string_view path, std::span<const std::byte> contents) = 0;
+  // The newest file of `kind`, by the date, time and -n in its name (names that do not match the
+  // pattern exactly are ignored), read whole, after its folders were made safe as for saving and
+  // the file itself was made safe: not a link, no other names, nobody writing it, and owned by
+  // administrators with their permissions alone.
+  virtual LoadedFile LoadNewest(BackupKind kind) = 0;
 };
 
 }  // namespace tarnwick

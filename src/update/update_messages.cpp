@@ -107,6 +107,14 @@ std::u16string BackupFailureMessage(std::u16string_view where, const SavedFile& 
     case SaveOutcome::kDiskFull:
       reason = u"the disk is full.";
       break;
+    case SaveOutcome::kFolderIsLink:
+      reason = u"the backup folder " + saved.path +
+               u" is a junction or link to another place, so it is not used.";
+      break;
+    case SaveOutcome::kFolderNotSecured:
+      reason = u"the owner and permissions of the backup folder " + saved.path +
+               u" could not be set to administrators only (error " + Number(saved.status) + u").";
+      break;
     case SaveOutcome::kSaved:
     case SaveOutcome::kFailed:
       reason = u"the system reported error " + Number(saved.status) + u".";

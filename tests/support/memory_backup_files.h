@@ -1,4 +1,6 @@
 // BackupFiles in memory: keeps every file it was asked to save, or refuses with a set failure.
+// Files are named by kind and by the count of files before them ("C:\Backups\registry-0.reg",
+// "C:\Backups\before-undo-1.reg"); the newest of a kind is the one saved or planted last.
 #pragma once
 
 #include <cstddef>
@@ -14,13 +16,10 @@ inline constexpr std::u16string_view kMemoryBackupFolder = u"C:\\Backups\\";
 
 class MemoryBackupFiles final : public BackupFiles {
  public:
-  SavedFile SaveNew(std::span<const std::byte> contents) override {
+  SavedFile SaveNew(BackupKind kind, std::span<const std::byte> contents) override {
     if (failure_ != SaveOutcome::kSaved)
       return {failure_, {}, 112};
-    std::u16string path = std::u16string(kMemoryBackupFolder) + u"registry-" +
-                          std::u16string(1, static_cast<char16_t>(u'0' + files_.size())) + u".reg";
-    files_[path].assign(contents.begin(), contents.end());
-    return {SaveOutcome::kSaved, path, 0};
+    return {SaveOutcome::kSaved, Add(kind, {contents.begin(), contents.end()}), 0};
   }
   SavedFile Replace(std::u16string_view path, std::span<const std::byte> contents) override {
     if (failure_ != SaveOutcome::kSaved)
@@ -29,15 +28,41 @@ class MemoryBackupFiles final : public BackupFiles {
     ++replacements_;
     return {SaveOutcome::kSaved, std::u16string(path), 0};
   }
+  LoadedFile LoadNewest(BackupKind kind) override {
+    if (loadFailure_ != LoadOutcome::kLoaded)
+      return {loadFailure_, std::u16string(kMemoryBackupFolder), {}, 5};
+    const auto newest = newest_.find(kind);
+    if (newest == newest_.end())
+      return {LoadOutcome::kNone, {}, {}, 0};
+    return {LoadOutcome::kLoaded, newest->second, files_.at(newest->second), 0};
+  }
 
   // Every save from now on fails so.
   void Fail(SaveOutcome outcome) { failure_ = outcome; }
+  // Every load from now on fails so (status 5); kLoaded loads again.
+  void FailLoad(LoadOutcome outcome) { loadFailure_ = outcome; }
+  // A file of `kind` holding `contents`, newer than any before it; its path.
+  std::u16string Plant(BackupKind kind, std::vector<std::byte> contents) {
+    return Add(kind, std::move(contents));
+  }
   const std::map<std::u16string, std::vector<std::byte>>& Files() const { return files_; }
   int Replacements() const { return replacements_; }
 
  private:
+  std::u16string Add(BackupKind kind, std::vector<std::byte> contents) {
+    const std::string count = std::to_string(files_.size());
+    std::u16string path = std::u16string(kMemoryBackupFolder) +
+                          (kind == BackupKind::kUpdate ? u"registry-" : u"before-undo-") +
+                          std::u16string(count.begin(), count.end()) + u".reg";
+    files_[path] = std::move(contents);
+    newest_[kind] = path;
+    return path;
+  }
+
   std::map<std::u16string, std::vector<std::byte>> files_;
+  std::map<BackupKind, std::u16string> newest_;
   SaveOutcome failure_ = SaveOutcome::kSaved;
+  LoadOutcome loadFailure_ = LoadOutcome::kLoaded;
   int replacements_ = 0;
 };
 

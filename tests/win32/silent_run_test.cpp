@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "common_app_data.h"
 #include "platform/win32/win32_registry.h"
 #include "run_program.h"
 #include "value_backup.h"
@@ -49,6 +50,9 @@ TEST_F(SilentRun, UpdatesWithoutAWindowAndSaysHowItWentInTheExitCode) {
   const std::u16string firstLog(first.output.begin(), first.output.end());
   const std::u16string backupPath = BackupPathIn(u"\r\n" + firstLog);
   ASSERT_FALSE(backupPath.empty());
+  const std::wstring folder = BackupFolder() + L"\\registry-";
+  EXPECT_EQ(backupPath.rfind(std::u16string(folder.begin(), folder.end()), 0), 0u)
+      << "the silent run saves its backup in the all-users folder too";
   EXPECT_EQ(first.output, AsOutputLines(XpFirstRunLog(backupPath)));
   EXPECT_EQ(Packages(), MultiSzBytes({u"kerberos", u"msv1_0", u"schannel", u"wdigest", u"tspkg"}));
   EXPECT_TRUE(DeleteFileW(std::wstring(backupPath.begin(), backupPath.end()).c_str()))
@@ -107,7 +111,7 @@ class SilentUndo : public SilentRun {
   static std::vector<std::wstring> Files(const std::wstring& prefix) {
     std::vector<std::wstring> files;
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((Folder() + L"\\" + prefix + L"*").c_str(), &found);
+    HANDLE search = FindFirstFileW((Folder() + L"\\" + prefix + L"*.reg").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE)
       return files;
     do {
@@ -162,8 +166,9 @@ TEST_F(SilentUndo, UndoPutsBackWhatTheUpdateChangedByteForByteAndOnlyOnce) {
     EXPECT_EQ(Packages(), packages[i]);
     EXPECT_EQ(Providers(), providers[i]);
     EXPECT_EQ(Files(L"before-undo-").size(), i + 1) << "what the undo replaced is saved first";
+    const std::wstring folder = Folder();
     EXPECT_NE(undone.output.find("\r\nBackup saved to: " +
-                                 std::string(Folder().begin(), Folder().end()) + "\\before-undo-"),
+                                 std::string(folder.begin(), folder.end()) + "\\before-undo-"),
               std::string::npos);
 
     const Finished again = RunProgram(L" /undo");

@@ -119,26 +119,6 @@ TEST_F(UpdateOnRegistry, ImportingTheBackupPutsBackTheBytesAsSeeded) {
   }
 }
 
-TEST_F(UpdateOnRegistry, BackupsGoUnderLocalAppDataAndNeverReplaceOneAnother) {
-  wchar_t appData[MAX_PATH] = {};
-  ASSERT_GT(GetEnvironmentVariableW(L"LOCALAPPDATA", appData, MAX_PATH), 0u);
-  const std::byte first[] = {std::byte{1}};
-  const std::byte second[] = {std::byte{2}, std::byte{3}};
-  SavedFile a = backups_.SaveNew(first);
-  SavedFile b = backups_.SaveNew(second);
-  ASSERT_TRUE(a.ok());
-  ASSERT_TRUE(b.ok());
-  EXPECT_NE(a.path, b.path);
-  EXPECT_EQ(a.path.rfind(win32::Utf16(appData) + u"\\Tarnwick\\Backups\\registry-", 0), 0u);
-  EXPECT_EQ(a.path.substr(a.path.size() - 4), u".reg");
-  ASSERT_TRUE(backups_.Replace(a.path, second).ok());
-  std::ifstream replaced(std::filesystem::path(win32::Wide(a.path)), std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(replaced), {}), std::string("\x02\x03"));
-  replaced.close();
-  DeleteFileW(win32::Wide(a.path).c_str());
-  DeleteFileW(win32::Wide(b.path).c_str());
-}
-
 TEST_F(UpdateOnRegistry, WithoutABackupFolderNothingIsWritten) {
   SeedPackages(kRegMultiSz, XpPackagesBytes());
   SeedProviders(kRegSz, SzBytes(kXpProviders));
@@ -146,7 +126,7 @@ TEST_F(UpdateOnRegistry, WithoutABackupFolderNothingIsWritten) {
   GetTempPathW(MAX_PATH, temp);
   const std::wstring blocker = std::wstring(temp) + L"tarnwick-not-a-folder";
   { std::ofstream(std::filesystem::path(blocker)) << "a file where the folder should go"; }
-  win32::Win32BackupFiles blocked(win32::Utf16(blocker + L"\\Backups"));
+  win32::Win32BackupFiles blocked(win32::Utf16(blocker));
   ActivityLog log;
   EXPECT_EQ(UpdateAuthProtocols(registry_, blocked, kWindowsXp, log), UpdateOutcome::kFailed);
   DeleteFileW(blocker.c_str());
@@ -226,6 +206,7 @@ TEST_F(UpdateOnRegistry, LargeAndNonAsciiListsAreReadWholeAndKept) {
             std::u16string::npos);
   EXPECT_EQ(Packages().bytes, MultiSzBytes({u"kerberos", longName, cyrillic, u"tspkg"}));
   EXPECT_NE(log.find(u"credssp.dll already present, no change required"), std::u16string::npos);
+  DeleteFileW(win32::Wide(BackupPathIn(log)).c_str());
 }
 
 TEST_F(UpdateOnRegistry, MissingAndUnsupportedValuesAreReportedAndNotWritten) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "common_app_data.h"
 #include "memory_registry.h"
 #include "platform/win32/win32_registry.h"
 #include "program_path.h"
@@ -181,6 +182,7 @@ TEST(EndToEnd, TheProgramUpdatesWindowsXpSp3ValuesAndCloses) {
   const std::wstring firstLog = TextOf(log);
   const std::u16string backupPath = BackupPathIn(std::u16string(firstLog.begin(), firstLog.end()));
   EXPECT_FALSE(backupPath.empty());
+  EXPECT_EQ(W(backupPath).rfind(BackupFolder() + L"\\registry-", 0), 0u);
   EXPECT_EQ(firstLog, W(XpFirstRunLog(backupPath)));
   const auto storedPackages = ValueBackup::Read(registry, kLsaKey, kPackagesValue);
   const auto storedProviders = ValueBackup::Read(registry, kProvidersKey, kProvidersValue);

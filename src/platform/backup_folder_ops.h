@@ -1,0 +1,84 @@
+// The file system operations that keeping backups needs, each with a typed result: the
+// Windows build implements them over kernel32 and advapi32, tests in memory.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/backup_names.h"
+
+namespace tarnwick {
+
+enum class FsError {
+  kNone,
+  kNotFound,      // the item, or a folder on its way, does not exist
+  kExists,        // something already has that name
+  kAccessDenied,  // the rights asked for were refused
+  kInUse,         // it is open elsewhere in a way that excludes this use
+  kDiskFull,
+  kOther,
+};
+
+struct FsResult {
+  FsError error = FsError::kNone;
+  std::uint32_t code = 0;  // the platform's error code, when it failed
+
+  bool ok() const { return error == FsError::kNone; }
+};
+
+// What an open folder or file is, as seen through its handle.
+struct ItemFacts {
+  bool folder = false;
+  bool link = false;        // a junction, symbolic link or other reparse point
+  std::uint32_t names = 1;  // its hard links
+};
+
+// A folder or file opened as itself (a link is opened, not followed), to be examined, made
+// administrators' own and read. Closed when destroyed; while open it cannot be deleted or
+// renamed.
+class OpenItem {
+ public:
+  virtual ~OpenItem() = default;
+  virtual FsResult Facts(ItemFacts& facts) = 0;
+  // Sets the owner to Administrators and the protected administrators-only DACL.
+  virtual FsResult MakeAdminOnly() = 0;
+  // Reads from the start until the end or until `limit` bytes, whichever comes first.
+  virtual FsResult Read(std::size_t limit, std::vector<std::byte>& contents) = 0;
+};
+
+struct Opened {
+  FsResult result;
+  std::unique_ptr<OpenItem> item;  // set when `result` is ok
+};
+
+class BackupFolderOps {
+ public:
+  virtual ~BackupFolderOps() = default;
+  // The machine-wide folder that the backup folders go under.
+  virtual FsResult BaseFolder(std::u16string& path) = 0;
+  // Makes the folder `path` with the administrators-only owner and DACL; kExists when
+  // something of that name is already there (which is not looked at).
+  virtual FsResult MakeFolder(std::u16string_view path) = 0;
+  // Opens the folder `path` to examine it and set its security; others may go on using it.
+  virtual Opened OpenFolder(std::u16string_view path) = 0;
+  // Opens the file `path` to examine, secure and read it; nobody else may write it while it
+  // is open, and the open fails (kInUse) when somebody is writing it already.
+  virtual Opened OpenFileToLoad(std::u16string_view path) = 0;
+  // The names of the items in the folder `path` that are not folders.
+  virtual FsResult ListFiles(std::u16string_view path, std::vector<std::u16string>& names) = 0;
+  // Writes `contents` to a new file `path` made with the administrators-only owner and DACL,
+  // and flushes it; kExists when the name is taken. A file not written whole is removed.
+  virtual FsResult WriteNewFile(std::u16string_view path, std::span<const std::byte> contents) = 0;
+  // Removes the name `path` (a link, not what it points to).
+  virtual FsResult Remove(std::u16string_view path) = 0;
+  // Renames the file `from` to `to`, replacing a file there, written through to the disk.
+  virtual FsResult MoveOver(std::u16string_view from, std::u16string_view to) = 0;
+  virtual BackupStamp LocalTime() = 0;
+};
+
+}  // namespace tarnwick

@@ -1,0 +1,101 @@
+#include "platform/backup_names.h"
+
+namespace tarnwick {
+namespace {
+
+constexpr std::u16string_view kExtension = u".reg";
+// More files of one second than any run makes; also keeps the number far from overflow.
+constexpr int kMaxNumberDigits = 6;
+
+std::u16string_view Prefix(BackupKind kind) {
+  return kind == BackupKind::kUpdate ? u"registry-" : u"before-undo-";
+}
+
+void AppendDigits(std::u16string& text, int value, int width) {
+  std::u16string digits;
+  do {
+    digits.insert(digits.begin(), static_cast<char16_t>(u'0' + value % 10));
+    value /= 10;
+  } while (value > 0);
+  if (static_cast<int>(digits.size()) < width)
+    text.append(static_cast<std::size_t>(width) - digits.size(), u'0');
+  text += digits;
+}
+
+// Reads exactly `width` digits at `at` as a number within [low, high]; advances `at`.
+std::optional<int> Field(std::u16string_view text, std::size_t& at, std::size_t width, int low,
+                         int high) {
+  if (text.size() - at < width)
+    return std::nullopt;
+  int value = 0;
+  for (std::size_t i = 0; i < width; ++i) {
+    const char16_t c = text[at + i];
+    if (c < u'0' || c > u'9')
+      return std::nullopt;
+    value = value * 10 + (c - u'0');
+  }
+  if (value < low || value > high)
+    return std::nullopt;
+  at += width;
+  return value;
+}
+
+bool Literal(std::u16string_view text, std::size_t& at, char16_t c) {
+  if (at >= text.size() || text[at] != c)
+    return false;
+  ++at;
+  return true;
+}
+
+}  // namespace
+
+std::u16string BackupFileName(BackupKind kind, const BackupStamp& stamp, int number) {
+  std::u16string name(Prefix(kind));
+  AppendDigits(name, stamp.year, 4);
+  name += u'-';
+  AppendDigits(name, stamp.month, 2);
+  name += u'-';
+  AppendDigits(name, stamp.day, 2);
+  name += u'_';
+  AppendDigits(name, stamp.hour, 2);
+  AppendDigits(name, stamp.minute, 2);
+  AppendDigits(name, stamp.second, 2);
+  if (number > 1) {
+    name += u'-';
+    AppendDigits(name, number, 1);
+  }
+  return name += kExtension;
+}
+
+std::optional<BackupName> ParseBackupFileName(BackupKind kind, std::u16string_view name) {
+  const std::u16string_view prefix = Prefix(kind);
+  if (!name.starts_with(prefix) || !name.ends_with(kExtension))
+    return std::nullopt;
+  const std::u16string_view body =
+      name.substr(prefix.size(), name.size() - prefix.size() - kExtension.size());
+  std::size_t at = 0;
+  BackupName parsed;
+  std::optional<int> year, month, day, hour, minute, second;
+  if (!(year = Field(body, at, 4, 0, 9999)) || !Literal(body, at, u'-') ||
+      !(month = Field(body, at, 2, 1, 12)) || !Literal(body, at, u'-') ||
+      !(day = Field(body, at, 2, 1, 31)) || !Literal(body, at, u'_') ||
+      !(hour = Field(body, at, 2, 0, 23)) || !(minute = Field(body, at, 2, 0, 59)) ||
+      !(second = Field(body, at, 2, 0, 59)))
+    return std::nullopt;
+  parsed.stamp = {*year, *month, *day, *hour, *minute, *second};
+  if (at == body.size())
+    return parsed;
+  if (!Literal(body, at, u'-'))
+    return std::nullopt;
+  const std::u16string_view number = body.substr(at);
+  if (number.empty() || number.size() > kMaxNumberDigits || number[0] == u'0')
+    return std::nullopt;
+  std::size_t from = 0;
+  const std::optional<int> n = Field(number, from, number.size(), 2, 999999);
+  if (!n)
+    return std::nullopt;
+  parsed.number = *n;
+  return parsed;
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,39 @@
+// The backup folder made safe before anything in it is written or read: "Tarnwick\Backups"
+// under the machine-wide base folder, each folder made with administrators-only security or,
+// when it was there already, opened as itself, refused when it is a link, and given that
+// security through its handle.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/backup_folder_ops.h"
+
+namespace tarnwick {
+
+enum class FolderOutcome {
+  kSecured,       // `path` names the backup folder
+  kMissing,       // a folder does not exist and was not to be made; `path` names it
+  kNoFolder,      // a folder could not be found or made, or is not a folder; `path` names it
+  kAccessDenied,  // a folder could not be made for want of rights
+  kDiskFull,      // a folder could not be made for want of room
+  kIsLink,        // `path` names the folder that is a link
+  kNotSecured,    // the owner and DACL of `path` could not be set
+};
+
+// Every folder on the way stays open, and so in place, while this lives.
+struct SecuredFolder {
+  FolderOutcome outcome = FolderOutcome::kNoFolder;
+  std::u16string path;
+  std::uint32_t status = 0;  // the platform's error code, when it failed
+  std::vector<std::unique_ptr<OpenItem>> held;
+
+  bool ok() const { return outcome == FolderOutcome::kSecured; }
+};
+
+// Walks down to the backup folder; `make` says whether missing folders are made.
+SecuredFolder SecureBackupFolder(BackupFolderOps& ops, bool make);
+
+}  // namespace tarnwick

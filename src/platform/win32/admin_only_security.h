@@ -1,0 +1,36 @@
+// The security every backup folder and file gets: owned by Administrators, with a protected
+// DACL (nothing inherited) in which SYSTEM and Administrators have full control, the owner
+// as such (OWNER RIGHTS) may only read, and Users may only read and list.
+#pragma once
+
+#include <windows.h>
+
+namespace tarnwick::win32 {
+
+// OWNER RIGHTS is written as its SID: Windows XP's SDDL parser does not know the OW alias.
+inline constexpr wchar_t kAdminOnlySddl[] =
+    L"O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FR;;;S-1-3-4)(A;OICI;0x1200a9;;;BU)";
+
+class AdminOnlySecurity {
+ public:
+  // Builds the descriptor; `error` is ERROR_SUCCESS, or why it could not be built.
+  AdminOnlySecurity();
+  ~AdminOnlySecurity();
+  AdminOnlySecurity(const AdminOnlySecurity&) = delete;
+  AdminOnlySecurity& operator=(const AdminOnlySecurity&) = delete;
+
+  DWORD error() const { return error_; }
+  PSECURITY_DESCRIPTOR descriptor() const { return descriptor_; }
+  // For CreateFileW and CreateDirectoryW: the object is made with this security.
+  SECURITY_ATTRIBUTES* attributes() { return error_ == ERROR_SUCCESS ? &attributes_ : nullptr; }
+  // Sets the owner and the protected DACL of the object open as `handle` (opened with
+  // WRITE_OWNER and WRITE_DAC); the Win32 error code, ERROR_SUCCESS when set.
+  DWORD ApplyTo(HANDLE handle) const;
+
+ private:
+  PSECURITY_DESCRIPTOR descriptor_ = nullptr;
+  SECURITY_ATTRIBUTES attributes_ = {};
+  DWORD error_ = ERROR_SUCCESS;
+};
+
+}  // namespace tarnwick::win32

@@ -1,0 +1,264 @@
+#include "platform/secured_backup_files.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+
+#include "fake_backup_folder_ops.h"
+
+namespace tarnwick::testing {
+namespace {
+
+using Ops = FakeBackupFolderOps;
+const std::u16string kTarnwick(Ops::kTarnwick);
+const std::u16string kBackups(Ops::kBackups);
+const std::u16string kFirst = kBackups + u"\\registry-2026-12-08_193012.reg";
+const std::vector<std::byte> kContents = {std::byte{0xFF}, std::byte{0xFE}, std::byte{'W'}};
+
+std::vector<std::byte> Bytes(std::size_t size) {
+  return std::vector<std::byte>(size, std::byte{'x'});
+}
+
+std::size_t IndexOf(const std::vector<std::string>& calls, const std::string& call) {
+  return static_cast<std::size_t>(std::find(calls.begin(), calls.end(), call) - calls.begin());
+}
+
+// Folders as someone else may have left them: there, but not secured.
+void PlantFolders(Ops& ops) {
+  ops.items[kTarnwick] = FakeItem::Folder();
+  ops.items[kBackups] = FakeItem::Folder();
+}
+
+TEST(SecuredBackupFiles, FoldersAreMadeOrSecuredBeforeTheFileAndHeldWhileItIsWritten) {
+  for (const bool planted : {false, true}) {
+    SCOPED_TRACE(planted ? "folders made by someone else" : "no folders yet");
+    Ops ops;
+    if (planted)
+      PlantFolders(ops);
+    SecuredBackupFiles files(ops);
+    const SavedFile saved = files.SaveNew(BackupKind::kUpdate, kContents);
+    ASSERT_EQ(saved.outcome, SaveOutcome::kSaved);
+    EXPECT_EQ(saved.path, kFirst);
+    EXPECT_EQ(ops.items.at(kFirst).bytes, kContents);
+    for (const std::u16string& path : {kTarnwick, kBackups, kFirst})
+      EXPECT_TRUE(ops.items.at(path).secured);
+    EXPECT_LT(IndexOf(ops.calls, "MakeAdminOnly C:\\ProgramData\\Tarnwick\\Backups"),
+              IndexOf(ops.calls,
+                      "WriteNewFile C:\\ProgramData\\Tarnwick\\Backups\\registry-"
+                      "2026-12-08_193012.reg"));
+    EXPECT_EQ(ops.openAtWrite, std::vector<int>{2}) << "both folders stay open while writing";
+    EXPECT_EQ(ops.open, 0);
+  }
+}
+
+TEST(SecuredBackupFiles, ATakenNameIsNeverReplaced) {
+  Ops ops;
+  PlantFolders(ops);
+  ops.items[kFirst] = FakeItem::File();
+  ops.items[kFirst].link = true;
+  SecuredBackupFiles files(ops);
+  EXPECT_EQ(files.SaveNew(BackupKind::kUpdate, kContents).path,
+            kBackups + u"\\registry-2026-12-08_193012-2.reg");
+  EXPECT_TRUE(ops.items.at(kFirst).bytes.empty());
+  EXPECT_EQ(files.SaveNew(BackupKind::kBeforeUndo, kContents).path,
+            kBackups + u"\\before-undo-2026-12-08_193012.reg");
+}
+
+struct SaveCase {
+  const char* label;
+  std::function<void(Ops&)> arrange;
+  SaveOutcome outcome;
+  std::u16string path;
+  std::uint32_t status;
+};
+
+TEST(SecuredBackupFiles, NothingIsWrittenUnlessEveryFolderIsSafe) {
+  const std::vector<SaveCase> cases = {
+      {"Tarnwick is a link",
+       [](Ops& ops) {
+         ops.items[kTarnwick] = FakeItem::Folder();
+         ops.items[kTarnwick].link = true;
+       },
+       SaveOutcome::kFolderIsLink, kTarnwick, 0},
+      {"Backups is a link",
+       [](Ops& ops) {
+         PlantFolders(ops);
+         ops.items[kBackups].link = true;
+       },
+       SaveOutcome::kFolderIsLink, kBackups, 0},
+      {"Tarnwick's owner cannot be set",
+       [](Ops& ops) {
+         ops.Fail("MakeAdminOnly", kTarnwick, {FsError::kOther, 1307});
+       },
+       SaveOutcome::kFolderNotSecured, kTarnwick, 1307},
+      {"Backups cannot be opened to be secured",
+       [](Ops& ops) {
+         ops.Fail("OpenFolder", kBackups, {FsError::kAccessDenied, 5});
+       },
+       SaveOutcome::kFolderNotSecured, kBackups, 5},
+      {"Backups cannot be examined",
+       [](Ops& ops) {
+         ops.Fail("Facts", kBackups, {FsError::kOther, 1});
+       },
+       SaveOutcome::kFolderNotSecured, kBackups, 1},
+      {"a file stands where Tarnwick goes",
+       [](Ops& ops) { ops.items[kTarnwick] = FakeItem::File(); }, SaveOutcome::kNoFolder, kTarnwick,
+       267},
+      {"the base folder is unknown",
+       [](Ops& ops) {
+         ops.Fail("BaseFolder", u"", {FsError::kNotFound, 0x80070002});
+       },
+       SaveOutcome::kNoFolder, u"", 0x80070002},
+      {"the base folder is missing", [](Ops& ops) { ops.items.clear(); }, SaveOutcome::kNoFolder,
+       kTarnwick, 3},
+      {"making Tarnwick is refused",
+       [](Ops& ops) {
+         ops.Fail("MakeFolder", kTarnwick, {FsError::kAccessDenied, 5});
+       },
+       SaveOutcome::kAccessDenied, kTarnwick, 5},
+      {"the disk is full",
+       [](Ops& ops) {
+         ops.Fail("MakeFolder", kBackups, {FsError::kDiskFull, 112});
+       },
+       SaveOutcome::kDiskFull, kBackups, 112},
+  };
+  for (const SaveCase& c : cases) {
+    SCOPED_TRACE(c.label);
+    Ops ops;
+    c.arrange(ops);
+    SecuredBackupFiles files(ops);
+    const SavedFile saved = files.SaveNew(BackupKind::kUpdate, kContents);
+    EXPECT_EQ(saved.outcome, c.outcome);
+    EXPECT_EQ(saved.path, c.path);
+    EXPECT_EQ(saved.status, c.status);
+    EXPECT_TRUE(ops.openAtWrite.empty()) << "no file was written";
+    for (const auto& [path, item] : ops.items)
+      EXPECT_FALSE(!c.path.empty() && path.starts_with(c.path + u"\\")) << "made below it";
+    EXPECT_EQ(ops.open, 0);
+  }
+}
+
+TEST(SecuredBackupFiles, ReplacingRemovesALeftoverNameAndNeverLeavesAPartialFile) {
+  Ops ops;
+  SecuredBackupFiles files(ops);
+  const std::u16string path = files.SaveNew(BackupKind::kUpdate, kContents).path;
+  ops.items[path + u".new"] = FakeItem::File(Bytes(1));
+  ops.items[path + u".new"].names = 2;  // e.g. a planted hard link
+  const std::vector<std::byte> longer = Bytes(40);
+  ASSERT_TRUE(files.Replace(path, longer).ok());
+  EXPECT_EQ(ops.items.at(path).bytes, longer);
+  EXPECT_TRUE(ops.items.at(path).secured);
+  EXPECT_FALSE(ops.items.contains(path + u".new"));
+
+  ops.Fail("MoveOver", path, {FsError::kAccessDenied, 5});
+  EXPECT_EQ(files.Replace(path, Bytes(50)).outcome, SaveOutcome::kAccessDenied);
+  EXPECT_EQ(ops.items.at(path).bytes, longer);
+  EXPECT_FALSE(ops.items.contains(path + u".new"));
+
+  const SavedFile elsewhere = files.Replace(u"C:\\Temp\\registry-2026-12-08_193012.reg", longer);
+  EXPECT_EQ(elsewhere.outcome, SaveOutcome::kFailed);
+  EXPECT_EQ(elsewhere.status, 87u);
+  EXPECT_FALSE(ops.items.contains(u"C:\\Temp\\registry-2026-12-08_193012.reg.new"));
+}
+
+TEST(SecuredBackupFiles, TheNewestFileOfTheKindIsLoadedAfterItWasSecured) {
+  Ops ops;
+  PlantFolders(ops);
+  unsigned char mark = 0;
+  for (const char16_t* name :
+       {u"registry-2026-12-08_193012.reg", u"registry-2026-12-08_193012-2.reg",
+        u"registry-2026-12-08_193011-10.reg", u"registry-2026-12-08_193013-1.reg",
+        u"registry-2026-12-08_193012.reg.new", u"before-undo-2026-12-08_193015.reg"})
+    ops.items[kBackups + u"\\" + name] = FakeItem::File({std::byte{++mark}});
+  ops.items[kBackups + u"\\registry-2030-01-01_000000.reg"] = FakeItem::Folder();
+  SecuredBackupFiles files(ops);
+  const std::u16string newest = kBackups + u"\\registry-2026-12-08_193012-2.reg";
+  const LoadedFile loaded = files.LoadNewest(BackupKind::kUpdate);
+  ASSERT_EQ(loaded.outcome, LoadOutcome::kLoaded);
+  EXPECT_EQ(loaded.path, newest);
+  EXPECT_EQ(loaded.contents, ops.items.at(newest).bytes);
+  EXPECT_TRUE(ops.items.at(kBackups).secured);
+  EXPECT_TRUE(ops.items.at(newest).secured);
+  const std::string at = "C:\\ProgramData\\Tarnwick\\Backups\\registry-2026-12-08_193012-2.reg";
+  EXPECT_LT(IndexOf(ops.calls, "MakeAdminOnly " + at), IndexOf(ops.calls, "Read " + at));
+  EXPECT_EQ(files.LoadNewest(BackupKind::kBeforeUndo).path,
+            kBackups + u"\\before-undo-2026-12-08_193015.reg");
+  EXPECT_EQ(ops.open, 0);
+}
+
+TEST(SecuredBackupFiles, WithoutAFileOrFolderThereIsNothingToLoadAndNothingIsMade) {
+  Ops ops;
+  SecuredBackupFiles files(ops);
+  EXPECT_EQ(files.LoadNewest(BackupKind::kUpdate).outcome, LoadOutcome::kNone);
+  EXPECT_EQ(ops.items.size(), 1u);
+  PlantFolders(ops);
+  ops.items[kBackups + u"\\before-undo-2026-12-08_193015.reg"] = FakeItem::File();
+  EXPECT_EQ(files.LoadNewest(BackupKind::kUpdate).outcome, LoadOutcome::kNone);
+}
+
+struct LoadCase {
+  const char* label;
+  std::function<void(Ops&)> arrange;
+  LoadOutcome outcome;
+  std::u16string path;
+  std::uint32_t status;
+};
+
+TEST(SecuredBackupFiles, AFileIsReadOnlyWhenItAndItsFoldersAreSafe) {
+  const std::vector<LoadCase> cases = {
+      {"Tarnwick is a link", [](Ops& ops) { ops.items[kTarnwick].link = true; },
+       LoadOutcome::kFolderIsLink, kTarnwick, 0},
+      {"Backups cannot be secured",
+       [](Ops& ops) {
+         ops.Fail("MakeAdminOnly", kBackups, {FsError::kOther, 1307});
+       },
+       LoadOutcome::kFolderNotSecured, kBackups, 1307},
+      {"the file is a link", [](Ops& ops) { ops.items[kFirst].link = true; },
+       LoadOutcome::kFileNotSecured, kFirst, 0},
+      {"the file has another name", [](Ops& ops) { ops.items[kFirst].names = 2; },
+       LoadOutcome::kFileNotSecured, kFirst, 0},
+      {"the file is being written", [](Ops& ops) { ops.items[kFirst].beingWritten = true; },
+       LoadOutcome::kFileNotSecured, kFirst, 32},
+      {"the file's owner cannot be set",
+       [](Ops& ops) {
+         ops.Fail("MakeAdminOnly", kFirst, {FsError::kOther, 1307});
+       },
+       LoadOutcome::kFileNotSecured, kFirst, 1307},
+      {"the file may not be opened",
+       [](Ops& ops) {
+         ops.Fail("OpenFileToLoad", kFirst, {FsError::kAccessDenied, 5});
+       },
+       LoadOutcome::kAccessDenied, kFirst, 5},
+      {"the file is larger than a backup",
+       [](Ops& ops) { ops.items[kFirst].bytes = Bytes(kMaxBackupSize + 1); },
+       LoadOutcome::kTooLarge, kFirst, 0},
+      {"the file cannot be read",
+       [](Ops& ops) {
+         ops.Fail("Read", kFirst, {FsError::kOther, 23});
+       },
+       LoadOutcome::kFailed, kFirst, 23},
+  };
+  for (const LoadCase& c : cases) {
+    SCOPED_TRACE(c.label);
+    Ops ops;
+    PlantFolders(ops);
+    ops.items[kFirst] = FakeItem::File(kContents);
+    c.arrange(ops);
+    SecuredBackupFiles files(ops);
+    const LoadedFile loaded = files.LoadNewest(BackupKind::kUpdate);
+    EXPECT_EQ(loaded.outcome, c.outcome);
+    EXPECT_EQ(loaded.path, c.path);
+    EXPECT_EQ(loaded.status, c.status);
+    EXPECT_TRUE(loaded.contents.empty());
+    EXPECT_EQ(ops.open, 0);
+  }
+  Ops ops;
+  PlantFolders(ops);
+  ops.items[kFirst] = FakeItem::File(Bytes(kMaxBackupSize));
+  EXPECT_EQ(SecuredBackupFiles(ops).LoadNewest(BackupKind::kUpdate).contents.size(),
+            kMaxBackupSize);
+}
+
+}  // namespace
+}  // namespace tarnwick::testing

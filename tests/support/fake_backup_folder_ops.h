@@ -1,0 +1,169 @@
+// BackupFolderOps over folders and files in memory, keyed by full path. Any operation can be
+// made to fail on a path; every call is recorded as "<operation> <path>", and the items open
+// at each write are counted.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/backup_folder_ops.h"
+
+namespace tarnwick::testing {
+
+struct FakeItem {
+  bool folder = false;
+  bool link = false;
+  std::uint32_t names = 1;
+  bool secured = false;
+  bool beingWritten = false;  // open for writing elsewhere
+  std::vector<std::byte> bytes;
+
+  static FakeItem Folder() {
+    FakeItem item;
+    item.folder = true;
+    return item;
+  }
+  static FakeItem File(std::vector<std::byte> bytes = {}) {
+    FakeItem item;
+    item.bytes = std::move(bytes);
+    return item;
+  }
+  FakeItem& Secured() {
+    secured = true;
+    return *this;
+  }
+};
+
+class FakeBackupFolderOps final : public BackupFolderOps {
+ public:
+  static constexpr std::u16string_view kBase = u"C:\\ProgramData";
+  static constexpr std::u16string_view kTarnwick = u"C:\\ProgramData\\Tarnwick";
+  static constexpr std::u16string_view kBackups = u"C:\\ProgramData\\Tarnwick\\Backups";
+
+  FakeBackupFolderOps() { items[std::u16string(kBase)] = FakeItem::Folder(); }
+
+  FsResult BaseFolder(std::u16string& path) override {
+    path = kBase;
+    return Check("BaseFolder", u"");
+  }
+  FsResult MakeFolder(std::u16string_view path) override {
+    if (FsResult failed = Check("MakeFolder", path); !failed.ok())
+      return failed;
+    if (items.contains(std::u16string(path)))
+      return {FsError::kExists, 183};
+    if (!HasParentFolder(path))
+      return {FsError::kNotFound, 3};
+    items[std::u16string(path)] = FakeItem::Folder().Secured();
+    return {};
+  }
+  Opened OpenFolder(std::u16string_view path) override { return Open("OpenFolder", path); }
+  Opened OpenFileToLoad(std::u16string_view path) override {
+    const auto found = items.find(std::u16string(path));
+    if (found != items.end() && found->second.beingWritten)
+      return {{FsError::kInUse, 32}, nullptr};
+    return Open("OpenFileToLoad", path);
+  }
+  FsResult ListFiles(std::u16string_view path, std::vector<std::u16string>& names) override {
+    if (FsResult failed = Check("ListFiles", path); !failed.ok())
+      return failed;
+    const std::u16string prefix = std::u16string(path) + u'\\';
+    for (const auto& [name, item] : items) {
+      if (name.starts_with(prefix) && name.find(u'\\', prefix.size()) == std::u16string::npos &&
+          !item.folder)
+        names.push_back(name.substr(prefix.size()));
+    }
+    return {};
+  }
+  FsResult WriteNewFile(std::u16string_view path, std::span<const std::byte> contents) override {
+    openAtWrite.push_back(open);
+    if (FsResult failed = Check("WriteNewFile", path); !failed.ok())
+      return failed;
+    if (items.contains(std::u16string(path)))
+      return {FsError::kExists, 80};
+    items[std::u16string(path)] = FakeItem::File({contents.begin(), contents.end()}).Secured();
+    return {};
+  }
+  FsResult Remove(std::u16string_view path) override {
+    if (FsResult failed = Check("Remove", path); !failed.ok())
+      return failed;
+    return items.erase(std::u16string(path)) == 1 ? FsResult{} : FsResult{FsError::kNotFound, 2};
+  }
+  FsResult MoveOver(std::u16string_view from, std::u16string_view to) override {
+    if (FsResult failed = Check("MoveOver", to); !failed.ok())
+      return failed;
+    auto node = items.extract(std::u16string(from));
+    if (node.empty())
+      return {FsError::kNotFound, 2};
+    items[std::u16string(to)] = std::move(node.mapped());
+    return {};
+  }
+  BackupStamp LocalTime() override { return {2026, 12, 8, 19, 30, 12}; }
+
+  // The operation `operation` on `path` (any path, when empty) fails so.
+  void Fail(std::string operation, std::u16string path, FsResult result) {
+    failures[{std::move(operation), std::move(path)}] = result;
+  }
+
+  std::map<std::u16string, FakeItem> items;
+  std::vector<std::string> calls;
+  std::vector<int> openAtWrite;  // how many items were open at each WriteNewFile
+  int open = 0;                  // items open now
+
+ private:
+  class Item final : public OpenItem {
+   public:
+    Item(FakeBackupFolderOps& ops, std::u16string path) : ops_(ops), path_(std::move(path)) {
+      ++ops_.open;
+    }
+    ~Item() override { --ops_.open; }
+    FsResult Facts(ItemFacts& facts) override {
+      const FakeItem& item = ops_.items.at(path_);
+      facts = {item.folder, item.link, item.names};
+      return ops_.Check("Facts", path_);
+    }
+    FsResult MakeAdminOnly() override {
+      if (FsResult failed = ops_.Check("MakeAdminOnly", path_); !failed.ok())
+        return failed;
+      ops_.items.at(path_).secured = true;
+      return {};
+    }
+    FsResult Read(std::size_t limit, std::vector<std::byte>& contents) override {
+      if (FsResult failed = ops_.Check("Read", path_); !failed.ok())
+        return failed;
+      const std::vector<std::byte>& bytes = ops_.items.at(path_).bytes;
+      contents.assign(bytes.begin(), bytes.begin() + std::min(limit, bytes.size()));
+      return {};
+    }
+
+   private:
+    FakeBackupFolderOps& ops_;
+    std::u16string path_;
+  };
+
+  FsResult Check(const std::string& operation, std::u16string_view path) {
+    calls.push_back(operation + " " + std::string(path.begin(), path.end()));
+    for (const std::u16string& key : {std::u16string(path), std::u16string()}) {
+      if (auto found = failures.find({operation, key}); found != failures.end())
+        return found->second;
+    }
+    return {};
+  }
+  Opened Open(const std::string& operation, std::u16string_view path) {
+    if (FsResult failed = Check(operation, path); !failed.ok())
+      return {failed, nullptr};
+    if (!items.contains(std::u16string(path)))
+      return {{FsError::kNotFound, 2}, nullptr};
+    return {{}, std::make_unique<Item>(*this, std::u16string(path))};
+  }
+  bool HasParentFolder(std::u16string_view path) const {
+    const auto parent = items.find(std::u16string(path.substr(0, path.rfind(u'\\'))));
+    return parent != items.end() && parent->second.folder;
+  }
+
+  std::map<std::pair<std::string, std::u16string>, FsResult> failures;
+};
+
+}  // namespace tarnwick::testing

@@ -1,0 +1,32 @@
+#include "update/update_messages.h"
+
+#include <gtest/gtest.h>
+
+namespace tarnwick::testing {
+namespace {
+
+TEST(BackupFailureMessage, SaysWhichFolderAndWhyInOneLine) {
+  const std::u16string_view where = u"SYSTEM\\CurrentControlSet\\Control\\Lsa\\Security Packages";
+  const struct {
+    SavedFile saved;
+    std::u16string reason;
+  } cases[] = {
+      {{SaveOutcome::kFolderIsLink, u"C:\\ProgramData\\Tarnwick", 0},
+       u"the backup folder C:\\ProgramData\\Tarnwick is a junction or link to another place, so "
+       u"it is not used."},
+      {{SaveOutcome::kFolderNotSecured, u"C:\\ProgramData\\Tarnwick\\Backups", 1307},
+       u"the owner and permissions of the backup folder C:\\ProgramData\\Tarnwick\\Backups could "
+       u"not be set to administrators only (error 1307)."},
+      {{SaveOutcome::kNoFolder, u"C:\\ProgramData\\Tarnwick", 267},
+       u"the backup folder could not be found or made."},
+  };
+  for (const auto& c : cases) {
+    const std::u16string message = BackupFailureMessage(where, c.saved);
+    EXPECT_EQ(message, u"Could not save a backup of " + std::u16string(where) + u": " + c.reason +
+                           u" The value was left unchanged.");
+    EXPECT_EQ(message.find_first_of(u"\r\n"), std::u16string::npos);
+  }
+}
+
+}  // namespace
+}  // namespace tarnwick::testing

@@ -1,0 +1,185 @@
+// The backup folder and files against Wine's real file system and security functions. Wine
+// keeps no file ACLs (a folder's security reads back as its Unix owner's), so the descriptor
+// the program applies is checked in process; what Wine does keep is checked on disk: the
+// folder's place, names, hard links, files open for writing, symbolic links.
+#include <windows.h>
+
+#include <sddl.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "common_app_data.h"
+#include "platform/secured_backup_files.h"
+#include "platform/win32/admin_only_security.h"
+#include "platform/win32/wide_text.h"
+#include "platform/win32/win32_backup_files.h"
+
+namespace tarnwick::testing {
+namespace {
+
+using win32::Utf16;
+using win32::Wide;
+
+std::vector<std::byte> Bytes(std::string_view text) {
+  const auto* data = reinterpret_cast<const std::byte*>(text.data());
+  return {data, data + text.size()};
+}
+
+void PutFile(const std::wstring& path, std::string_view text) {
+  std::ofstream(std::filesystem::path(path), std::ios::binary) << text;
+}
+
+std::string FileText(const std::u16string& path) {
+  std::ifstream file(std::filesystem::path(Wide(path)), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+// A folder of its own under the temporary folder, removed with everything in it.
+class TempBase {
+ public:
+  TempBase() {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    path_ = std::wstring(temp) + L"tarnwick-backup-test";
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_);
+  }
+  ~TempBase() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  const std::wstring& path() const { return path_; }
+
+ private:
+  std::wstring path_;
+};
+
+TEST(AdminOnlySecurity, IsOwnedByAdministratorsAndInheritsNothing) {
+  win32::AdminOnlySecurity security;
+  ASSERT_EQ(security.error(), static_cast<DWORD>(ERROR_SUCCESS));
+  wchar_t* text = nullptr;
+  ASSERT_TRUE(ConvertSecurityDescriptorToStringSecurityDescriptorW(
+      security.descriptor(), SDDL_REVISION_1,
+      OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &text, nullptr));
+  std::wstring sddl = text;
+  LocalFree(text);
+  // Parsers that know the alias write OWNER RIGHTS as OW.
+  if (auto at = sddl.find(L";;;OW)"); at != std::wstring::npos)
+    sddl.replace(at, 6, L";;;S-1-3-4)");
+  EXPECT_EQ(sddl,
+            L"O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FR;;;S-1-3-4)(A;OICI;0x1200a9;;;BU)");
+  SECURITY_DESCRIPTOR_CONTROL control = 0;
+  DWORD revision = 0;
+  ASSERT_TRUE(GetSecurityDescriptorControl(security.descriptor(), &control, &revision));
+  EXPECT_TRUE(control & SE_DACL_PROTECTED);
+}
+
+TEST(Win32BackupFiles, SaveUnderTheAllUsersApplicationDataFolderAndNeverReplaceOneAnother) {
+  if (LOBYTE(LOWORD(GetVersion())) >= 6) {
+    wchar_t windows[MAX_PATH] = {};
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    EXPECT_EQ(BackupFolder(), std::wstring(windows, 2) + L"\\ProgramData\\Tarnwick\\Backups");
+  }
+  // A file the earlier release left under the user's own folder stays, and is not loaded.
+  wchar_t local[MAX_PATH] = {};
+  ASSERT_GT(GetEnvironmentVariableW(L"LOCALAPPDATA", local, MAX_PATH), 0u);
+  const std::wstring earlier = std::wstring(local) + L"\\Tarnwick\\Backups";
+  std::filesystem::create_directories(earlier);
+  PutFile(earlier + L"\\registry-2099-01-01_000000.reg", "earlier");
+
+  win32::Win32BackupFiles backups;
+  const SavedFile a = backups.SaveNew(BackupKind::kUpdate, Bytes("a"));
+  const SavedFile b = backups.SaveNew(BackupKind::kUpdate, Bytes("bb"));
+  ASSERT_TRUE(a.ok()) << a.status;
+  ASSERT_TRUE(b.ok()) << b.status;
+  EXPECT_NE(a.path, b.path);
+  EXPECT_EQ(a.path.rfind(Utf16(BackupFolder()) + u"\\registry-", 0), 0u);
+  EXPECT_EQ(a.path.substr(a.path.size() - 4), u".reg");
+  ASSERT_TRUE(backups.Replace(a.path, Bytes("replaced")).ok());
+  EXPECT_EQ(FileText(a.path), "replaced");
+  const LoadedFile newest = backups.LoadNewest(BackupKind::kUpdate);
+  EXPECT_EQ(newest.outcome, LoadOutcome::kLoaded);
+  EXPECT_EQ(newest.path, b.path);
+  EXPECT_EQ(newest.contents, Bytes("bb"));
+
+  EXPECT_TRUE(DeleteFileW(Wide(a.path).c_str()));
+  EXPECT_TRUE(DeleteFileW(Wide(b.path).c_str()));
+  EXPECT_TRUE(DeleteFileW((earlier + L"\\registry-2099-01-01_000000.reg").c_str()))
+      << "the earlier release's file is left where it was";
+}
+
+TEST(Win32BackupFiles, LoadTheNewestByStampAndNumberOnlyWhenTheFileIsSafe) {
+  TempBase base;
+  win32::Win32BackupFiles backups(Utf16(base.path()));
+  EXPECT_EQ(backups.LoadNewest(BackupKind::kUpdate).outcome, LoadOutcome::kNone);
+  ASSERT_TRUE(backups.SaveNew(BackupKind::kBeforeUndo, Bytes("undo")).ok());
+  const std::wstring folder = base.path() + L"\\Tarnwick\\Backups\\";
+  PutFile(folder + L"registry-2026-12-08_193012.reg", "first");
+  PutFile(folder + L"registry-2026-12-08_193012-2.reg", "second");
+  PutFile(folder + L"registry-2026-12-08_193011-10.reg", "earlier");
+  PutFile(folder + L"registry-2026-12-08_193013-1.reg", "misnamed");
+  const std::u16string second = Utf16(folder + L"registry-2026-12-08_193012-2.reg");
+  const LoadedFile loaded = backups.LoadNewest(BackupKind::kUpdate);
+  EXPECT_EQ(loaded.outcome, LoadOutcome::kLoaded);
+  EXPECT_EQ(loaded.path, second);
+  EXPECT_EQ(loaded.contents, Bytes("second"));
+
+  {
+    SCOPED_TRACE("a newer name that is a hard link");
+    const std::wstring linked = folder + L"registry-2026-12-08_193014.reg";
+    ASSERT_TRUE(CreateHardLinkW(linked.c_str(), Wide(second).c_str(), nullptr));
+    const LoadedFile refused = backups.LoadNewest(BackupKind::kUpdate);
+    EXPECT_EQ(refused.outcome, LoadOutcome::kFileNotSecured);
+    EXPECT_EQ(refused.path, Utf16(linked));
+    EXPECT_TRUE(refused.contents.empty());
+    DeleteFileW(linked.c_str());
+  }
+  {
+    SCOPED_TRACE("the newest file is open for writing");
+    HANDLE writer =
+        CreateFileW(Wide(second).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    const LoadedFile refused = backups.LoadNewest(BackupKind::kUpdate);
+    CloseHandle(writer);
+    EXPECT_EQ(refused.outcome, LoadOutcome::kFileNotSecured);
+    EXPECT_EQ(refused.status, static_cast<std::uint32_t>(ERROR_SHARING_VIOLATION));
+  }
+  {
+    SCOPED_TRACE("a newer file larger than any backup");
+    PutFile(folder + L"registry-2026-12-08_193015.reg", std::string(kMaxBackupSize + 1, 'x'));
+    EXPECT_EQ(backups.LoadNewest(BackupKind::kUpdate).outcome, LoadOutcome::kTooLarge);
+  }
+  EXPECT_EQ(backups.LoadNewest(BackupKind::kBeforeUndo).contents, Bytes("undo"));
+}
+
+// Run by the linked_backup_folder test, which makes <base>\Tarnwick a symbolic link to another
+// folder of the prefix before it starts this program.
+TEST(LinkedBackupFolder, IsRefusedAndNothingIsWrittenThroughIt) {
+  wchar_t base[MAX_PATH] = {};
+  wchar_t target[MAX_PATH] = {};
+  if (GetEnvironmentVariableW(L"TARNWICK_LINKED_BASE", base, MAX_PATH) == 0 ||
+      GetEnvironmentVariableW(L"TARNWICK_LINK_TARGET", target, MAX_PATH) == 0)
+    GTEST_SKIP() << "run by the linked_backup_folder test";
+  const std::wstring link = std::wstring(base) + L"\\Tarnwick";
+  const DWORD attributes = GetFileAttributesW(link.c_str());
+  ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
+    GTEST_SKIP() << "this Wine does not report a symbolic link as a reparse point";
+  win32::Win32BackupFiles backups(Utf16(base));
+  const SavedFile saved = backups.SaveNew(BackupKind::kUpdate, Bytes("x"));
+  EXPECT_EQ(saved.outcome, SaveOutcome::kFolderIsLink);
+  EXPECT_EQ(saved.path, Utf16(link));
+  const LoadedFile loaded = backups.LoadNewest(BackupKind::kUpdate);
+  EXPECT_EQ(loaded.outcome, LoadOutcome::kFolderIsLink);
+  EXPECT_EQ(loaded.path, Utf16(link));
+  EXPECT_TRUE(std::filesystem::is_empty(std::filesystem::path(target)));
+}
+
+}  // namespace
+}  // namespace tarnwick::testing
