@@ -1,5 +1,6 @@
 #include "update/auth_protocols.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -120,24 +121,20 @@ bool BuiltIn(RegistryOps& registry, MessageLog& log, const Stage& stage,
 
 StageOutcome RunStage(RegistryOps& registry, const WindowsVersion& windows, Change& change,
                       MessageLog& log, const Stage& stage) {
-  const std::u16string where = Where(stage.keyPath, stage.valueName);
-  log.LogMessage(u"Reading Value From: " + where);
   RegType type = stage.type;
-  RegRead read = GetKeyDataValue(registry, kHkeyLocalMachine, stage.keyPath, type, stage.valueName);
-  if (!read.ok()) {
-    log.LogMessage(ReadFailureMessage(where, read));
+  const std::optional<RegRead> read = ReadStageValue(registry, log, stage, type);
+  if (!read)
     return StageOutcome::kFailed;
-  }
-  log.LogMessage(u"Current Value: " + WithNulsAsBlanks(read.text));
+  const std::u16string where = Where(stage.keyPath, stage.valueName);
   if (type != stage.type) {
     log.LogMessage(UnexpectedTypeMessage(where, type, stage.type));
     return StageOutcome::kFailed;
   }
-  if (stage.contains(read.text, stage.name) || BuiltIn(registry, log, stage, windows)) {
+  if (stage.contains(read->text, stage.name) || BuiltIn(registry, log, stage, windows)) {
     log.LogMessage(std::u16string(stage.name) + u" already present, no change required");
     return StageOutcome::kUnchanged;
   }
-  return change.Add(stage, read, type, where);
+  return change.Add(stage, *read, type, where);
 }
 
 UpdateOutcome RunStages(RegistryOps& registry, const WindowsVersion& windows, Change& change,

@@ -1,6 +1,7 @@
 #include "update/stages.h"
 
 #include "update/name_lists.h"
+#include "update/update_messages.h"
 
 namespace tarnwick {
 namespace {
@@ -23,6 +24,20 @@ std::span<const Stage> UpdateStages() {
 
 std::u16string Where(std::u16string_view keyPath, std::u16string_view valueName) {
   return std::u16string(keyPath) + u"\\" + std::u16string(valueName);
+}
+
+std::optional<RegRead> ReadStageValue(RegistryOps& registry, MessageLog& log, const Stage& stage,
+                                      RegType& type) {
+  const std::u16string where = Where(stage.keyPath, stage.valueName);
+  log.LogMessage(u"Reading Value From: " + where);
+  type = stage.type;
+  RegRead read = GetKeyDataValue(registry, kHkeyLocalMachine, stage.keyPath, type, stage.valueName);
+  if (!read.ok()) {
+    log.LogMessage(ReadFailureMessage(where, read));
+    return std::nullopt;
+  }
+  log.LogMessage(u"Current Value: " + WithNulsAsBlanks(read.text));
+  return read;
 }
 
 }  // namespace tarnwick

@@ -3,10 +3,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
+#include "log/message_log.h"
+#include "platform/registry.h"
 #include "platform/registry_ops.h"
 #include "platform/system_info.h"
 
@@ -37,5 +40,10 @@ std::span<const Stage> UpdateStages();
 
 // The key path, "\" and the value name, as the log names a value.
 std::u16string Where(std::u16string_view keyPath, std::u16string_view valueName);
+
+// Reads the stage's value as the update does, logging where it reads and what it found, or
+// why it could not read it; `type` receives the type the value has.
+std::optional<RegRead> ReadStageValue(RegistryOps& registry, MessageLog& log, const Stage& stage,
+                                      RegType& type);
 
 }  // namespace tarnwick

@@ -49,26 +49,22 @@ std::optional<std::vector<std::byte>> UpdatedBytes(const Stage& stage, const Reg
 
 ValueOutcome Restore(RegistryOps& registry, RunBackup& backup, MessageLog& log, const Stage& stage,
                      const RegFileValue& saved) {
-  const std::u16string where = Where(stage.keyPath, stage.valueName);
-  log.LogMessage(u"Reading Value From: " + where);
   RegType type = stage.type;
-  RegRead read = GetKeyDataValue(registry, kHkeyLocalMachine, stage.keyPath, type, stage.valueName);
-  if (!read.ok()) {
-    log.LogMessage(ReadFailureMessage(where, read));
+  const std::optional<RegRead> read = ReadStageValue(registry, log, stage, type);
+  if (!read)
     return ValueOutcome::kFailed;
-  }
-  log.LogMessage(u"Current Value: " + WithNulsAsBlanks(read.text));
-  if (type == saved.type && read.bytes == saved.bytes) {
+  const std::u16string where = Where(stage.keyPath, stage.valueName);
+  if (type == saved.type && read->bytes == saved.bytes) {
     log.LogMessage(u"Value already as saved, no change required");
     return ValueOutcome::kUnchanged;
   }
-  if (type != saved.type || read.bytes != UpdatedBytes(stage, saved)) {
+  if (type != saved.type || read->bytes != UpdatedBytes(stage, saved)) {
     log.LogMessage(ChangedSinceBackupMessage(where));
     return ValueOutcome::kFailed;
   }
   log.LogMessage(u"Restoring Value saved in backup.");
   SavedFile replaced = backup.Add(
-      {std::u16string(stage.keyPath), std::u16string(stage.valueName), type, read.bytes}, log);
+      {std::u16string(stage.keyPath), std::u16string(stage.valueName), type, read->bytes}, log);
   if (!replaced.ok()) {
     log.LogMessage(BackupFailureMessage(where, replaced));
     return ValueOutcome::kFailed;

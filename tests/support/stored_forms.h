@@ -67,6 +67,21 @@ inline std::vector<StoredForm> StoredForms() {
   const std::u16string quotes = u"\r\nCurrent Value: \"\" ";
   const std::u16string present = u"\r\ntspkg already present, no change required";
   const std::u16string builtIn = u"\r\nWindows {windows} has tspkg built in";
+  // 10 1709's form, on a Windows that has tspkg built in and keeps no list of its own.
+  auto builtInForm = [&](const char* label, std::u16string_view wine, WindowsVersion windows) {
+    return StoredForm{label,
+                      wine,
+                      windows,
+                      QuotesListBytes(),
+                      OsConfig::kEmptyKey,
+                      {},
+                      SzBytes(u"credssp.dll"),
+                      std::u16string(kReadingPackages) + quotes + builtIn + present +
+                          std::u16string(kProvidersHaveCredssp),
+                      QuotesListBytes(),
+                      SzBytes(u"credssp.dll"),
+                      UpdateOutcome::kNothingToChange};
+  };
   return {
       {"Windows XP SP3",
        u"winxp",
@@ -106,30 +121,9 @@ inline std::vector<StoredForm> StoredForms() {
        QuotesListBytes(),
        SzBytes(u"credssp.dll"),
        UpdateOutcome::kNothingToChange},
-      {"Windows 10 1709 (hives of 2018 and 2020)",
-       u"win10",
-       {10, 0, 16299},
-       QuotesListBytes(),
-       OsConfig::kEmptyKey,
-       {},
-       SzBytes(u"credssp.dll"),
-       std::u16string(kReadingPackages) + quotes + builtIn + present +
-           std::u16string(kProvidersHaveCredssp),
-       QuotesListBytes(),
-       SzBytes(u"credssp.dll"),
-       UpdateOutcome::kNothingToChange},
-      {"Windows 8.1, the first with tspkg built in, in 10 1709's form",
-       u"win81",
-       {6, 3, 9600},
-       QuotesListBytes(),
-       OsConfig::kEmptyKey,
-       {},
-       SzBytes(u"credssp.dll"),
-       std::u16string(kReadingPackages) + quotes + builtIn + present +
-           std::u16string(kProvidersHaveCredssp),
-       QuotesListBytes(),
-       SzBytes(u"credssp.dll"),
-       UpdateOutcome::kNothingToChange},
+      builtInForm("Windows 10 1709 (hives of 2018 and 2020)", u"win10", {10, 0, 16299}),
+      builtInForm("Windows 8.1, the first with tspkg built in, in 10 1709's form", u"win81",
+                  {6, 3, 9600}),
       {"Windows 8, the last without, in 10 1709's form",
        u"",
        {6, 2, 9200},
