@@ -99,7 +99,9 @@ std::u16string BackupFailureMessage(std::u16string_view where, const SavedFile& 
   std::u16string reason;
   switch (saved.outcome) {
     case SaveOutcome::kNoFolder:
-      reason = u"the backup folder could not be found or made.";
+      reason = u"the backup folder " + (saved.path.empty() ? u"" : saved.path + u" ") +
+               u"could not be found or made" +
+               (saved.status != 0 ? u" (error " + Number(saved.status) + u")" : u"") + u".";
       break;
     case SaveOutcome::kAccessDenied:
       reason = u"access to the backup folder was refused.";

@@ -18,7 +18,8 @@ TEST(BackupFailureMessage, SaysWhichFolderAndWhyInOneLine) {
        u"the owner and permissions of the backup folder C:\\ProgramData\\Tarnwick\\Backups could "
        u"not be set to administrators only (error 1307)."},
       {{SaveOutcome::kNoFolder, u"C:\\ProgramData\\Tarnwick", 267},
-       u"the backup folder could not be found or made."},
+       u"the backup folder C:\\ProgramData\\Tarnwick could not be found or made (error 267)."},
+      {{SaveOutcome::kNoFolder, u"", 0}, u"the backup folder could not be found or made."},
   };
   for (const auto& c : cases) {
     const std::u16string message = BackupFailureMessage(where, c.saved);

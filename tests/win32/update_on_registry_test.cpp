@@ -130,10 +130,12 @@ TEST_F(UpdateOnRegistry, WithoutABackupFolderNothingIsWritten) {
   ActivityLog log;
   EXPECT_EQ(UpdateAuthProtocols(registry_, blocked, kWindowsXp, log), UpdateOutcome::kFailed);
   DeleteFileW(blocker.c_str());
-  EXPECT_NE(log.Text().find(u"Could not save a backup of SYSTEM\\CurrentControlSet\\Control\\Lsa\\"
-                            u"Security Packages: the backup folder could not be found or made. "
-                            u"The value was left unchanged."),
-            std::u16string::npos);
+  EXPECT_NE(
+      log.Text().find(u"\r\nCould not save a backup of SYSTEM\\CurrentControlSet\\Control\\"
+                      u"Lsa\\Security Packages: the backup folder " +
+                      win32::Utf16(blocker) + u"\\Tarnwick could not be found or made (error "),
+      std::u16string::npos)
+      << std::string(log.Text().begin(), log.Text().end());
   EXPECT_EQ(log.Text().find(u"Key updated"), std::u16string::npos);
   EXPECT_EQ(Packages().bytes, XpPackagesBytes());
   EXPECT_EQ(Providers().bytes, SzBytes(kXpProviders));

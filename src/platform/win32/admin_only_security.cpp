@@ -1,6 +1,5 @@
 #include "platform/win32/admin_only_security.h"
 
-#include <aclapi.h>
 #include <sddl.h>
 
 namespace tarnwick::win32 {
@@ -23,19 +22,13 @@ AdminOnlySecurity::~AdminOnlySecurity() {
 DWORD AdminOnlySecurity::ApplyTo(HANDLE handle) const {
   if (error_ != ERROR_SUCCESS)
     return error_;
-  PSID owner = nullptr;
-  BOOL defaulted = FALSE;
-  PACL dacl = nullptr;
-  BOOL present = FALSE;
-  if (!::GetSecurityDescriptorOwner(descriptor_, &owner, &defaulted) ||
-      !::GetSecurityDescriptorDacl(descriptor_, &present, &dacl, &defaulted))
+  // Set on this object alone. SetSecurityInfo would also carry the new inheritable entries into
+  // everything already in a folder, and so onto whatever a hard link planted there before the
+  // folder was secured names, anywhere on the volume. The descriptor's DACL is marked protected.
+  if (!::SetKernelObjectSecurity(handle, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                 descriptor_))
     return ::GetLastError();
-  if (owner == nullptr || !present || dacl == nullptr)
-    return ERROR_INVALID_SECURITY_DESCR;
-  return ::SetSecurityInfo(
-      handle, SE_FILE_OBJECT,
-      OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
-      owner, nullptr, dacl, nullptr);
+  return ERROR_SUCCESS;
 }
 
 }  // namespace tarnwick::win32

@@ -24,7 +24,8 @@ class AdminOnlySecurity {
   // For CreateFileW and CreateDirectoryW: the object is made with this security.
   SECURITY_ATTRIBUTES* attributes() { return error_ == ERROR_SUCCESS ? &attributes_ : nullptr; }
   // Sets the owner and the protected DACL of the object open as `handle` (opened with
-  // WRITE_OWNER and WRITE_DAC); the Win32 error code, ERROR_SUCCESS when set.
+  // WRITE_OWNER and WRITE_DAC), and of nothing else; the Win32 error code, ERROR_SUCCESS when
+  // set.
   DWORD ApplyTo(HANDLE handle) const;
 
  private:
