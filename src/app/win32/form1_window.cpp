@@ -45,6 +45,8 @@ void RegisterWindowClass(HINSTANCE instance, WNDPROC proc) {
   windowClass.cbSize = sizeof(windowClass);
   windowClass.lpfnWndProc = proc;
   windowClass.hInstance = instance;
+  // The window's icon is its class's. Set once more on the window itself (WM_SETICON), the same
+  // image would only be converted for the window system again.
   windowClass.hIcon = LoadAppIcon(instance, 32);
   windowClass.hIconSm = LoadAppIcon(instance, 16);
   windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
@@ -132,7 +134,6 @@ void Form1Window::Create() {
   if (window == nullptr)
     throw LastWin32Error();
   urls_.SetOwner(window_);
-  SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(LoadAppIcon(instance_, 32)));
   dpi_ = WindowDpi(window_, dpiFunctions_);
   KeepFont(FitFont(dpi_));
   RECT client{};
