@@ -7,10 +7,13 @@
 
 #include "app/form1_layout.h"
 #include "app/win32/control_classes.h"
+#include "phase_stamp.h"
 
 namespace {
 
 using tarnwick::ControlKind;
+
+using tarnwick::bench::Stamp;
 
 using tarnwick::win32::ClassFor;
 using tarnwick::win32::ControlClass;
@@ -61,6 +64,7 @@ int ScreenDpi() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+  Stamp("main");
   WNDCLASSW windowClass{};
   windowClass.lpfnWndProc = Procedure;
   windowClass.hInstance = instance;
@@ -76,6 +80,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   HWND window = CreateWindowExW(kFrameExStyle, L"YardstickWindow", L"Tarnwick Yardstick",
                                 kFrameStyle, CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
                                 frame.bottom - frame.top, nullptr, nullptr, instance, nullptr);
+  Stamp("window");
   const MessageFont font;
   int id = 100;
   for (const tarnwick::ControlEntry* entry : tarnwick::CreationOrder()) {
@@ -87,7 +92,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id++)), instance, nullptr);
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
   }
-  ShowWindow(window, show);
+  Stamp("laid-out");
+  {
+    const tarnwick::bench::ShowingStamp showing;
+    ShowWindow(window, show);
+  }
+  Stamp("shown");
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     if (IsDialogMessageW(window, &message))

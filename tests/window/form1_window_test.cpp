@@ -289,7 +289,9 @@ TEST_F(Form1WindowTest, AFixedCentredToolWindowWithItsOwnIcon) {
   EXPECT_LE(std::abs((outer.left + outer.right) - (work.left + work.right)), 1);
   EXPECT_LE(std::abs((outer.top + outer.bottom) - (work.top + work.bottom)), 1);
 
-  auto icon = reinterpret_cast<HICON>(SendMessageW(frame, WM_GETICON, ICON_BIG, 0));
+  // The window's own icon is its class's, which the shell shows wherever the window has set
+  // none itself.
+  auto icon = reinterpret_cast<HICON>(GetClassLongPtrW(frame, GCLP_HICON));
   ASSERT_NE(icon, nullptr);
   ICONINFO info{};
   ASSERT_TRUE(GetIconInfo(icon, &info));
@@ -300,6 +302,39 @@ TEST_F(Form1WindowTest, AFixedCentredToolWindowWithItsOwnIcon) {
   EXPECT_NE(icon, LoadIconW(nullptr, IDI_APPLICATION)) << "the program's own icon";
   DeleteObject(info.hbmColor);
   DeleteObject(info.hbmMask);
+}
+
+// A system resolution other than the window's: the primary monitor's scale changed since the
+// user logged on, which the system's resolution does not follow.
+UINT WINAPI OtherThanTheDesktopsDpi() {
+  return DesktopDpi() < 144 ? 144 : 96;
+}
+
+TEST_F(Form1WindowTest, AFrameMadeForTheSystemsResolutionIsSizedForTheWindowsOwn) {
+  win32::DpiFunctions functions = ReportedDpiFunctions();
+  functions.getDpiForSystem = OtherThanTheDesktopsDpi;
+  window_ = std::make_unique<Form1Window>(GetModuleHandleW(nullptr), Services(), functions);
+  ASSERT_TRUE(window_->Load());
+  DrainMessages();
+  HWND frame = window_->Handle();
+  const int dpi = DesktopDpi();
+  ASSERT_EQ(window_->Dpi(), dpi);
+
+  RECT client{};
+  GetClientRect(frame, &client);
+  EXPECT_EQ(PixelRect({0, 0, client.right, client.bottom}), ClientPixels(dpi));
+  RECT outer{};
+  GetWindowRect(frame, &outer);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(monitor);
+  GetMonitorInfoW(MonitorFromWindow(frame, MONITOR_DEFAULTTOPRIMARY), &monitor);
+  const RECT& work = monitor.rcWork;
+  EXPECT_LE(std::abs((outer.left + outer.right) - (work.left + work.right)), 1);
+  EXPECT_LE(std::abs((outer.top + outer.bottom) - (work.top + work.bottom)), 1);
+  for (const ControlEntry& entry : kForm1Controls) {
+    EXPECT_EQ(RectInParent(Control(entry.id)), ControlPixels(entry, dpi))
+        << static_cast<int>(entry.id);
+  }
 }
 
 TEST_F(Form1WindowTest, EveryControlWithItsCaptionPlaceAndTabStop) {

@@ -45,6 +45,8 @@ void RegisterWindowClass(HINSTANCE instance, WNDPROC proc) {
   windowClass.cbSize = sizeof(windowClass);
   windowClass.lpfnWndProc = proc;
   windowClass.hInstance = instance;
+  // The window's icon is its class's. Set once more on the window itself (WM_SETICON), the same
+  // image would only be converted for the window system again.
   windowClass.hIcon = LoadAppIcon(instance, 32);
   windowClass.hIconSm = LoadAppIcon(instance, 16);
   windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
@@ -61,6 +63,23 @@ RECT PrimaryWorkArea() {
   if (GetMonitorInfoW(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &info))
     area = info.rcWork;
   return area;
+}
+
+// A frame of `width` by `height` pixels, centred in the work area of the primary monitor.
+RECT CentredInWorkArea(int width, int height) {
+  const RECT work = PrimaryWorkArea();
+  const int left = work.left + ((work.right - work.left) - width) / 2;
+  const int top = work.top + ((work.bottom - work.top) - height) / 2;
+  return {left, top, left + width, top + height};
+}
+
+// The window's frame around a client area of the layout's size at `dpi`, by the system's
+// measure of the borders, centred in the work area of the primary monitor.
+RECT CentredFrame(int dpi) {
+  const PixelRect client = ClientPixels(dpi);
+  RECT frame{0, 0, client.width(), client.height()};
+  AdjustWindowRectEx(&frame, kFrameStyle, FALSE, kFrameExStyle);
+  return CentredInWorkArea(frame.right - frame.left, frame.bottom - frame.top);
 }
 
 }  // namespace
@@ -105,30 +124,39 @@ int Form1Window::Run() {
 
 void Form1Window::Create() {
   RegisterWindowClass(instance_, WindowProc);
-  const RECT work = PrimaryWorkArea();
-  // Hidden, on the primary monitor, so that its resolution is the one laid out for.
+  // Hidden, centred on the primary monitor, so that its resolution is the one laid out for. It
+  // is made in the size for the system's resolution, the one the primary monitor normally has,
+  // and sized again only when its own turns out to differ.
+  const RECT frame = CentredFrame(SystemDpi(dpiFunctions_));
   HWND window = CreateWindowExW(kFrameExStyle, kClassName, WideText(kWindowCaption), kFrameStyle,
-                                work.left, work.top, 0, 0, nullptr, nullptr, instance_, this);
+                                frame.left, frame.top, frame.right - frame.left,
+                                frame.bottom - frame.top, nullptr, nullptr, instance_, this);
   if (window == nullptr)
     throw LastWin32Error();
   urls_.SetOwner(window_);
-  SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(LoadAppIcon(instance_, 32)));
   dpi_ = WindowDpi(window_, dpiFunctions_);
+  KeepFont(FitFont(dpi_));
+  RECT client{};
+  GetClientRect(window_, &client);
+  if (PixelRect{0, 0, client.right, client.bottom} != ClientPixels(dpi_))
+    SizeFrame(true);
   CreateControls();
-  LayOut(dpi_);
-  SizeFrame(true);
-  for (HWND control : controls_)
-    ShowWindow(control, SW_SHOWNA);
 }
 
 void Form1Window::CreateControls() {
+  // Each control is made where it belongs, in its font and visible: the frame is still hidden,
+  // so nothing is drawn before the window shows, and nothing has to be moved or shown again.
+  const HFONT font = CaptionFont();
   for (const ControlEntry* entry : CreationOrder()) {
     const ControlClass kind = ClassFor(entry->kind);
+    const PixelRect rect = ControlPixels(*entry, dpi_);
     HWND control = CreateWindowExW(
-        kind.exStyle, kind.className, WideText(entry->caption), kind.style, 0, 0, 0, 0, window_,
+        kind.exStyle, kind.className, WideText(entry->caption), kind.style | WS_VISIBLE, rect.left,
+        rect.top, rect.width(), rect.height(), window_,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(CommandId(entry->id))), instance_, nullptr);
     if (control == nullptr)
       throw LastWin32Error();
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     controls_[static_cast<std::size_t>(entry->id)] = control;
   }
   HWND log = Control(ControlId::txtLog);
@@ -157,9 +185,9 @@ void Form1Window::SizeFrame(bool centre) {
   int left = outer.left;
   int top = outer.top;
   if (centre) {
-    const RECT work = PrimaryWorkArea();
-    left = work.left + ((work.right - work.left) - width) / 2;
-    top = work.top + ((work.bottom - work.top) - height) / 2;
+    const RECT centred = CentredInWorkArea(width, height);
+    left = centred.left;
+    top = centred.top;
   }
   SetWindowPos(window_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
   // The borders now belong to a window of its real size; correct by what is still missing.
@@ -171,7 +199,7 @@ void Form1Window::SizeFrame(bool centre) {
   }
 }
 
-void Form1Window::LayOut(int dpi) {
+FittedFont Form1Window::FitFont(int dpi) const {
   std::vector<CaptionBox> boxes;
   const std::vector<CaptionToFit> captions = CaptionsToFit();
   boxes.reserve(captions.size());
@@ -179,9 +207,24 @@ void Form1Window::LayOut(int dpi) {
     const PixelRect rect = ControlPixels(*caption.control, dpi);
     boxes.push_back({caption.text, caption.control->kind, rect.width(), rect.height()});
   }
-  FittedFont fitted = FitCaptionFont(MessageFont(dpiFunctions_), dpi, boxes);
-  const HFONT font =
-      fitted.font ? fitted.font.Get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  return FitCaptionFont(MessageFont(dpiFunctions_), dpi, boxes);
+}
+
+void Form1Window::KeepFont(FittedFont fitted) {
+  font_ = std::move(fitted.font);
+  fontPixelHeight_ = fitted.pixelHeight;
+}
+
+HFONT Form1Window::CaptionFont() const {
+  return font_ ? font_.Get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
+
+void Form1Window::LayOut(int dpi) {
+  FittedFont fitted = FitFont(dpi);
+  // The controls use the previous font until each has the new one; it goes after that.
+  const UniqueFont previous = std::move(font_);
+  KeepFont(std::move(fitted));
+  const HFONT font = CaptionFont();
   for (const ControlEntry& entry : kForm1Controls) {
     HWND control = Control(entry.id);
     const PixelRect rect = ControlPixels(entry, dpi);
@@ -189,9 +232,6 @@ void Form1Window::LayOut(int dpi) {
                  SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   }
-  // The controls no longer use the old font; it can go.
-  font_ = std::move(fitted.font);
-  fontPixelHeight_ = fitted.pixelHeight;
   dpi_ = dpi;
 }
 

@@ -74,11 +74,18 @@ class Form1Window final : private Form1View {
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
   void Create();
+  // Makes every control in its place at the window's resolution, in the caption font.
   void CreateControls();
   // Places the window's frame around a client area of the layout's size at `dpi`; the first
   // time, centred in the work area of the primary monitor.
   void SizeFrame(bool centre);
-  // Positions every control and gives it the caption font for `dpi`.
+  // The caption font for `dpi`.
+  FittedFont FitFont(int dpi) const;
+  // Makes `fitted` the caption font.
+  void KeepFont(FittedFont fitted);
+  // The caption font, or the dialog font when Windows could make none.
+  HFONT CaptionFont() const;
+  // Moves every control to its place at `dpi` and gives it the caption font for `dpi`.
   void LayOut(int dpi);
   void OnDpiChanged(int dpi, const RECT& suggested);
   void OnActivate(bool active);

@@ -18,12 +18,15 @@
 
 // A window program has no console for the C++ runtime's verbose terminate message, and its name
 // demangler would be a tenth of the executable. Every handler already turns an escaping
-// exception into a message box; anything past that ends the program plainly.
+// exception into a message box; anything past that ends the program plainly. The handler is
+// GNU libstdc++'s own; other C++ runtimes have none to replace.
+#if defined(__GLIBCXX__)
 namespace __gnu_cxx {
 void __verbose_terminate_handler() {
   std::abort();
 }
 }  // namespace __gnu_cxx
+#endif
 
 namespace {
 

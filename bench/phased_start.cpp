@@ -1,0 +1,92 @@
+// Tarnwick's window start-up as tarnwick.exe's wWinMain runs it (less the command line and the
+// DLL search order, which take no time worth the name), over the same services, with a time
+// stamp at the edge of each phase (phase_stamp.h). Built with the program's icon and manifest;
+// phase_probe starts it, turns the stamps into durations and ends it once the window shows.
+//
+// The stamps sit on the window's service boundaries, so that the program's own code is the
+// shipped code: the window's resolution is asked for as soon as the frame exists, and the
+// version information tells when the check starts (everything else is then in place) and when
+// its last query returns.
+#include <windows.h>
+
+#include <optional>
+
+#include "app/win32/desktop_api.h"
+#include "app/win32/dpi.h"
+#include "app/win32/form1_window.h"
+#include "phase_stamp.h"
+#include "platform/win32/win32_backup_files.h"
+#include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_system_info.h"
+#include "version/win32/win32_version_info.h"
+
+namespace {
+
+using tarnwick::bench::Stamp;
+using tarnwick::win32::DpiFunctions;
+
+UINT WINAPI StampedDpiForWindow(HWND window) {
+  Stamp("window");
+  return DpiFunctions::OfThisWindows().getDpiForWindow(window);
+}
+
+// This Windows' resolution functions, the window's resolution stamped on its way through.
+DpiFunctions StampedDpiFunctions() {
+  DpiFunctions functions = DpiFunctions::OfThisWindows();
+  if (functions.getDpiForWindow != nullptr)
+    functions.getDpiForWindow = StampedDpiForWindow;
+  return functions;
+}
+
+// The real version information, stamped at the check's first query and after each query.
+// Once the check has started, the window is about to show: it watches for that from then on.
+class StampedVersions final : public tarnwick::VersionInfoApi {
+ public:
+  explicit StampedVersions(tarnwick::VersionInfoApi& inner) : inner_(inner) {}
+
+  std::uint32_t GetFileVersionInfoSize(std::u16string_view path) override {
+    Stamp("laid-out");
+    if (!showing_)
+      showing_.emplace();
+    const std::uint32_t size = inner_.GetFileVersionInfoSize(path);
+    Stamp("read");
+    return size;
+  }
+  bool GetFileVersionInfo(std::u16string_view path, std::span<std::byte> block) override {
+    const bool read = inner_.GetFileVersionInfo(path, block);
+    Stamp("read");
+    return read;
+  }
+  std::optional<std::span<const std::byte>> VerQueryValue(std::span<const std::byte> block,
+                                                          std::u16string_view subBlock) override {
+    auto value = inner_.VerQueryValue(block, subBlock);
+    Stamp("read");
+    return value;
+  }
+
+ private:
+  tarnwick::VersionInfoApi& inner_;
+  std::optional<tarnwick::bench::ShowingStamp> showing_;
+};
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  using namespace tarnwick;
+  Stamp("main");
+  win32::Win32Registry registry;
+  win32::Win32BackupFiles backups;
+  win32::Win32MessageBox messages;
+  win32::EnableDpiAwareness();
+  win32::Win32SystemInfo system;
+  win32::Win32VersionInfo versions(system);
+  StampedVersions stamped(versions);
+  win32::Win32Shell shell;
+  Stamp("services");
+  win32::Form1Window window(instance, {registry, backups, system, stamped, shell, messages},
+                            StampedDpiFunctions());
+  if (!window.Load())
+    return win32::kExitRunTimeError;
+  Stamp("shown");
+  return window.Run();
+}
