@@ -19,8 +19,12 @@ RunTimeError Win32Error(DWORD code) {
   while (!message.empty() &&
          (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' '))
     message.pop_back();
-  if (message.empty())
-    message = L"System error " + std::to_wstring(code);
+  if (message.empty()) {
+    // Through std::to_string: std::to_wstring would bring the C library's whole formatted printing
+    // into the executable for this one line.
+    const std::string digits = std::to_string(code);
+    message = L"System error " + std::wstring(digits.begin(), digits.end());
+  }
   return RunTimeError(static_cast<std::int32_t>(code), Utf16(message));
 }
 
