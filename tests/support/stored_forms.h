@@ -67,6 +67,10 @@ inline std::vector<StoredForm> StoredForms() {
   const std::u16string quotes = u"\r\nCurrent Value: \"\" ";
   const std::u16string present = u"\r\ntspkg already present, no change required";
   const std::u16string builtIn = u"\r\nWindows {windows} has tspkg built in";
+  const std::u16string addsTspkg =
+      u"\r\nAdding Value tspkg to registry key.\r\nBackup saved to: {backup}"
+      u"\r\nKey updated to value: \"\" tspkg " +
+      std::u16string(kProvidersHaveCredssp);
   // 10 1709's form, on a Windows that has tspkg built in and keeps no list of its own.
   auto builtInForm = [&](const char* label, std::u16string_view wine, WindowsVersion windows) {
     return StoredForm{label,
@@ -131,10 +135,7 @@ inline std::vector<StoredForm> StoredForms() {
        OsConfig::kEmptyKey,
        {},
        SzBytes(u"credssp.dll"),
-       std::u16string(kReadingPackages) + quotes +
-           u"\r\nAdding Value tspkg to registry key.\r\nBackup saved to: {backup}"
-           u"\r\nKey updated to value: \"\" tspkg " +
-           std::u16string(kProvidersHaveCredssp),
+       std::u16string(kReadingPackages) + quotes + addsTspkg,
        MultiSzBytes({u"\"\"", u"tspkg"}),
        SzBytes(u"credssp.dll"),
        UpdateOutcome::kChanged},
@@ -146,10 +147,7 @@ inline std::vector<StoredForm> StoredForms() {
        MultiSzBytes({u"kerberos", u"msv1_0", u"pku2u"}),
        SzBytes(u"credssp.dll"),
        std::u16string(kReadingPackages) + quotes + std::u16string(kReadingBuiltIn) +
-           u"\r\nCurrent Value: kerberos msv1_0 pku2u "
-           u"\r\nAdding Value tspkg to registry key.\r\nBackup saved to: {backup}"
-           u"\r\nKey updated to value: \"\" tspkg " +
-           std::u16string(kProvidersHaveCredssp),
+           u"\r\nCurrent Value: kerberos msv1_0 pku2u " + addsTspkg,
        MultiSzBytes({u"\"\"", u"tspkg"}),
        SzBytes(u"credssp.dll"),
        UpdateOutcome::kChanged},

@@ -232,6 +232,18 @@ class Form1WindowTest : public ::testing::Test {
   std::unique_ptr<Form1Window> window_;
 };
 
+// The frame is centred in the work area of the primary monitor, to the pixel.
+void ExpectCentredInTheWorkArea(HWND frame) {
+  RECT outer{};
+  GetWindowRect(frame, &outer);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(monitor);
+  GetMonitorInfoW(MonitorFromWindow(frame, MONITOR_DEFAULTTOPRIMARY), &monitor);
+  const RECT& work = monitor.rcWork;
+  EXPECT_LE(std::abs((outer.left + outer.right) - (work.left + work.right)), 1);
+  EXPECT_LE(std::abs((outer.top + outer.bottom) - (work.top + work.bottom)), 1);
+}
+
 TEST_F(Form1WindowTest, FirstShownWithTheVersionCheckDoneAndTheFocusOnRefresh) {
   Form1Window& window = Loaded();
   ASSERT_EQ(watched_.readsWhile.size(), 1u);
@@ -280,14 +292,7 @@ TEST_F(Form1WindowTest, AFixedCentredToolWindowWithItsOwnIcon) {
     EXPECT_EQ(client.bottom, 602);
   }
 
-  RECT outer{};
-  GetWindowRect(frame, &outer);
-  MONITORINFO monitor{};
-  monitor.cbSize = sizeof(monitor);
-  GetMonitorInfoW(MonitorFromWindow(frame, MONITOR_DEFAULTTOPRIMARY), &monitor);
-  const RECT& work = monitor.rcWork;
-  EXPECT_LE(std::abs((outer.left + outer.right) - (work.left + work.right)), 1);
-  EXPECT_LE(std::abs((outer.top + outer.bottom) - (work.top + work.bottom)), 1);
+  ExpectCentredInTheWorkArea(frame);
 
   // The window's own icon is its class's, which the shell shows wherever the window has set
   // none itself.
@@ -323,14 +328,7 @@ TEST_F(Form1WindowTest, AFrameMadeForTheSystemsResolutionIsSizedForTheWindowsOwn
   RECT client{};
   GetClientRect(frame, &client);
   EXPECT_EQ(PixelRect({0, 0, client.right, client.bottom}), ClientPixels(dpi));
-  RECT outer{};
-  GetWindowRect(frame, &outer);
-  MONITORINFO monitor{};
-  monitor.cbSize = sizeof(monitor);
-  GetMonitorInfoW(MonitorFromWindow(frame, MONITOR_DEFAULTTOPRIMARY), &monitor);
-  const RECT& work = monitor.rcWork;
-  EXPECT_LE(std::abs((outer.left + outer.right) - (work.left + work.right)), 1);
-  EXPECT_LE(std::abs((outer.top + outer.bottom) - (work.top + work.bottom)), 1);
+  ExpectCentredInTheWorkArea(frame);
   for (const ControlEntry& entry : kForm1Controls) {
     EXPECT_EQ(RectInParent(Control(entry.id)), ControlPixels(entry, dpi))
         << static_cast<int>(entry.id);
