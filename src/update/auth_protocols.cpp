@@ -21,8 +21,7 @@ enum class StageOutcome { kUnchanged, kChanged, kFailed };
 class Change {
  public:
   virtual ~Change() = default;
-  virtual StageOutcome Add(const Stage& stage, const RegRead& read, RegType type,
-                           std::u16string_view where) = 0;
+  virtual StageOutcome Add(const Stage& stage, const RegRead& read, std::u16string_view where) = 0;
 };
 
 class WriteChange final : public Change {
@@ -30,17 +29,17 @@ class WriteChange final : public Change {
   WriteChange(RegistryOps& registry, BackupFiles& backups, MessageLog& log)
       : registry_(registry), backup_(backups, BackupKind::kUpdate), log_(log) {}
 
-  StageOutcome Add(const Stage& stage, const RegRead& read, RegType type,
-                   std::u16string_view where) override {
+  StageOutcome Add(const Stage& stage, const RegRead& read, std::u16string_view where) override {
     log_.LogMessage(u"Adding Value " + std::u16string(stage.name) + u" to registry key.");
     std::u16string updated = stage.with(read.text, stage.name);
     SavedFile saved = backup_.Add(
-        {std::u16string(stage.keyPath), std::u16string(stage.valueName), type, read.bytes}, log_);
+        {std::u16string(stage.keyPath), std::u16string(stage.valueName), read.type, read.bytes},
+        log_);
     if (!saved.ok()) {
       log_.LogMessage(BackupFailureMessage(where, saved));
       return StageOutcome::kFailed;
     }
-    RegWrite write = SetKeyDataValue(registry_, kHkeyLocalMachine, stage.keyPath, type,
+    RegWrite write = SetKeyDataValue(registry_, kHkeyLocalMachine, stage.keyPath, read.type,
                                      stage.valueName, updated);
     if (!write.ok()) {
       log_.LogMessage(WriteFailureMessage(where, write));
@@ -60,7 +59,7 @@ class ReportChange final : public Change {
  public:
   explicit ReportChange(MessageLog& log) : log_(log) {}
 
-  StageOutcome Add(const Stage& stage, const RegRead&, RegType, std::u16string_view) override {
+  StageOutcome Add(const Stage& stage, const RegRead&, std::u16string_view) override {
     log_.LogMessage(std::u16string(stage.name) + u" is missing: the update would add it");
     return StageOutcome::kChanged;
   }
@@ -121,20 +120,19 @@ bool BuiltIn(RegistryOps& registry, MessageLog& log, const Stage& stage,
 
 StageOutcome RunStage(RegistryOps& registry, const WindowsVersion& windows, Change& change,
                       MessageLog& log, const Stage& stage) {
-  RegType type = stage.type;
-  const std::optional<RegRead> read = ReadStageValue(registry, log, stage, type);
+  const std::optional<RegRead> read = ReadStageValue(registry, log, stage);
   if (!read)
     return StageOutcome::kFailed;
   const std::u16string where = Where(stage.keyPath, stage.valueName);
-  if (type != stage.type) {
-    log.LogMessage(UnexpectedTypeMessage(where, type, stage.type));
+  if (read->type != stage.type) {
+    log.LogMessage(UnexpectedTypeMessage(where, read->type, stage.type));
     return StageOutcome::kFailed;
   }
   if (stage.contains(read->text, stage.name) || BuiltIn(registry, log, stage, windows)) {
     log.LogMessage(std::u16string(stage.name) + u" already present, no change required");
     return StageOutcome::kUnchanged;
   }
-  return change.Add(stage, *read, type, where);
+  return change.Add(stage, *read, where);
 }
 
 UpdateOutcome RunStages(RegistryOps& registry, const WindowsVersion& windows, Change& change,

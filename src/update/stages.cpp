@@ -26,11 +26,10 @@ std::u16string Where(std::u16string_view keyPath, std::u16string_view valueName)
   return std::u16string(keyPath) + u"\\" + std::u16string(valueName);
 }
 
-std::optional<RegRead> ReadStageValue(RegistryOps& registry, MessageLog& log, const Stage& stage,
-                                      RegType& type) {
+std::optional<RegRead> ReadStageValue(RegistryOps& registry, MessageLog& log, const Stage& stage) {
   const std::u16string where = Where(stage.keyPath, stage.valueName);
   log.LogMessage(u"Reading Value From: " + where);
-  type = stage.type;
+  RegType type = stage.type;
   RegRead read = GetKeyDataValue(registry, kHkeyLocalMachine, stage.keyPath, type, stage.valueName);
   if (!read.ok()) {
     log.LogMessage(ReadFailureMessage(where, read));

@@ -42,8 +42,7 @@ std::span<const Stage> UpdateStages();
 std::u16string Where(std::u16string_view keyPath, std::u16string_view valueName);
 
 // Reads the stage's value as the update does, logging where it reads and what it found, or
-// why it could not read it; `type` receives the type the value has.
-std::optional<RegRead> ReadStageValue(RegistryOps& registry, MessageLog& log, const Stage& stage,
-                                      RegType& type);
+// why it could not read it. The read's `type` is the type the value has.
+std::optional<RegRead> ReadStageValue(RegistryOps& registry, MessageLog& log, const Stage& stage);
 
 }  // namespace tarnwick

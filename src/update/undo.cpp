@@ -49,22 +49,22 @@ std::optional<std::vector<std::byte>> UpdatedBytes(const Stage& stage, const Reg
 
 ValueOutcome Restore(RegistryOps& registry, RunBackup& backup, MessageLog& log, const Stage& stage,
                      const RegFileValue& saved) {
-  RegType type = stage.type;
-  const std::optional<RegRead> read = ReadStageValue(registry, log, stage, type);
+  const std::optional<RegRead> read = ReadStageValue(registry, log, stage);
   if (!read)
     return ValueOutcome::kFailed;
   const std::u16string where = Where(stage.keyPath, stage.valueName);
-  if (type == saved.type && read->bytes == saved.bytes) {
+  if (read->type == saved.type && read->bytes == saved.bytes) {
     log.LogMessage(u"Value already as saved, no change required");
     return ValueOutcome::kUnchanged;
   }
-  if (type != saved.type || read->bytes != UpdatedBytes(stage, saved)) {
+  if (read->type != saved.type || read->bytes != UpdatedBytes(stage, saved)) {
     log.LogMessage(ChangedSinceBackupMessage(where));
     return ValueOutcome::kFailed;
   }
   log.LogMessage(u"Restoring Value saved in backup.");
   SavedFile replaced = backup.Add(
-      {std::u16string(stage.keyPath), std::u16string(stage.valueName), type, read->bytes}, log);
+      {std::u16string(stage.keyPath), std::u16string(stage.valueName), read->type, read->bytes},
+      log);
   if (!replaced.ok()) {
     log.LogMessage(BackupFailureMessage(where, replaced));
     return ValueOutcome::kFailed;
