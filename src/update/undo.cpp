@@ -10,7 +10,6 @@
 #include "update/reg_file.h"
 #include "update/run_backup.h"
 #include "update/stages.h"
-#include "update/undo_messages.h"
 #include "update/update_messages.h"
 
 namespace tarnwick {

@@ -35,8 +35,14 @@ std::u16string TypeName(RegType type) {
   }
 }
 
+// " (error N)", or nothing for status 0.
+std::u16string ErrorNumber(std::uint32_t status) {
+  return status != 0 ? u" (error " + Number(status) + u")" : std::u16string();
+}
+
 constexpr std::u16string_view kRunAsAdministrator =
     u"access was refused. Please run this program as an administrator.";
+constexpr std::u16string_view kNothingRestored = u" Nothing was restored.";
 
 std::u16string StatusReason(RegStatus status) {
   if (status == kErrorAccessDenied)
@@ -100,8 +106,7 @@ std::u16string BackupFailureMessage(std::u16string_view where, const SavedFile& 
   switch (saved.outcome) {
     case SaveOutcome::kNoFolder:
       reason = u"the backup folder " + (saved.path.empty() ? u"" : saved.path + u" ") +
-               u"could not be found or made" +
-               (saved.status != 0 ? u" (error " + Number(saved.status) + u")" : u"") + u".";
+               u"could not be found or made" + ErrorNumber(saved.status) + u".";
       break;
     case SaveOutcome::kAccessDenied:
       reason = u"access to the backup folder was refused.";
@@ -134,6 +139,52 @@ std::u16string BuiltInReadFailureMessage(std::u16string_view where, const RegRea
 std::u16string BuiltInTypeMessage(std::u16string_view where, RegType found) {
   return std::u16string(where) + u" is a " + TypeName(found) +
          u" value where REG_MULTI_SZ was expected; going on without it.";
+}
+
+std::u16string LoadFailureMessage(const LoadedFile& file) {
+  std::u16string message;
+  switch (file.outcome) {
+    case LoadOutcome::kFolderIsLink:
+      message = u"Could not read the backups: the folder " + file.path +
+                u" is a junction or link to another place.";
+      break;
+    case LoadOutcome::kFolderNotSecured:
+      message = u"Could not read the backups: the permissions of the folder " + file.path +
+                u" could not be set" + ErrorNumber(file.status) + u".";
+      break;
+    case LoadOutcome::kFileNotSecured:
+      message = u"Could not read the backup " + file.path +
+                u": it is a link, has other names, is open elsewhere, or its permissions could "
+                u"not be set" +
+                ErrorNumber(file.status) + u".";
+      break;
+    case LoadOutcome::kAccessDenied:
+      message =
+          u"Could not read the backup " + file.path + u": " + std::u16string(kRunAsAdministrator);
+      break;
+    case LoadOutcome::kTooLarge:
+      message = u"The backup " + file.path + u" is larger than any backup Tarnwick saves.";
+      break;
+    case LoadOutcome::kLoaded:
+    case LoadOutcome::kNone:
+    case LoadOutcome::kFailed:
+      message = u"Could not read the backup " + file.path + u": the system reported error " +
+                Number(file.status) + u".";
+      break;
+  }
+  return message + std::u16string(kNothingRestored);
+}
+
+std::u16string RefusedBackupMessage(std::u16string_view path) {
+  return u"The backup " + std::u16string(path) +
+         u" is not a registry file as Tarnwick saves it, or it names other values than the two "
+         u"that the update changes." +
+         std::u16string(kNothingRestored);
+}
+
+std::u16string ChangedSinceBackupMessage(std::u16string_view where) {
+  return std::u16string(where) +
+         u" has changed since the backup was saved; it was left as it is, to keep that change.";
 }
 
 }  // namespace tarnwick
