@@ -1,11 +1,14 @@
 #include "update/reg_file.h"
 
+#include <algorithm>
 #include <string>
 
 namespace tarnwick {
 namespace {
 
 constexpr std::size_t kLineWidth = 76;
+constexpr std::u16string_view kHeader = u"Windows Registry Editor Version 5.00\r\n";
+constexpr std::u16string_view kSectionStart = u"\r\n[HKEY_LOCAL_MACHINE\\";
 
 std::u16string Escaped(std::u16string_view name) {
   std::u16string out;
@@ -52,9 +55,9 @@ std::u16string ValueLine(const RegFileValue& value) {
 }  // namespace
 
 std::u16string RegFileText(std::span<const RegFileValue> values) {
-  std::u16string text = u"Windows Registry Editor Version 5.00\r\n";
+  std::u16string text(kHeader);
   for (const RegFileValue& value : values) {
-    text += u"\r\n[HKEY_LOCAL_MACHINE\\" + value.keyPath + u"]\r\n";
+    text += std::u16string(kSectionStart) + value.keyPath + u"]\r\n";
     text += ValueLine(value) + u"\r\n";
   }
   return text;
@@ -73,9 +76,6 @@ std::vector<std::byte> RegFileBytes(std::u16string_view text) {
 }
 
 namespace {
-
-constexpr std::u16string_view kHeader = u"Windows Registry Editor Version 5.00\r\n";
-constexpr std::u16string_view kSectionStart = u"\r\n[HKEY_LOCAL_MACHINE\\";
 
 int HexDigit(char16_t c) {
   if (c >= u'0' && c <= u'9')
@@ -162,7 +162,7 @@ std::optional<std::vector<RegFileValue>> ParseRegFile(std::span<const std::byte>
     rest.remove_prefix(end == std::u16string_view::npos ? rest.size() : end);
   }
   // Only a file that writing these values gives again, to the byte, is one of ours.
-  if (RegFileBytes(RegFileText(values)) != std::vector<std::byte>(contents.begin(), contents.end()))
+  if (!std::ranges::equal(RegFileBytes(RegFileText(values)), contents))
     return std::nullopt;
   return values;
 }
