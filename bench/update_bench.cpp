@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/activity_log.h"
-#include "platform/win32/win32_backup_files.h"
+#include "backup/win32/win32_backup_files.h"
 #include "platform/win32/win32_registry.h"
 #include "update/auth_protocols.h"
 

@@ -9,7 +9,7 @@
 #include "app/form1_layout.h"
 #include "app/form1_view.h"
 #include "app/url_opener.h"
-#include "platform/backup_files.h"
+#include "backup/backup_files.h"
 #include "platform/registry_ops.h"
 #include "platform/system_info.h"
 #include "version/version_info.h"

@@ -5,8 +5,8 @@
 // run saves the values it changes, as found, to a registry editor file.
 #pragma once
 
+#include "backup/backup_files.h"
 #include "log/message_log.h"
-#include "platform/backup_files.h"
 #include "platform/registry_ops.h"
 #include "platform/system_info.h"
 

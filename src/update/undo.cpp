@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "backup/reg_file.h"
+#include "backup/run_backup.h"
 #include "platform/registry.h"
 #include "update/name_lists.h"
-#include "update/reg_file.h"
-#include "update/run_backup.h"
 #include "update/stages.h"
 #include "update/update_messages.h"
 

@@ -3,8 +3,8 @@
 // saved, and after saving what it replaces to a backup of its own.
 #pragma once
 
+#include "backup/backup_files.h"
 #include "log/message_log.h"
-#include "platform/backup_files.h"
 #include "platform/registry_ops.h"
 
 namespace tarnwick {

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/backup_folder_ops.h"
+#include "backup/backup_folder_ops.h"
 
 namespace tarnwick::testing {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/backup_files.h"
+#include "backup/backup_files.h"
 
 namespace tarnwick::testing {
 

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "app/activity_log.h"
+#include "backup/reg_file.h"
 #include "memory_backup_files.h"
 #include "memory_registry.h"
 #include "update/auth_protocols.h"
-#include "update/reg_file.h"
 #include "xp_sp3.h"
 
 namespace tarnwick::testing {

@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "backup/secured_backup_files.h"
+#include "backup/win32/admin_only_security.h"
+#include "backup/win32/win32_backup_files.h"
 #include "common_app_data.h"
-#include "platform/secured_backup_files.h"
-#include "platform/win32/admin_only_security.h"
 #include "platform/win32/wide_text.h"
-#include "platform/win32/win32_backup_files.h"
 
 namespace tarnwick::testing {
 namespace {

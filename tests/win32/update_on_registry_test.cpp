@@ -10,9 +10,9 @@
 #include <optional>
 
 #include "app/activity_log.h"
+#include "backup/win32/win32_backup_files.h"
 #include "memory_registry.h"
 #include "platform/win32/wide_text.h"
-#include "platform/win32/win32_backup_files.h"
 #include "platform/win32/win32_registry.h"
 #include "update/auth_protocols.h"
 #include "value_backup.h"

@@ -1,4 +1,4 @@
-#include "platform/secure_folder.h"
+#include "backup/secure_folder.h"
 
 #include <array>
 #include <string_view>

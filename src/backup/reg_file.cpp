@@ -1,4 +1,4 @@
-#include "update/reg_file.h"
+#include "backup/reg_file.h"
 
 #include <algorithm>
 #include <string>

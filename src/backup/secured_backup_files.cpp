@@ -1,8 +1,8 @@
-#include "platform/secured_backup_files.h"
+#include "backup/secured_backup_files.h"
 
 #include <optional>
 
-#include "platform/secure_folder.h"
+#include "backup/secure_folder.h"
 
 namespace tarnwick {
 namespace {

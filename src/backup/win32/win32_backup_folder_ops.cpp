@@ -1,4 +1,4 @@
-#include "platform/win32/win32_backup_folder_ops.h"
+#include "backup/win32/win32_backup_folder_ops.h"
 
 #include <shlobj.h>
 #include <windows.h>

@@ -1,4 +1,4 @@
-#include "update/run_backup.h"
+#include "backup/run_backup.h"
 
 namespace tarnwick {
 

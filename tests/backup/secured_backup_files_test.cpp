@@ -1,4 +1,4 @@
-#include "platform/secured_backup_files.h"
+#include "backup/secured_backup_files.h"
 
 #include <gtest/gtest.h>
 

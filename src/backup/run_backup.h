@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "backup/backup_files.h"
+#include "backup/reg_file.h"
 #include "log/message_log.h"
-#include "platform/backup_files.h"
-#include "update/reg_file.h"
 
 namespace tarnwick {
 

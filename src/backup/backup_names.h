@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/backup_files.h"
+#include "backup/backup_files.h"
 
 namespace tarnwick {
 

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "platform/backup_folder_ops.h"
-#include "platform/win32/admin_only_security.h"
+#include "backup/backup_folder_ops.h"
+#include "backup/win32/admin_only_security.h"
 
 namespace tarnwick::win32 {
 

@@ -1,4 +1,4 @@
-#include "platform/backup_names.h"
+#include "backup/backup_names.h"
 
 namespace tarnwick {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/win32/admin_only_security.h"
+#include "backup/win32/admin_only_security.h"
 
 #include <sddl.h>
 

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "platform/secured_backup_files.h"
-#include "platform/win32/win32_backup_folder_ops.h"
+#include "backup/secured_backup_files.h"
+#include "backup/win32/win32_backup_folder_ops.h"
 
 namespace tarnwick::win32 {
 

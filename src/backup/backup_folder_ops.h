@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/backup_names.h"
+#include "backup/backup_names.h"
 
 namespace tarnwick {
 

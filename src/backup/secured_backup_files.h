@@ -5,8 +5,8 @@
 
 #include <cstddef>
 
-#include "platform/backup_files.h"
-#include "platform/backup_folder_ops.h"
+#include "backup/backup_files.h"
+#include "backup/backup_folder_ops.h"
 
 namespace tarnwick {
 
