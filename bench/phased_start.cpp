@@ -15,6 +15,7 @@
 #include "app/win32/dpi.h"
 #include "app/win32/form1_window.h"
 #include "backup/win32/win32_backup_files.h"
+#include "platform/win32/win32_run_lock.h"
 #include "phase_stamp.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_system_info.h"
@@ -82,8 +83,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   win32::Win32VersionInfo versions(system);
   StampedVersions stamped(versions);
   win32::Win32Shell shell;
+  win32::Win32RunLock lock;
   Stamp("services");
-  win32::Form1Window window(instance, {registry, backups, system, stamped, shell, messages},
+  win32::Form1Window window(instance, {registry, backups, system, stamped, shell, messages, lock},
                             StampedDpiFunctions());
   if (!window.Load())
     return win32::kExitRunTimeError;

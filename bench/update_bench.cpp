@@ -11,6 +11,7 @@
 #include "app/activity_log.h"
 #include "backup/win32/win32_backup_files.h"
 #include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_system_info.h"
 #include "update/auth_protocols.h"
 
 namespace {
@@ -19,6 +20,29 @@ const wchar_t kLsa[] = L"SYSTEM\\CurrentControlSet\\Control\\Lsa";
 const wchar_t kPackages[] = L"Security Packages";
 const wchar_t kProvidersKey[] = L"SYSTEM\\CurrentControlSet\\Control\\SecurityProviders";
 const wchar_t kProviders[] = L"SecurityProviders";
+
+// Windows XP SP3 as the update asks about it: its version, and CredSSP's files in place (Wine
+// has neither).
+class XpSp3 final : public tarnwick::SystemInfoApi {
+ public:
+  std::uint32_t GetSystemDirectory(std::span<char16_t> buffer) override {
+    return system_.GetSystemDirectory(buffer);
+  }
+  bool GetComputerName(std::span<char16_t> buffer, std::uint32_t& size) override {
+    return system_.GetComputerName(buffer, size);
+  }
+  bool GetUserName(std::span<char16_t> buffer, std::uint32_t& size) override {
+    return system_.GetUserName(buffer, size);
+  }
+  bool GetWindowsVersion(tarnwick::WindowsVersion& version) override {
+    version = {5, 1, 2600};
+    return true;
+  }
+  bool IsNativeFile(std::u16string_view) override { return true; }
+
+ private:
+  tarnwick::win32::Win32SystemInfo system_;
+};
 
 struct Saved {
   bool present = false;
@@ -81,7 +105,7 @@ int main() {
   const Saved providers = Save(kProvidersKey, kProviders);
   tarnwick::win32::Win32Registry registry;
   // On XP both names are added; from Windows 8.1 on, tspkg is built in and never added.
-  constexpr tarnwick::WindowsVersion kWindowsXp{5, 1, 2600};
+  XpSp3 xp;
   // A run that adds the names saves its backup first, as the program does; the files go to a
   // folder of their own and are removed after each run, outside the timing.
   wchar_t temp[MAX_PATH] = {};
@@ -96,7 +120,7 @@ int main() {
     for (auto* samples : {&adding, &unchanged}) {
       tarnwick::ActivityLog log;
       QueryPerformanceCounter(&before);
-      tarnwick::UpdateAuthProtocols(registry, backups, kWindowsXp, log);
+      tarnwick::UpdateAuthProtocols(registry, backups, xp, log);
       QueryPerformanceCounter(&after);
       const std::u16string& text = log.Text();
       constexpr std::u16string_view kSaved = u"\r\nBackup saved to: ";

@@ -14,7 +14,7 @@ enum class Invocation {
   kWindow,   // no arguments: the main window
   kUpdate,   // "/update" or "-update", any case: the update without a window
   kCheck,    // "/check": what the update would do, without doing it
-  kUndo,     // "/undo": puts back what the newest update backup saved
+  kUndo,     // "/undo": puts back what the updates changed
   kUsage,    // "/?" or "-?": the usage, in a message box
   kInvalid,  // anything else: nothing is done
 };
@@ -24,6 +24,9 @@ inline constexpr std::uint32_t kExitWouldChange = 1;  // /check: detection found
 inline constexpr std::uint32_t kExitRestartNeeded = 3010;
 inline constexpr std::uint32_t kExitFailed = 1603;
 inline constexpr std::uint32_t kExitInvalidArguments = 87;
+// Another Tarnwick run is in progress: the installers' "another installation is in progress",
+// which deployment tools retry.
+inline constexpr std::uint32_t kExitBusy = 1618;
 
 inline constexpr std::u16string_view kUsage =
     u"Usage: tarnwick.exe [/update | /check | /undo]\r\n\r\n"
@@ -33,17 +36,22 @@ inline constexpr std::u16string_view kUsage =
     u"saving a backup of what it changes. Exit codes:\r\n"
     u"  0     nothing needed changing\r\n"
     u"  3010  a value was written; restart the computer\r\n"
-    u"  1603  a value could not be read, backed up or written, or had an unexpected type\r\n\r\n"
+    u"  1603  a value could not be read, backed up or written, or had an unexpected type, or "
+    u"this Windows has no CredSSP\r\n\r\n"
     u"/check  says what /update would do, and changes nothing. Exit codes:\r\n"
     u"  0     nothing would change\r\n"
     u"  1     /update would change a value\r\n"
-    u"  1603  a value could not be read, or had an unexpected type\r\n\r\n"
-    u"/undo  puts back the values that the newest /update backup saved, where nothing else "
-    u"changed them since, after saving a backup of what it replaces. Exit codes:\r\n"
+    u"  1603  a value could not be read, or had an unexpected type, or this Windows has no "
+    u"CredSSP\r\n\r\n"
+    u"/undo  puts back what the updates changed, from the newest backup that names each value, "
+    u"where nothing else changed it since, after saving a backup of what it replaces. Exit "
+    u"codes:\r\n"
     u"  0     nothing to undo\r\n"
     u"  3010  a value was restored; restart the computer\r\n"
     u"  1603  a value changed since the backup and was kept, the backup was refused, or a "
     u"read, backup or write failed\r\n\r\n"
+    u"Each switch waits up to a minute while another Tarnwick run is in progress; then it "
+    u"ends with exit code 1618, and nothing is done.\r\n\r\n"
     u"Any other switch, or more than one: exit code 87, and nothing is done.";
 
 // `arguments` is the command line after the program's name, as Windows hands it over.

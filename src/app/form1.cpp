@@ -2,6 +2,7 @@
 
 #include "app/form1_texts.h"
 #include "update/auth_protocols.h"
+#include "update/update_messages.h"
 #include "version/rdp_version.h"
 
 namespace tarnwick {
@@ -33,8 +34,11 @@ void Form1::cmdWindows7_Click() {
 
 void Form1::cmdGo_Click() {
   try {
-    UpdateAuthProtocols(services_.registry, services_.backups, RunningWindows(services_.system),
-                        log_);
+    const HeldRunLock run(services_.lock, 0);
+    if (run.held())
+      UpdateAuthProtocols(services_.registry, services_.backups, services_.system, log_);
+    else
+      log_.LogMessage(kAnotherRunInProgress);
   } catch (...) {
     // What was logged before the failure stays visible.
     view_.SetLogText(log_.Text());

@@ -11,6 +11,7 @@
 #include "app/url_opener.h"
 #include "backup/backup_files.h"
 #include "platform/registry_ops.h"
+#include "platform/run_lock.h"
 #include "platform/system_info.h"
 #include "version/version_info.h"
 
@@ -22,6 +23,7 @@ struct Form1Services {
   SystemInfoApi& system;
   VersionInfoApi& versions;
   UrlOpener& urls;
+  RunLock& lock;
 };
 
 class Form1 {
@@ -36,7 +38,8 @@ class Form1 {
   void cmdVista64_Click();
   void cmdWindows7_Click();
   // Runs the registry update; the log box then shows the whole log, also when the update
-  // fails part way.
+  // fails part way. When another run holds the machine-wide lock, it says so at once and does
+  // nothing: the window does not wait.
   void cmdGo_Click();
   void cmdClose_Click();
 

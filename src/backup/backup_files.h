@@ -1,7 +1,8 @@
 // Where the program keeps copies of registry values: one machine-wide folder that only
-// administrators can change, holding registry editor files named after the date and time they
-// were made. A run saves the values it is about to change there, and may replace that file with
-// a longer copy before its next change; the newest file of a kind can be read back.
+// administrators can change, holding registry editor files named after the order in which they
+// were made and, for people, the date and time. A run saves the values it is about to change
+// there, and may replace that file with a longer copy before its next change; the files can be
+// listed newest first and read back.
 #pragma once
 
 #include <cstddef>
@@ -13,9 +14,9 @@
 
 namespace tarnwick {
 
-// Which file: "registry-<stamp>.reg" (saved before an update) or "before-undo-<stamp>.reg"
-// (saved before an undo), where <stamp> is "YYYY-MM-DD_HHMMSS", followed by "-n" (n from 2 on)
-// when a file of that name already exists.
+// Which file: "registry-<n>-<stamp>.reg" (saved before an update) or
+// "before-undo-<n>-<stamp>.reg" (saved before an undo), where <n> is one above the highest in
+// the folder, of either kind, and <stamp> the local "YYYY-MM-DD_HHMMSS" (see backup_names.h).
 enum class BackupKind { kUpdate, kBeforeUndo };
 
 enum class SaveOutcome {
@@ -61,21 +62,37 @@ struct LoadedFile {
   bool ok() const { return outcome == LoadOutcome::kLoaded; }
 };
 
+struct BackupEntry {
+  BackupKind kind = BackupKind::kUpdate;
+  std::u16string path;
+};
+
+struct ListedBackups {
+  LoadOutcome outcome = LoadOutcome::kFailed;  // kLoaded when listed; failures as for a load
+  std::u16string path;
+  std::uint32_t status = 0;
+  std::vector<BackupEntry> newestFirst;  // empty also when the folder does not exist
+
+  bool ok() const { return outcome == LoadOutcome::kLoaded; }
+};
+
 class BackupFiles {
  public:
   virtual ~BackupFiles() = default;
-  // Writes `contents` to a new file of `kind` named after the current date and time; an
-  // existing file is never replaced. Nothing of a file that could not be written whole is left
+  // Writes `contents` to a new file of `kind`, newer than every file in the folder; an existing
+  // file is never replaced. Nothing of a file that could not be written whole is left
   // behind.
   virtual SavedFile SaveNew(BackupKind kind, std::span<const std::byte> contents) = 0;
   // Replaces the file that SaveNew made with `contents`; the earlier contents stay in place
   // until the new ones are written whole.
   virtual SavedFile Replace(std::u16string_view path, std::span<const std::byte> contents) = 0;
-  // The newest file of `kind`, by the date, time and -n in its name (names that do not match the
-  // pattern exactly are ignored), read whole, after its folders were made safe as for saving and
-  // the file itself was made safe: not a link, no other names, nobody writing it, and owned by
-  // administrators with their permissions alone.
-  virtual LoadedFile LoadNewest(BackupKind kind) = 0;
+  // The backups of both kinds, newest first, by the order their names give (names that do not
+  // match the pattern exactly are left out), after the folders were made safe as for saving.
+  virtual ListedBackups ListNewestFirst() = 0;
+  // The file `path` of the listing, read whole, after its folders and the file itself were made
+  // safe: not a link, no other names, nobody writing it, and owned by administrators with their
+  // permissions alone.
+  virtual LoadedFile Load(std::u16string_view path) = 0;
 };
 
 }  // namespace tarnwick

@@ -6,12 +6,14 @@ namespace {
 constexpr std::u16string_view kExtension = u".reg";
 // More files of one second than any run makes; also keeps the number far from overflow.
 constexpr int kMaxNumberDigits = 6;
+constexpr std::size_t kSequenceWidth = 6;
+constexpr std::size_t kMaxSequenceDigits = 9;
 
 std::u16string_view Prefix(BackupKind kind) {
   return kind == BackupKind::kUpdate ? u"registry-" : u"before-undo-";
 }
 
-void AppendDigits(std::u16string& text, int value, int width) {
+void AppendDigits(std::u16string& text, std::uint32_t value, int width) {
   std::u16string digits;
   do {
     digits.insert(digits.begin(), static_cast<char16_t>(u'0' + value % 10));
@@ -47,23 +49,52 @@ bool Literal(std::u16string_view text, std::size_t& at, char16_t c) {
   return true;
 }
 
+// "YYYY-MM-DD_HHMMSS" at `at`; advances `at`.
+std::optional<BackupStamp> Stamp(std::u16string_view body, std::size_t& at) {
+  std::optional<int> year, month, day, hour, minute, second;
+  if (!(year = Field(body, at, 4, 0, 9999)) || !Literal(body, at, u'-') ||
+      !(month = Field(body, at, 2, 1, 12)) || !Literal(body, at, u'-') ||
+      !(day = Field(body, at, 2, 1, 31)) || !Literal(body, at, u'_') ||
+      !(hour = Field(body, at, 2, 0, 23)) || !(minute = Field(body, at, 2, 0, 59)) ||
+      !(second = Field(body, at, 2, 0, 59)))
+    return std::nullopt;
+  return BackupStamp{*year, *month, *day, *hour, *minute, *second};
+}
+
+// "<sequence>-<stamp>": at least six digits, no leading zero beyond them.
+std::optional<BackupName> SequencedName(std::u16string_view body) {
+  const std::size_t digits = body.find(u'-');
+  if (digits == std::u16string_view::npos || digits < kSequenceWidth ||
+      digits > kMaxSequenceDigits || (digits > kSequenceWidth && body[0] == u'0'))
+    return std::nullopt;
+  std::uint32_t sequence = 0;
+  for (std::size_t i = 0; i < digits; ++i) {
+    if (body[i] < u'0' || body[i] > u'9')
+      return std::nullopt;
+    sequence = sequence * 10 + static_cast<std::uint32_t>(body[i] - u'0');
+  }
+  std::size_t at = digits + 1;
+  const std::optional<BackupStamp> stamp = Stamp(body, at);
+  if (sequence == 0 || !stamp || at != body.size())
+    return std::nullopt;
+  return BackupName{sequence, *stamp, 1};
+}
+
 }  // namespace
 
-std::u16string BackupFileName(BackupKind kind, const BackupStamp& stamp, int number) {
+std::u16string BackupFileName(BackupKind kind, std::uint32_t sequence, const BackupStamp& stamp) {
   std::u16string name(Prefix(kind));
-  AppendDigits(name, stamp.year, 4);
+  AppendDigits(name, sequence, static_cast<int>(kSequenceWidth));
   name += u'-';
-  AppendDigits(name, stamp.month, 2);
+  AppendDigits(name, static_cast<std::uint32_t>(stamp.year), 4);
   name += u'-';
-  AppendDigits(name, stamp.day, 2);
+  AppendDigits(name, static_cast<std::uint32_t>(stamp.month), 2);
+  name += u'-';
+  AppendDigits(name, static_cast<std::uint32_t>(stamp.day), 2);
   name += u'_';
-  AppendDigits(name, stamp.hour, 2);
-  AppendDigits(name, stamp.minute, 2);
-  AppendDigits(name, stamp.second, 2);
-  if (number > 1) {
-    name += u'-';
-    AppendDigits(name, number, 1);
-  }
+  AppendDigits(name, static_cast<std::uint32_t>(stamp.hour), 2);
+  AppendDigits(name, static_cast<std::uint32_t>(stamp.minute), 2);
+  AppendDigits(name, static_cast<std::uint32_t>(stamp.second), 2);
   return name += kExtension;
 }
 
@@ -73,16 +104,15 @@ std::optional<BackupName> ParseBackupFileName(BackupKind kind, std::u16string_vi
     return std::nullopt;
   const std::u16string_view body =
       name.substr(prefix.size(), name.size() - prefix.size() - kExtension.size());
+  if (std::optional<BackupName> sequenced = SequencedName(body))
+    return sequenced;
+  // The earlier form: the stamp, and "-n" for a later file of the same second.
   std::size_t at = 0;
   BackupName parsed;
-  std::optional<int> year, month, day, hour, minute, second;
-  if (!(year = Field(body, at, 4, 0, 9999)) || !Literal(body, at, u'-') ||
-      !(month = Field(body, at, 2, 1, 12)) || !Literal(body, at, u'-') ||
-      !(day = Field(body, at, 2, 1, 31)) || !Literal(body, at, u'_') ||
-      !(hour = Field(body, at, 2, 0, 23)) || !(minute = Field(body, at, 2, 0, 59)) ||
-      !(second = Field(body, at, 2, 0, 59)))
+  const std::optional<BackupStamp> stamp = Stamp(body, at);
+  if (!stamp)
     return std::nullopt;
-  parsed.stamp = {*year, *month, *day, *hour, *minute, *second};
+  parsed.stamp = *stamp;
   if (at == body.size())
     return parsed;
   if (!Literal(body, at, u'-'))

@@ -1,8 +1,10 @@
-// The names of backup files: made from a kind, a date and time and a number, and read back
-// strictly so that files can be ordered by when they were made.
+// The names of backup files: made from a kind, a sequence number and the local date and time, and
+// read back strictly so that files can be ordered by when they were made. The local time can go
+// back (daylight saving time, a corrected clock, another time zone); the sequence number cannot.
 #pragma once
 
 #include <compare>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,20 +25,28 @@ struct BackupStamp {
   auto operator<=>(const BackupStamp&) const = default;
 };
 
-// What a file name says: when it was made and, among files of the same second, which came
-// later (1 for a name without "-n").
+// The highest sequence number a name carries; a folder that reached it takes no newer file.
+inline constexpr std::uint32_t kMaxBackupSequence = 999999999;
+
+// What a file name says about when it was made, in the order that sorts it among the others.
+// Names of the earlier form carry no sequence number (0), so they sort before every later one,
+// and among themselves by their stamp and, within one second, by their "-n" (1 without one).
 struct BackupName {
+  std::uint32_t sequence = 0;
   BackupStamp stamp;
   int number = 1;
 
   auto operator<=>(const BackupName&) const = default;
 };
 
-// "registry-2026-12-08_193012.reg" for number 1, "registry-2026-12-08_193012-2.reg" for 2.
-std::u16string BackupFileName(BackupKind kind, const BackupStamp& stamp, int number);
+// "registry-000042-2026-12-08_193012.reg" for sequence 42: at least six digits, so that the
+// names of one kind list in the order they were made.
+std::u16string BackupFileName(BackupKind kind, std::uint32_t sequence, const BackupStamp& stamp);
 
-// The stamp and number of a file name of `kind`, exactly as BackupFileName makes them (same
-// case, two-digit fields in range, "-n" from 2 on without leading zeros); nothing otherwise.
+// What a file name of `kind` says, exactly as BackupFileName makes them (same case, two-digit
+// fields in range, a sequence from 1 without further leading zeros), or in the earlier form
+// "registry-2026-12-08_193012.reg", with "-n" from 2 on for a later file of the same second;
+// nothing otherwise.
 std::optional<BackupName> ParseBackupFileName(BackupKind kind, std::u16string_view name);
 
 }  // namespace tarnwick

@@ -1,5 +1,6 @@
 #include "backup/secured_backup_files.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "backup/secure_folder.h"
@@ -7,8 +8,10 @@
 namespace tarnwick {
 namespace {
 
-// Names tried within one second before giving up.
-constexpr int kMaxNumber = 999;
+// Names tried, each one further on, when a name is taken meanwhile.
+constexpr int kMaxTries = 16;
+// Windows' ERROR_FILE_EXISTS: the folder holds a file of the highest sequence number already.
+constexpr std::uint32_t kFileExists = 80;
 // Windows' ERROR_INVALID_PARAMETER: a file to replace that is not in the backup folder.
 constexpr std::uint32_t kInvalidParameter = 87;
 
@@ -71,18 +74,24 @@ LoadedFile LoadFailure(const SecuredFolder& folder) {
   }
 }
 
-// The name of the newest file of `kind` among `names`.
-std::optional<std::u16string> Newest(BackupKind kind, const std::vector<std::u16string>& names) {
-  std::optional<BackupName> newest;
-  std::optional<std::u16string> found;
+struct NamedBackup {
+  BackupName name;
+  BackupKind kind;
+  std::u16string file;
+};
+
+// The backups among `names`, newest first.
+std::vector<NamedBackup> Backups(const std::vector<std::u16string>& names) {
+  std::vector<NamedBackup> backups;
   for (const std::u16string& name : names) {
-    std::optional<BackupName> parsed = ParseBackupFileName(kind, name);
-    if (parsed && (!newest || *parsed > *newest)) {
-      newest = parsed;
-      found = name;
+    for (BackupKind kind : {BackupKind::kUpdate, BackupKind::kBeforeUndo}) {
+      if (std::optional<BackupName> parsed = ParseBackupFileName(kind, name))
+        backups.push_back({*parsed, kind, name});
     }
   }
-  return found;
+  std::sort(backups.begin(), backups.end(),
+            [](const NamedBackup& a, const NamedBackup& b) { return a.name > b.name; });
+  return backups;
 }
 
 }  // namespace
@@ -91,10 +100,15 @@ SavedFile SecuredBackupFiles::SaveNew(BackupKind kind, std::span<const std::byte
   const SecuredFolder folder = SecureBackupFolder(ops_, true);
   if (!folder.ok())
     return SaveFailure(folder);
+  std::vector<std::u16string> names;
+  if (FsResult listed = ops_.ListFiles(folder.path, names); !listed.ok())
+    return SaveFailure(listed);
+  const std::vector<NamedBackup> backups = Backups(names);
+  std::uint32_t sequence = backups.empty() ? 1 : backups.front().name.sequence + 1;
   const BackupStamp now = ops_.LocalTime();
-  FsResult written;
-  for (int number = 1; number <= kMaxNumber; ++number) {
-    std::u16string path = folder.path + u'\\' + BackupFileName(kind, now, number);
+  FsResult written = {FsError::kExists, kFileExists};
+  for (int tries = 0; tries < kMaxTries && sequence <= kMaxBackupSequence; ++tries, ++sequence) {
+    std::u16string path = folder.path + u'\\' + BackupFileName(kind, sequence, now);
     written = ops_.WriteNewFile(path, contents);
     if (written.ok())
       return {SaveOutcome::kSaved, std::move(path), 0};
@@ -127,20 +141,35 @@ SavedFile SecuredBackupFiles::Replace(std::u16string_view path,
   return {SaveOutcome::kSaved, std::u16string(path), 0};
 }
 
-LoadedFile SecuredBackupFiles::LoadNewest(BackupKind kind) {
+ListedBackups SecuredBackupFiles::ListNewestFirst() {
   const SecuredFolder folder = SecureBackupFolder(ops_, false);
-  if (!folder.ok())
-    return LoadFailure(folder);
+  if (!folder.ok()) {
+    const LoadedFile failed = LoadFailure(folder);
+    const LoadOutcome outcome =
+        failed.outcome == LoadOutcome::kNone ? LoadOutcome::kLoaded : failed.outcome;
+    return {outcome, failed.path, failed.status, {}};
+  }
   std::vector<std::u16string> names;
   if (FsResult listed = ops_.ListFiles(folder.path, names); !listed.ok()) {
     if (listed.error == FsError::kNotFound)
-      return LoadFailure(LoadOutcome::kNone, {}, 0);
-    return LoadFailure(listed, folder.path);
+      return {LoadOutcome::kLoaded, {}, 0, {}};
+    const LoadedFile failed = LoadFailure(listed, folder.path);
+    return {failed.outcome, failed.path, failed.status, {}};
   }
-  const std::optional<std::u16string> name = Newest(kind, names);
-  if (!name)
-    return LoadFailure(LoadOutcome::kNone, {}, 0);
-  std::u16string path = folder.path + u'\\' + *name;
+  ListedBackups listing{LoadOutcome::kLoaded, folder.path, 0, {}};
+  for (const NamedBackup& backup : Backups(names))
+    listing.newestFirst.push_back({backup.kind, folder.path + u'\\' + backup.file});
+  return listing;
+}
+
+LoadedFile SecuredBackupFiles::Load(std::u16string_view file) {
+  const SecuredFolder folder = SecureBackupFolder(ops_, false);
+  if (!folder.ok())
+    return LoadFailure(folder);
+  std::u16string path(file);
+  const std::size_t slash = path.rfind(u'\\');
+  if (slash == std::u16string::npos || path.substr(0, slash) != folder.path)
+    return LoadFailure(LoadOutcome::kFailed, std::move(path), kInvalidParameter);
 
   Opened opened = ops_.OpenFileToLoad(path);
   if (!opened.result.ok())

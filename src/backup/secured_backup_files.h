@@ -19,7 +19,8 @@ class SecuredBackupFiles final : public BackupFiles {
 
   SavedFile SaveNew(BackupKind kind, std::span<const std::byte> contents) override;
   SavedFile Replace(std::u16string_view path, std::span<const std::byte> contents) override;
-  LoadedFile LoadNewest(BackupKind kind) override;
+  ListedBackups ListNewestFirst() override;
+  LoadedFile Load(std::u16string_view path) override;
 
  private:
   BackupFolderOps& ops_;

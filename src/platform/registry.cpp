@@ -269,6 +269,14 @@ std::optional<std::vector<std::byte>> ValueBytes(RegType type, std::u16string_vi
   return Encode(type, text);
 }
 
+RegStatus FlushRegKey(RegistryOps& ops, RegKey RegKeyRoot, std::u16string_view RegKeyName) {
+  OpenedKey key(ops);
+  if (RegStatus status = key.Open(RegKeyRoot, RegKeyName); status != kErrorSuccess) {
+    return status;
+  }
+  return ops.FlushKey(key.get());
+}
+
 RegStatus DeleteRegValue(RegistryOps& ops, RegKey RegKeyRoot, std::u16string_view RegKeyName,
                          std::u16string_view KeyValueName) {
   OpenedKey key(ops);

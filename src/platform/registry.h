@@ -76,6 +76,10 @@ std::u16string ValueText(RegType type, std::span<const std::byte> bytes);
 // The bytes that SetKeyDataValue stores for `text` as `type`; nothing when it stores nothing.
 std::optional<std::vector<std::byte>> ValueBytes(RegType type, std::u16string_view text);
 
+// Makes what was written to one key durable: returns once it is on disk; the status of the
+// open, or of the flush.
+RegStatus FlushRegKey(RegistryOps& ops, RegKey RegKeyRoot, std::u16string_view RegKeyName);
+
 // Deletes one value; returns the status of the open, or of the delete.
 RegStatus DeleteRegValue(RegistryOps& ops, RegKey RegKeyRoot, std::u16string_view RegKeyName,
                          std::u16string_view KeyValueName);

@@ -1,4 +1,4 @@
-// The registry as the platform offers it: seven operations with Windows' own status codes,
+// The registry as the platform offers it: eight operations with Windows' own status codes,
 // key handles, type codes and raw bytes. The Windows build implements them over advapi32;
 // tests implement them in memory.
 #pragma once
@@ -60,6 +60,8 @@ class RegistryOps {
   virtual RegStatus DeleteValue(RegKey key, std::u16string_view name) = 0;
   virtual RegStatus DeleteKey(RegKey root, std::u16string_view path) = 0;
   virtual RegStatus CloseKey(RegKey key) = 0;
+  // Returns once what was written to the key is on disk.
+  virtual RegStatus FlushKey(RegKey key) = 0;
 };
 
 }  // namespace tarnwick

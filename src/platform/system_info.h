@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 // Windows' headers define these names as macros for their A and W functions; keep them from
 // renaming the members below in files that include those headers as well.
@@ -41,6 +42,9 @@ class SystemInfoApi {
   virtual bool GetUserName(std::span<char16_t> buffer, std::uint32_t& size) = 0;
   // The true version of the running Windows, whatever the program's manifest declares.
   virtual bool GetWindowsVersion(WindowsVersion& version) = 0;
+  // Whether `path` names a file (not a folder) as Windows' own 64-bit programs see it: for a
+  // 32-bit program on 64-bit Windows, the system directory is the real one, not its WOW64 view.
+  virtual bool IsNativeFile(std::u16string_view path) = 0;
 };
 
 // The system directory, always ending in "\" ("\" alone when it cannot be had).

@@ -8,6 +8,7 @@
 #include "backup/reg_file.h"
 #include "backup/run_backup.h"
 #include "platform/registry.h"
+#include "update/credssp_files.h"
 #include "update/name_lists.h"
 #include "update/stages.h"
 #include "update/update_messages.h"
@@ -22,6 +23,8 @@ class Change {
  public:
   virtual ~Change() = default;
   virtual StageOutcome Add(const Stage& stage, const RegRead& read, std::u16string_view where) = 0;
+  // After the last stage: whether what was written is on disk.
+  virtual bool Finish() = 0;
 };
 
 class WriteChange final : public Change {
@@ -46,13 +49,17 @@ class WriteChange final : public Change {
       return StageOutcome::kFailed;
     }
     log_.LogMessage(u"Key updated to value: " + WithNulsAsBlanks(updated));
+    written_.push_back(&stage);
     return StageOutcome::kChanged;
   }
+
+  bool Finish() override { return FlushStageKeys(registry_, log_, written_); }
 
  private:
   RegistryOps& registry_;
   RunBackup backup_;
   MessageLog& log_;
+  std::vector<const Stage*> written_;
 };
 
 class ReportChange final : public Change {
@@ -63,6 +70,8 @@ class ReportChange final : public Change {
     log_.LogMessage(std::u16string(stage.name) + u" is missing: the update would add it");
     return StageOutcome::kChanged;
   }
+
+  bool Finish() override { return true; }
 
  private:
   MessageLog& log_;
@@ -118,8 +127,8 @@ bool BuiltIn(RegistryOps& registry, MessageLog& log, const Stage& stage,
   return true;
 }
 
-StageOutcome RunStage(RegistryOps& registry, const WindowsVersion& windows, Change& change,
-                      MessageLog& log, const Stage& stage) {
+StageOutcome RunStage(RegistryOps& registry, const WindowsVersion& windows, CredsspFiles& credssp,
+                      Change& change, MessageLog& log, const Stage& stage) {
   const std::optional<RegRead> read = ReadStageValue(registry, log, stage);
   if (!read)
     return StageOutcome::kFailed;
@@ -132,15 +141,22 @@ StageOutcome RunStage(RegistryOps& registry, const WindowsVersion& windows, Chan
     log.LogMessage(std::u16string(stage.name) + u" already present, no change required");
     return StageOutcome::kUnchanged;
   }
+  // A name is added only where Windows has what it names.
+  if (const auto& missing = credssp.Missing(); !missing.empty()) {
+    log.LogMessage(NoCredsspMessage(stage.name, missing, credssp.Folder()));
+    return StageOutcome::kFailed;
+  }
   return change.Add(stage, *read, where);
 }
 
-UpdateOutcome RunStages(RegistryOps& registry, const WindowsVersion& windows, Change& change,
+UpdateOutcome RunStages(RegistryOps& registry, SystemInfoApi& system, Change& change,
                         MessageLog& log) {
+  const WindowsVersion windows = RunningWindows(system);
+  CredsspFiles credssp(system);
   bool changed = false;
   bool failed = false;
   for (const Stage& stage : UpdateStages()) {
-    switch (RunStage(registry, windows, change, log, stage)) {
+    switch (RunStage(registry, windows, credssp, change, log, stage)) {
       case StageOutcome::kUnchanged:
         break;
       case StageOutcome::kChanged:
@@ -152,6 +168,8 @@ UpdateOutcome RunStages(RegistryOps& registry, const WindowsVersion& windows, Ch
     }
     log.LogMessage(stage.complete);
   }
+  if (!change.Finish())
+    failed = true;
   log.LogMessage(u"DONE!");
   if (failed)
     return UpdateOutcome::kFailed;
@@ -161,15 +179,14 @@ UpdateOutcome RunStages(RegistryOps& registry, const WindowsVersion& windows, Ch
 }  // namespace
 
 UpdateOutcome UpdateAuthProtocols(RegistryOps& registry, BackupFiles& backups,
-                                  const WindowsVersion& windows, MessageLog& log) {
+                                  SystemInfoApi& system, MessageLog& log) {
   WriteChange change(registry, backups, log);
-  return RunStages(registry, windows, change, log);
+  return RunStages(registry, system, change, log);
 }
 
-UpdateOutcome CheckAuthProtocols(RegistryOps& registry, const WindowsVersion& windows,
-                                 MessageLog& log) {
+UpdateOutcome CheckAuthProtocols(RegistryOps& registry, SystemInfoApi& system, MessageLog& log) {
   ReportChange change(log);
-  return RunStages(registry, windows, change, log);
+  return RunStages(registry, system, change, log);
 }
 
 }  // namespace tarnwick

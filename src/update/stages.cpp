@@ -39,4 +39,16 @@ std::optional<RegRead> ReadStageValue(RegistryOps& registry, MessageLog& log, co
   return read;
 }
 
+bool FlushStageKeys(RegistryOps& registry, MessageLog& log, std::span<const Stage* const> written) {
+  bool flushed = true;
+  for (const Stage* stage : written) {
+    if (RegStatus status = FlushRegKey(registry, kHkeyLocalMachine, stage->keyPath);
+        status != kErrorSuccess) {
+      log.LogMessage(FlushFailureMessage(stage->keyPath, status));
+      flushed = false;
+    }
+  }
+  return flushed;
+}
+
 }  // namespace tarnwick

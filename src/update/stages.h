@@ -45,4 +45,9 @@ std::u16string Where(std::u16string_view keyPath, std::u16string_view valueName)
 // why it could not read it. The read's `type` is the type the value has.
 std::optional<RegRead> ReadStageValue(RegistryOps& registry, MessageLog& log, const Stage& stage);
 
+// Flushes the keys of the stages a run wrote (each stage has a key of its own), so that the writes
+// are on disk before the run reports them; logs each key that could not be flushed. Whether all
+// were.
+bool FlushStageKeys(RegistryOps& registry, MessageLog& log, std::span<const Stage* const> written);
+
 }  // namespace tarnwick

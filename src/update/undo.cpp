@@ -78,49 +78,91 @@ ValueOutcome Restore(RegistryOps& registry, RunBackup& backup, MessageLog& log, 
   return ValueOutcome::kRestored;
 }
 
+// What decides a value: the newest backup that names it, with what that backup saved.
+struct Decision {
+  BackupKind kind = BackupKind::kUpdate;
+  RegFileValue saved;
+};
+
+// Reads the backups newest first until each stage's value has the one that decides it, or
+// there are no more. Any file read that is not one of ours refuses the whole undo: false,
+// after logging why.
+bool Decide(BackupFiles& backups, MessageLog& log, std::vector<std::optional<Decision>>& decisions,
+            bool& anyUpdate) {
+  const ListedBackups listing = backups.ListNewestFirst();
+  if (!listing.ok()) {
+    log.LogMessage(LoadFailureMessage({listing.outcome, listing.path, {}, listing.status}));
+    return false;
+  }
+  anyUpdate = std::any_of(listing.newestFirst.begin(), listing.newestFirst.end(),
+                          [](const BackupEntry& e) { return e.kind == BackupKind::kUpdate; });
+  std::size_t open = decisions.size();
+  for (const BackupEntry& entry : listing.newestFirst) {
+    if (open == 0 || !anyUpdate)
+      break;
+    const LoadedFile file = backups.Load(entry.path);
+    if (!file.ok()) {
+      log.LogMessage(LoadFailureMessage(file));
+      return false;
+    }
+    log.LogMessage(u"Reading Backup From: " + file.path);
+    const auto values = ParseRegFile(file.contents);
+    const auto saved = values ? SavedValues(*values) : std::nullopt;
+    if (!saved || values->empty()) {
+      log.LogMessage(RefusedBackupMessage(file.path));
+      return false;
+    }
+    for (std::size_t i = 0; i < decisions.size(); ++i) {
+      if ((*saved)[i] && !decisions[i]) {
+        decisions[i] = Decision{entry.kind, *(*saved)[i]};
+        --open;
+      }
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 UndoOutcome UndoAuthProtocols(RegistryOps& registry, BackupFiles& backups, MessageLog& log) {
-  const LoadedFile file = backups.LoadNewest(BackupKind::kUpdate);
-  if (file.outcome == LoadOutcome::kNone) {
+  const auto stages = UpdateStages();
+  std::vector<std::optional<Decision>> decisions(stages.size());
+  bool anyUpdate = false;
+  if (!Decide(backups, log, decisions, anyUpdate))
+    return UndoOutcome::kFailed;
+  if (!anyUpdate) {
     log.LogMessage(u"No backup of the update was found: there is nothing to undo.");
     return UndoOutcome::kNothingToUndo;
   }
-  if (!file.ok()) {
-    log.LogMessage(LoadFailureMessage(file));
-    return UndoOutcome::kFailed;
-  }
-  log.LogMessage(u"Reading Backup From: " + file.path);
-  const auto values = ParseRegFile(file.contents);
-  const auto saved = values ? SavedValues(*values) : std::nullopt;
-  if (!saved || values->empty()) {
-    log.LogMessage(RefusedBackupMessage(file.path));
-    return UndoOutcome::kFailed;
-  }
 
   RunBackup backup(backups, BackupKind::kBeforeUndo);
-  bool restored = false;
+  std::vector<const Stage*> written;
   bool failed = false;
-  const auto stages = UpdateStages();
   for (std::size_t i = 0; i < stages.size(); ++i) {
-    if (!(*saved)[i])
+    if (!decisions[i])
       continue;
-    switch (Restore(registry, backup, log, stages[i], *(*saved)[i])) {
-      case ValueOutcome::kUnchanged:
-        break;
-      case ValueOutcome::kRestored:
-        restored = true;
-        break;
-      case ValueOutcome::kFailed:
-        failed = true;
-        break;
+    if (decisions[i]->kind == BackupKind::kBeforeUndo) {
+      log.LogMessage(AlreadyUndoneMessage(Where(stages[i].keyPath, stages[i].valueName)));
+    } else {
+      switch (Restore(registry, backup, log, stages[i], decisions[i]->saved)) {
+        case ValueOutcome::kUnchanged:
+          break;
+        case ValueOutcome::kRestored:
+          written.push_back(&stages[i]);
+          break;
+        case ValueOutcome::kFailed:
+          failed = true;
+          break;
+      }
     }
     log.LogMessage(stages[i].complete);
   }
+  if (!FlushStageKeys(registry, log, written))
+    failed = true;
   log.LogMessage(u"DONE!");
   if (failed)
     return UndoOutcome::kFailed;
-  return restored ? UndoOutcome::kRestored : UndoOutcome::kNothingToUndo;
+  return written.empty() ? UndoOutcome::kNothingToUndo : UndoOutcome::kRestored;
 }
 
 }  // namespace tarnwick

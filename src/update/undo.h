@@ -1,6 +1,7 @@
-// Puts back the values that the newest update backup saved: only the two values the update
-// changes, only where they are still exactly what the update made of them, byte for byte as
-// saved, and after saving what it replaces to a backup of its own.
+// Puts back what the updates changed: for each of the two values, the newest backup that names
+// it decides. An update's backup is restored from, only where the value is still exactly what
+// the update made of it, byte for byte as saved, and after saving what it replaces to a backup
+// of its own; an undo's own backup means that an undo put the value back already.
 #pragma once
 
 #include "backup/backup_files.h"
@@ -10,7 +11,7 @@
 namespace tarnwick {
 
 enum class UndoOutcome {
-  kNothingToUndo,  // no update backup, or the values are already as it saved them
+  kNothingToUndo,  // no update backup, or the values are already as saved or undone before
   kRestored,       // at least one value was put back, and nothing failed
   kFailed,         // a value changed since the backup and was kept, the backup was refused, or
                    // a read, backup or write failed

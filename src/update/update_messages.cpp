@@ -141,6 +141,23 @@ std::u16string BuiltInTypeMessage(std::u16string_view where, RegType found) {
          u" value where REG_MULTI_SZ was expected; going on without it.";
 }
 
+std::u16string FlushFailureMessage(std::u16string_view keyPath, RegStatus status) {
+  return u"Could not save " + std::u16string(keyPath) + u" to disk: " + StatusReason(status) +
+         u" The change may be lost if the computer stops before Windows saves it.";
+}
+
+std::u16string NoCredsspMessage(std::u16string_view name,
+                                std::span<const std::u16string_view> missing,
+                                std::u16string_view folder) {
+  std::u16string files;
+  for (std::size_t i = 0; i < missing.size(); ++i)
+    files += (i == 0 ? u"" : u" and ") + std::u16string(missing[i]);
+  return u"Cannot add " + std::u16string(name) + u": " + files +
+         (missing.size() == 1 ? u" is" : u" are") + u" not in " + std::u16string(folder) +
+         u", so this Windows has no CredSSP. Nothing was changed. Windows XP needs Service Pack 3 "
+         u"for CredSSP; Windows XP x64 and Windows Server 2003 cannot use it.";
+}
+
 std::u16string LoadFailureMessage(const LoadedFile& file) {
   std::u16string message;
   switch (file.outcome) {
@@ -180,6 +197,12 @@ std::u16string RefusedBackupMessage(std::u16string_view path) {
          u" is not a registry file as Tarnwick saves it, or it names other values than the two "
          u"that the update changes." +
          std::u16string(kNothingRestored);
+}
+
+std::u16string AlreadyUndoneMessage(std::u16string_view where) {
+  return std::u16string(where) +
+         u" was put back by an earlier undo after its last update: there is nothing to undo for "
+         u"it.";
 }
 
 std::u16string ChangedSinceBackupMessage(std::u16string_view where) {

@@ -2,6 +2,7 @@
 // wrong.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -9,6 +10,10 @@
 #include "platform/registry.h"
 
 namespace tarnwick {
+
+// Another run holds the machine-wide lock, so this one does nothing.
+inline constexpr std::u16string_view kAnotherRunInProgress =
+    u"Another Tarnwick run is in progress, so nothing was done. Try again when it has finished.";
 
 // `where` is the key path, "\" and the value name.
 std::u16string ReadFailureMessage(std::u16string_view where, const RegRead& read);
@@ -19,10 +24,22 @@ std::u16string BackupFailureMessage(std::u16string_view where, const SavedFile& 
 std::u16string BuiltInReadFailureMessage(std::u16string_view where, const RegRead& read);
 std::u16string BuiltInTypeMessage(std::u16string_view where, RegType found);
 
+// `name` is missing, but so are the files of `missing` (tspkg.dll, credssp.dll) in the system
+// directory `folder`: this Windows has no CredSSP.
+std::u16string NoCredsspMessage(std::u16string_view name,
+                                std::span<const std::u16string_view> missing,
+                                std::u16string_view folder);
+
+// What was written to the key `keyPath` could not be flushed to disk.
+std::u16string FlushFailureMessage(std::u16string_view keyPath, RegStatus status);
+
 // The newest update backup could not be read.
 std::u16string LoadFailureMessage(const LoadedFile& file);
 // The file is not one the update wrote, or names other values.
 std::u16string RefusedBackupMessage(std::u16string_view path);
+// The newest backup that names `where` is an undo's own: an undo put it back after its last
+// update already.
+std::u16string AlreadyUndoneMessage(std::u16string_view where);
 // `where` is neither as saved nor as the update left it.
 std::u16string ChangedSinceBackupMessage(std::u16string_view where);
 

@@ -2,6 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include "app/activity_log.h"
+#include "app/silent_run.h"
+#include "fake_run_lock.h"
+#include "fake_system_info.h"
+#include "memory_backup_files.h"
+#include "memory_registry.h"
+#include "xp_sp3.h"
+
 namespace tarnwick::testing {
 namespace {
 
@@ -46,6 +54,25 @@ TEST(CommandLine, ExitCodesAreTheInstallerOnes) {
   EXPECT_EQ(ExitCodeFor(UndoOutcome::kNothingToUndo), 0u);
   EXPECT_EQ(ExitCodeFor(UndoOutcome::kRestored), 3010u);
   EXPECT_EQ(ExitCodeFor(UndoOutcome::kFailed), 1603u);
+}
+
+TEST(CommandLine, ASwitchWaitsAMinuteForAnotherRunThenDoesNothingWith1618) {
+  MemoryRegistry registry;
+  SeedXpSp3(registry);
+  MemoryBackupFiles backups;
+  FakeSystemInfo system;
+  FakeRunLock lock;
+  lock.heldElsewhere = true;
+  for (Invocation invocation : {Invocation::kUpdate, Invocation::kCheck, Invocation::kUndo}) {
+    ActivityLog log;
+    EXPECT_EQ(RunSwitch(invocation, {registry, backups, system, lock}, log), kExitBusy);
+    EXPECT_EQ(log.Text(),
+              u"\r\nAnother Tarnwick run is in progress, so nothing was done. Try "
+              u"again when it has finished.");
+  }
+  EXPECT_EQ(lock.waits, std::vector<std::uint32_t>(3, 60000u));
+  EXPECT_EQ(registry.SetValueCalls(), 0);
+  EXPECT_TRUE(backups.Files().empty());
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/form1_texts.h"
+#include "fake_run_lock.h"
 #include "fake_system_info.h"
 #include "fake_version_info.h"
 #include "memory_backup_files.h"
@@ -86,6 +87,7 @@ class FailingWrites final : public RegistryOps {
     return inner_.DeleteKey(root, path);
   }
   RegStatus CloseKey(RegKey key) override { return inner_.CloseKey(key); }
+  RegStatus FlushKey(RegKey key) override { return inner_.FlushKey(key); }
 
  private:
   RegistryOps& inner_;
@@ -106,7 +108,8 @@ class Form1Handlers : public ::testing::Test {
   FakeSystemInfo system_;
   FakeVersionInfo versions_;
   FakeUrls urls_;
-  Form1 form_{view_, {registry_, backups_, system_, versions_, urls_}};
+  FakeRunLock lock_;
+  Form1 form_{view_, {registry_, backups_, system_, versions_, urls_, lock_}};
 };
 
 TEST_F(Form1Handlers, LoadFillsBothStep1LabelsBeforeShowingTheWindow) {
@@ -119,7 +122,7 @@ TEST_F(Form1Handlers, LoadFillsBothStep1LabelsBeforeShowingTheWindow) {
 
 TEST_F(Form1Handlers, AFailingUpdateStillShowsWhatItLoggedAndPassesTheErrorOn) {
   FailingWrites failing(registry_);
-  Form1 form(view_, {failing, backups_, system_, versions_, urls_});
+  Form1 form(view_, {failing, backups_, system_, versions_, urls_, lock_});
   EXPECT_THROW(form.cmdGo_Click(), std::bad_alloc);
   EXPECT_EQ(view_.log,
             u"\r\nReading Value From: SYSTEM\\CurrentControlSet\\Control\\Lsa\\Security Packages"
@@ -135,6 +138,20 @@ TEST_F(Form1Handlers, TheUpdateIsToldWhichWindowsRunsIt) {
   EXPECT_NE(view_.log.find(u"\r\nWindows 10.0.26100 has tspkg built in\r\n"), std::u16string::npos);
   EXPECT_EQ(registry_.Find(kHkeyLocalMachine, kLsaKey, kPackagesValue)->bytes,
             MultiSzBytes({u"\"\""}));
+}
+
+TEST_F(Form1Handlers, WhileAnotherRunHoldsTheLockTheButtonSaysSoAtOnceAndDoesNothing) {
+  lock_.heldElsewhere = true;
+  form_.cmdGo_Click();
+  EXPECT_EQ(view_.log,
+            u"\r\nAnother Tarnwick run is in progress, so nothing was done. Try again "
+            u"when it has finished.");
+  EXPECT_EQ(registry_.Find(kHkeyLocalMachine, kLsaKey, kPackagesValue)->bytes, XpPackagesBytes());
+  lock_.heldElsewhere = false;
+  form_.cmdGo_Click();
+  EXPECT_EQ(lock_.waits, (std::vector<std::uint32_t>{0, 0})) << "the window never waits";
+  EXPECT_FALSE(lock_.held) << "given back after the run";
+  EXPECT_NE(registry_.Find(kHkeyLocalMachine, kLsaKey, kPackagesValue)->bytes, XpPackagesBytes());
 }
 
 TEST_F(Form1Handlers, AFailingDownloadIsIgnored) {

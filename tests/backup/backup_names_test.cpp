@@ -5,18 +5,21 @@
 namespace tarnwick::testing {
 namespace {
 
-TEST(BackupNames, NamesCarryKindStampAndANumberFromTwoOn) {
+TEST(BackupNames, NamesCarryKindSequenceAndStamp) {
   const BackupStamp stamp{2026, 1, 8, 9, 3, 2};
-  EXPECT_EQ(BackupFileName(BackupKind::kUpdate, stamp, 1), u"registry-2026-01-08_090302.reg");
-  EXPECT_EQ(BackupFileName(BackupKind::kUpdate, stamp, 12), u"registry-2026-01-08_090302-12.reg");
-  EXPECT_EQ(BackupFileName(BackupKind::kBeforeUndo, stamp, 2),
-            u"before-undo-2026-01-08_090302-2.reg");
-  for (int number : {1, 2, 999}) {
+  EXPECT_EQ(BackupFileName(BackupKind::kUpdate, 1, stamp),
+            u"registry-000001-2026-01-08_090302.reg");
+  EXPECT_EQ(BackupFileName(BackupKind::kBeforeUndo, 1234567, stamp),
+            u"before-undo-1234567-2026-01-08_090302.reg");
+  for (std::uint32_t sequence : {1u, 42u, 999999u, 1000000u, kMaxBackupSequence}) {
     const auto parsed = ParseBackupFileName(BackupKind::kUpdate,
-                                            BackupFileName(BackupKind::kUpdate, stamp, number));
+                                            BackupFileName(BackupKind::kUpdate, sequence, stamp));
     ASSERT_TRUE(parsed);
-    EXPECT_EQ(*parsed, (BackupName{stamp, number}));
+    EXPECT_EQ(*parsed, (BackupName{sequence, stamp, 1}));
   }
+  EXPECT_EQ(ParseBackupFileName(BackupKind::kUpdate, u"registry-2026-12-08_193012-12.reg"),
+            (BackupName{0, {2026, 12, 8, 19, 30, 12}, 12}))
+      << "the earlier form, without a sequence number";
 }
 
 TEST(BackupNames, OnlyExactNamesOfTheKindAreRead) {
@@ -39,6 +42,14 @@ TEST(BackupNames, OnlyExactNamesOfTheKindAreRead) {
            u"registry-+026-12-08_193012.reg",
            u"before-undo-2026-12-08_193012.reg",
            u"registry-.reg",
+           u"registry-000000-2026-12-08_193012.reg",  // sequences start at 1
+           u"registry-00001-2026-12-08_193012.reg",   // fewer than six digits
+           u"registry-0000001-2026-12-08_193012.reg",
+           u"registry-1000000000-2026-12-08_193012.reg",
+           u"registry-000001-2026-12-08_193012-2.reg",
+           u"registry-000001_2026-12-08_193012.reg",
+           u"registry-000001-.reg",
+           u"registry-00000a-2026-12-08_193012.reg",
        }) {
     EXPECT_FALSE(ParseBackupFileName(BackupKind::kUpdate, name))
         << std::string(name, name + std::char_traits<char16_t>::length(name));
@@ -55,6 +66,11 @@ TEST(BackupNames, OrderIsByStampThenNumberNotByText) {
   EXPECT_LT(name(u"registry-2026-12-08_193012-9.reg"), name(u"registry-2026-12-08_193012-10.reg"));
   EXPECT_LT(name(u"registry-2026-12-08_193012-10.reg"), name(u"registry-2026-12-08_193013.reg"));
   EXPECT_LT(name(u"registry-2026-12-31_235959-5.reg"), name(u"registry-2027-01-01_000000.reg"));
+  // A sequence number decides, whatever the clock said; the earlier form comes first.
+  EXPECT_LT(name(u"registry-2027-01-01_000000.reg"),
+            name(u"registry-000001-2026-01-01_000000.reg"));
+  EXPECT_LT(name(u"registry-000009-2026-12-08_193012.reg"),
+            name(u"registry-000010-2026-12-08_163012.reg"));
 }
 
 }  // namespace

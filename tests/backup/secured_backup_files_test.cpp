@@ -13,7 +13,7 @@ namespace {
 using Ops = FakeBackupFolderOps;
 const std::u16string kTarnwick(Ops::kTarnwick);
 const std::u16string kBackups(Ops::kBackups);
-const std::u16string kFirst = kBackups + u"\\registry-2026-12-08_193012.reg";
+const std::u16string kFirst = kBackups + u"\\registry-000001-2026-12-08_193012.reg";
 const std::vector<std::byte> kContents = {std::byte{0xFF}, std::byte{0xFE}, std::byte{'W'}};
 
 std::vector<std::byte> Bytes(std::size_t size) {
@@ -46,23 +46,32 @@ TEST(SecuredBackupFiles, FoldersAreMadeOrSecuredBeforeTheFileAndHeldWhileItIsWri
     EXPECT_LT(IndexOf(ops.calls, "MakeAdminOnly C:\\ProgramData\\Tarnwick\\Backups"),
               IndexOf(ops.calls,
                       "WriteNewFile C:\\ProgramData\\Tarnwick\\Backups\\registry-"
-                      "2026-12-08_193012.reg"));
+                      "000001-2026-12-08_193012.reg"));
     EXPECT_EQ(ops.openAtWrite, std::vector<int>{2}) << "both folders stay open while writing";
     EXPECT_EQ(ops.open, 0);
   }
 }
 
-TEST(SecuredBackupFiles, ATakenNameIsNeverReplaced) {
+TEST(SecuredBackupFiles, EachFileIsNumberedAfterTheHighestOfEitherKindAndNeverReplacesOne) {
   Ops ops;
   PlantFolders(ops);
-  ops.items[kFirst] = FakeItem::File();
-  ops.items[kFirst].link = true;
+  const std::u16string earlier = kBackups + u"\\registry-2026-12-08_193012.reg";
+  ops.items[earlier] = FakeItem::File();
+  ops.items[earlier].link = true;
   SecuredBackupFiles files(ops);
-  EXPECT_EQ(files.SaveNew(BackupKind::kUpdate, kContents).path,
-            kBackups + u"\\registry-2026-12-08_193012-2.reg");
-  EXPECT_TRUE(ops.items.at(kFirst).bytes.empty());
+  EXPECT_EQ(files.SaveNew(BackupKind::kUpdate, kContents).path, kFirst)
+      << "a file of the earlier form counts as older than any numbered one";
+  EXPECT_TRUE(ops.items.at(earlier).bytes.empty());
   EXPECT_EQ(files.SaveNew(BackupKind::kBeforeUndo, kContents).path,
-            kBackups + u"\\before-undo-2026-12-08_193012.reg");
+            kBackups + u"\\before-undo-000002-2026-12-08_193012.reg");
+  ops.Fail("WriteNewFile", kBackups + u"\\registry-000003-2026-12-08_193012.reg",
+           {FsError::kExists, 80});
+  EXPECT_EQ(files.SaveNew(BackupKind::kUpdate, kContents).path,
+            kBackups + u"\\registry-000004-2026-12-08_193012.reg")
+      << "a name taken meanwhile is passed over";
+  ops.items[kBackups + u"\\registry-999999999-2026-12-08_193012.reg"] = FakeItem::File();
+  EXPECT_EQ(files.SaveNew(BackupKind::kUpdate, kContents).outcome, SaveOutcome::kFailed)
+      << "no number is newer than the highest";
 }
 
 struct SaveCase {
@@ -162,39 +171,53 @@ TEST(SecuredBackupFiles, ReplacingRemovesALeftoverNameAndNeverLeavesAPartialFile
   EXPECT_FALSE(ops.items.contains(u"C:\\Temp\\registry-2026-12-08_193012.reg.new"));
 }
 
-TEST(SecuredBackupFiles, TheNewestFileOfTheKindIsLoadedAfterItWasSecured) {
+TEST(SecuredBackupFiles, BackupsAreListedNewestFirstAndLoadedAfterTheyWereSecured) {
   Ops ops;
   PlantFolders(ops);
   unsigned char mark = 0;
+  // Made in this order, while the clock went back between the last two.
   for (const char16_t* name :
-       {u"registry-2026-12-08_193012.reg", u"registry-2026-12-08_193012-2.reg",
-        u"registry-2026-12-08_193011-10.reg", u"registry-2026-12-08_193013-1.reg",
-        u"registry-2026-12-08_193012.reg.new", u"before-undo-2026-12-08_193015.reg"})
+       {u"registry-2026-12-08_193011-10.reg", u"registry-2026-12-08_193012.reg",
+        u"registry-2026-12-08_193012-2.reg", u"registry-000001-2026-12-08_193013.reg",
+        u"before-undo-000002-2026-12-08_193015.reg", u"registry-000003-2026-12-08_163015.reg",
+        u"registry-000003-2026-12-08_193012.reg.new", u"registry-2026-12-08_193013-1.reg"})
     ops.items[kBackups + u"\\" + name] = FakeItem::File({std::byte{++mark}});
-  ops.items[kBackups + u"\\registry-2030-01-01_000000.reg"] = FakeItem::Folder();
+  ops.items[kBackups + u"\\registry-000009-2030-01-01_000000.reg"] = FakeItem::Folder();
   SecuredBackupFiles files(ops);
-  const std::u16string newest = kBackups + u"\\registry-2026-12-08_193012-2.reg";
-  const LoadedFile loaded = files.LoadNewest(BackupKind::kUpdate);
-  ASSERT_EQ(loaded.outcome, LoadOutcome::kLoaded);
-  EXPECT_EQ(loaded.path, newest);
-  EXPECT_EQ(loaded.contents, ops.items.at(newest).bytes);
+  const ListedBackups listed = files.ListNewestFirst();
+  ASSERT_EQ(listed.outcome, LoadOutcome::kLoaded);
+  std::vector<std::u16string> names;
+  for (const BackupEntry& entry : listed.newestFirst)
+    names.push_back(entry.path.substr(kBackups.size() + 1));
+  EXPECT_EQ(
+      names,
+      (std::vector<std::u16string>{
+          u"registry-000003-2026-12-08_163015.reg", u"before-undo-000002-2026-12-08_193015.reg",
+          u"registry-000001-2026-12-08_193013.reg", u"registry-2026-12-08_193012-2.reg",
+          u"registry-2026-12-08_193012.reg", u"registry-2026-12-08_193011-10.reg"}));
+  EXPECT_EQ(listed.newestFirst[1].kind, BackupKind::kBeforeUndo);
   EXPECT_TRUE(ops.items.at(kBackups).secured);
+
+  const std::u16string newest = listed.newestFirst[0].path;
+  const LoadedFile loaded = files.Load(newest);
+  ASSERT_EQ(loaded.outcome, LoadOutcome::kLoaded);
+  EXPECT_EQ(loaded.contents, ops.items.at(newest).bytes);
   EXPECT_TRUE(ops.items.at(newest).secured);
-  const std::string at = "C:\\ProgramData\\Tarnwick\\Backups\\registry-2026-12-08_193012-2.reg";
+  const std::string at =
+      "C:\\ProgramData\\Tarnwick\\Backups\\registry-000003-2026-12-08_163015.reg";
   EXPECT_LT(IndexOf(ops.calls, "MakeAdminOnly " + at), IndexOf(ops.calls, "Read " + at));
-  EXPECT_EQ(files.LoadNewest(BackupKind::kBeforeUndo).path,
-            kBackups + u"\\before-undo-2026-12-08_193015.reg");
+  EXPECT_EQ(files.Load(u"C:\\Temp\\registry-000001-2026-12-08_193013.reg").status, 87u)
+      << "only a file in the backup folder is loaded";
   EXPECT_EQ(ops.open, 0);
 }
 
-TEST(SecuredBackupFiles, WithoutAFileOrFolderThereIsNothingToLoadAndNothingIsMade) {
+TEST(SecuredBackupFiles, WithoutAFolderThereIsNothingToListAndNothingIsMade) {
   Ops ops;
   SecuredBackupFiles files(ops);
-  EXPECT_EQ(files.LoadNewest(BackupKind::kUpdate).outcome, LoadOutcome::kNone);
+  const ListedBackups listed = files.ListNewestFirst();
+  EXPECT_EQ(listed.outcome, LoadOutcome::kLoaded);
+  EXPECT_TRUE(listed.newestFirst.empty());
   EXPECT_EQ(ops.items.size(), 1u);
-  PlantFolders(ops);
-  ops.items[kBackups + u"\\before-undo-2026-12-08_193015.reg"] = FakeItem::File();
-  EXPECT_EQ(files.LoadNewest(BackupKind::kUpdate).outcome, LoadOutcome::kNone);
 }
 
 struct LoadCase {
@@ -246,7 +269,7 @@ TEST(SecuredBackupFiles, AFileIsReadOnlyWhenItAndItsFoldersAreSafe) {
     ops.items[kFirst] = FakeItem::File(kContents);
     c.arrange(ops);
     SecuredBackupFiles files(ops);
-    const LoadedFile loaded = files.LoadNewest(BackupKind::kUpdate);
+    const LoadedFile loaded = files.Load(kFirst);
     EXPECT_EQ(loaded.outcome, c.outcome);
     EXPECT_EQ(loaded.path, c.path);
     EXPECT_EQ(loaded.status, c.status);
@@ -256,8 +279,7 @@ TEST(SecuredBackupFiles, AFileIsReadOnlyWhenItAndItsFoldersAreSafe) {
   Ops ops;
   PlantFolders(ops);
   ops.items[kFirst] = FakeItem::File(Bytes(kMaxBackupSize));
-  EXPECT_EQ(SecuredBackupFiles(ops).LoadNewest(BackupKind::kUpdate).contents.size(),
-            kMaxBackupSize);
+  EXPECT_EQ(SecuredBackupFiles(ops).Load(kFirst).contents.size(), kMaxBackupSize);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/system_info.h"
 
@@ -23,6 +24,8 @@ class FakeSystemInfo final : public SystemInfoApi {
 
   WindowsVersion windows{5, 1, 2600};  // Windows XP unless a test says otherwise
   bool versionFails = false;
+  // The files in the system directory; CredSSP's two are there unless a test says otherwise.
+  std::vector<std::u16string> systemFiles = {u"tspkg.dll", u"credssp.dll"};
 
   std::uint32_t GetSystemDirectory(std::span<char16_t> buffer) override {
     ++systemDirectoryCalls;
@@ -53,6 +56,12 @@ class FakeSystemInfo final : public SystemInfoApi {
       return false;
     version = windows;
     return true;
+  }
+
+  bool IsNativeFile(std::u16string_view path) override {
+    return std::any_of(systemFiles.begin(), systemFiles.end(), [&](const std::u16string& name) {
+      return path == systemDirectory + u"\\" + name;
+    });
   }
 
  private:

@@ -1,6 +1,6 @@
 // BackupFiles in memory: keeps every file it was asked to save, or refuses with a set failure.
 // Files are named by kind and by the count of files before them ("C:\Backups\registry-0.reg",
-// "C:\Backups\before-undo-1.reg"); the newest of a kind is the one saved or planted last.
+// "C:\Backups\before-undo-1.reg"); the newest is the one saved or planted last.
 #pragma once
 
 #include <cstddef>
@@ -28,13 +28,16 @@ class MemoryBackupFiles final : public BackupFiles {
     ++replacements_;
     return {SaveOutcome::kSaved, std::u16string(path), 0};
   }
-  LoadedFile LoadNewest(BackupKind kind) override {
+  ListedBackups ListNewestFirst() override {
     if (loadFailure_ != LoadOutcome::kLoaded)
-      return {loadFailure_, std::u16string(kMemoryBackupFolder), {}, 5};
-    const auto newest = newest_.find(kind);
-    if (newest == newest_.end())
-      return {LoadOutcome::kNone, {}, {}, 0};
-    return {LoadOutcome::kLoaded, newest->second, files_.at(newest->second), 0};
+      return {loadFailure_, std::u16string(kMemoryBackupFolder), 5, {}};
+    return {LoadOutcome::kLoaded,
+            std::u16string(kMemoryBackupFolder),
+            0,
+            {order_.rbegin(), order_.rend()}};
+  }
+  LoadedFile Load(std::u16string_view path) override {
+    return {LoadOutcome::kLoaded, std::u16string(path), files_.at(std::u16string(path)), 0};
   }
 
   // Every save from now on fails so.
@@ -55,12 +58,12 @@ class MemoryBackupFiles final : public BackupFiles {
                           (kind == BackupKind::kUpdate ? u"registry-" : u"before-undo-") +
                           std::u16string(count.begin(), count.end()) + u".reg";
     files_[path] = std::move(contents);
-    newest_[kind] = path;
+    order_.push_back({kind, path});
     return path;
   }
 
   std::map<std::u16string, std::vector<std::byte>> files_;
-  std::map<BackupKind, std::u16string> newest_;
+  std::vector<BackupEntry> order_;  // oldest first
   SaveOutcome failure_ = SaveOutcome::kSaved;
   LoadOutcome loadFailure_ = LoadOutcome::kLoaded;
   int replacements_ = 0;

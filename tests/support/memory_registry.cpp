@@ -159,6 +159,16 @@ RegStatus MemoryRegistry::CloseKey(RegKey key) {
   return handles_.erase(key) ? kErrorSuccess : kErrorInvalidHandle;
 }
 
+RegStatus MemoryRegistry::FlushKey(RegKey key) {
+  const auto open = handles_.find(key);
+  if (open == handles_.end())
+    return kErrorInvalidHandle;
+  if (auto failure = flushFailures_.find(open->second); failure != flushFailures_.end())
+    return failure->second;
+  flushed_.push_back(open->second);
+  return kErrorSuccess;
+}
+
 void MemoryRegistry::Seed(RegKey root, std::u16string_view path, std::u16string_view name,
                           RegType type, std::vector<std::byte> bytes) {
   RegKey key = kNoKey;
@@ -193,6 +203,10 @@ void MemoryRegistry::DenyWrite(RegKey root, std::u16string_view path) {
 
 void MemoryRegistry::FailSetValue(RegKey root, std::u16string_view path, RegStatus status) {
   setFailures_[*Resolve(root, path)] = status;
+}
+
+void MemoryRegistry::FailFlush(RegKey root, std::u16string_view path, RegStatus status) {
+  flushFailures_[*Resolve(root, path)] = status;
 }
 
 std::vector<std::byte> Utf16Bytes(std::u16string_view text) {

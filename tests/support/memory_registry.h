@@ -32,6 +32,7 @@ class MemoryRegistry final : public RegistryOps {
   RegStatus DeleteValue(RegKey key, std::u16string_view name) override;
   RegStatus DeleteKey(RegKey root, std::u16string_view path) override;
   RegStatus CloseKey(RegKey key) override;
+  RegStatus FlushKey(RegKey key) override;
 
   // Test controls and inspection, addressing keys by root and path.
   void Seed(RegKey root, std::u16string_view path, std::u16string_view name, RegType type,
@@ -43,6 +44,10 @@ class MemoryRegistry final : public RegistryOps {
   void DenyWrite(RegKey root, std::u16string_view path);
   // Setting any value in this key fails with `status`.
   void FailSetValue(RegKey root, std::u16string_view path, RegStatus status);
+  // Flushing this key fails with `status`.
+  void FailFlush(RegKey root, std::u16string_view path, RegStatus status);
+  // The keys flushed so far, as lower-case full paths ("hklm\system\..."), in order.
+  const std::vector<std::u16string>& Flushed() const { return flushed_; }
 
   int OpenHandles() const { return static_cast<int>(handles_.size()); }
   int SetValueCalls() const { return setValueCalls_; }
@@ -59,6 +64,8 @@ class MemoryRegistry final : public RegistryOps {
   std::map<RegKey, std::u16string> handles_;
   std::set<std::u16string> writeDenied_;
   std::map<std::u16string, RegStatus> setFailures_;
+  std::map<std::u16string, RegStatus> flushFailures_;
+  std::vector<std::u16string> flushed_;
   RegKey nextHandle_ = 0x1000;
   int setValueCalls_ = 0;
 };

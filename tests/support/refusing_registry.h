@@ -22,6 +22,7 @@ class RefusingRegistry : public RegistryOps {
   RegStatus DeleteValue(RegKey, std::u16string_view) override { return kErrorAccessDenied; }
   RegStatus DeleteKey(RegKey, std::u16string_view) override { return kErrorAccessDenied; }
   RegStatus CloseKey(RegKey) override { return kErrorSuccess; }
+  RegStatus FlushKey(RegKey) override { return kErrorAccessDenied; }
 };
 
 }  // namespace tarnwick::testing

@@ -37,12 +37,13 @@ struct StoredForm {
   OsConfig osConfig;
   std::vector<std::byte> osConfigPackages;  // with kValue, REG_MULTI_SZ
   std::vector<std::byte> providers;         // "SecurityProviders", REG_SZ
-  // The whole log of one run; "{windows}" stands for the version as the log writes it and
-  // "{backup}" for the backup file's path.
+  // The whole log of one run; "{windows}" stands for the version as the log writes it,
+  // "{backup}" for the backup file's path and "{system}" for the system directory.
   std::u16string log;
   std::vector<std::byte> packagesAfter;
   std::vector<std::byte> providersAfter;
   UpdateOutcome outcome;
+  bool credssp = true;  // tspkg.dll and credssp.dll are in the system directory
 };
 
 // `""`: one element of two quotation marks, as Windows 10 stores the list.
@@ -62,6 +63,14 @@ inline constexpr std::u16string_view kProvidersHaveCredssp =
     u"\r\ncredssp.dll already present, no change required"
     u"\r\nStep 2 Complete\r\n"
     u"\r\nDONE!";
+
+// What a stage that would add `name` logs on a Windows without CredSSP.
+inline std::u16string NoCredssp(std::u16string_view name) {
+  return u"\r\nCannot add " + std::u16string(name) +
+         u": tspkg.dll and credssp.dll are not in {system}, so this Windows has no CredSSP. "
+         u"Nothing was changed. Windows XP needs Service Pack 3 for CredSSP; Windows XP x64 and "
+         u"Windows Server 2003 cannot use it.";
+}
 
 inline std::vector<StoredForm> StoredForms() {
   const std::u16string quotes = u"\r\nCurrent Value: \"\" ";
@@ -139,6 +148,42 @@ inline std::vector<StoredForm> StoredForms() {
        MultiSzBytes({u"\"\"", u"tspkg"}),
        SzBytes(u"credssp.dll"),
        UpdateOutcome::kChanged},
+      {"Windows XP before Service Pack 3, without CredSSP",
+       u"winxp",
+       {5, 1, 2600},
+       XpPackagesBytes(),
+       OsConfig::kNoKey,
+       {},
+       SzBytes(kXpProviders),
+       std::u16string(kReadingPackages) + u"\r\nCurrent Value: kerberos msv1_0 schannel wdigest " +
+           NoCredssp(u"tspkg") +
+           u"\r\nStep 1 Complete\r\n"
+           u"\r\nReading Value From: "
+           u"SYSTEM\\CurrentControlSet\\Control\\SecurityProviders\\SecurityProviders"
+           u"\r\nCurrent Value: msapsspc.dll, schannel.dll, digest.dll, msnsspc.dll" +
+           NoCredssp(u"credssp.dll") + u"\r\nStep 2 Complete\r\n\r\nDONE!",
+       XpPackagesBytes(),
+       SzBytes(kXpProviders),
+       UpdateOutcome::kFailed,
+       false},
+      {"Windows Server 2003 SP2, without CredSSP, whose list has tspkg already",
+       u"",
+       {5, 2, 3790},
+       MultiSzBytes({u"kerberos", u"msv1_0", u"schannel", u"wdigest", u"tspkg"}),
+       OsConfig::kNoKey,
+       {},
+       SzBytes(kXpProviders),
+       std::u16string(kReadingPackages) +
+           u"\r\nCurrent Value: kerberos msv1_0 schannel wdigest tspkg " + present +
+           u"\r\nStep 1 Complete\r\n"
+           u"\r\nReading Value From: "
+           u"SYSTEM\\CurrentControlSet\\Control\\SecurityProviders\\SecurityProviders"
+           u"\r\nCurrent Value: msapsspc.dll, schannel.dll, digest.dll, msnsspc.dll" +
+           NoCredssp(u"credssp.dll") + u"\r\nStep 2 Complete\r\n\r\nDONE!",
+       MultiSzBytes({u"kerberos", u"msv1_0", u"schannel", u"wdigest", u"tspkg"}),
+       SzBytes(kXpProviders),
+       UpdateOutcome::kFailed,
+       false},
       {"Windows 10 whose built-in list lacks tspkg",
        u"win10",
        {10, 0, 10240},
@@ -156,10 +201,11 @@ inline std::vector<StoredForm> StoredForms() {
 
 // The form's log with its placeholders filled in.
 inline std::u16string ExpectedLog(const StoredForm& form, std::u16string_view windows,
-                                  std::u16string_view backup) {
+                                  std::u16string_view backup, std::u16string_view system) {
   std::u16string log = form.log;
   for (auto [token, text] : {std::pair{std::u16string_view(u"{windows}"), windows},
-                             std::pair{std::u16string_view(u"{backup}"), backup}}) {
+                             std::pair{std::u16string_view(u"{backup}"), backup},
+                             std::pair{std::u16string_view(u"{system}"), system}}) {
     for (auto at = log.find(token); at != std::u16string::npos; at = log.find(token, at))
       log.replace(at, token.size(), text);
   }

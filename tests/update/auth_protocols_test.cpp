@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/activity_log.h"
+#include "fake_system_info.h"
 #include "memory_backup_files.h"
 #include "memory_registry.h"
 #include "stored_forms.h"
@@ -21,14 +22,14 @@ class UpdateAuthProtocolsTest : public ::testing::Test {
   }
   std::u16string Run() {
     ActivityLog log;
-    outcome_ = UpdateAuthProtocols(registry_, backups_, windows_, log);
+    outcome_ = UpdateAuthProtocols(registry_, backups_, system_, log);
     EXPECT_EQ(registry_.OpenHandles(), 0);
     return log.Text();
   }
 
   MemoryRegistry registry_;
   MemoryBackupFiles backups_;
-  WindowsVersion windows_{5, 1, 2600};
+  FakeSystemInfo system_;  // Windows XP, with CredSSP
   UpdateOutcome outcome_ = UpdateOutcome::kFailed;
 };
 
@@ -100,17 +101,33 @@ TEST_F(UpdateAuthProtocolsTest, WhenNoBackupCanBeSavedNothingIsWritten) {
   EXPECT_EQ(log.find(u"Key updated"), std::u16string::npos);
 }
 
+TEST_F(UpdateAuthProtocolsTest, AWriteNotOnDiskIsNotReportedAsDone) {
+  SeedXpSp3(registry_);
+  registry_.FailFlush(kHkeyLocalMachine, kProvidersKey, 1021);
+  const std::u16string log = Run();
+  EXPECT_EQ(outcome_, UpdateOutcome::kFailed);
+  EXPECT_EQ(log.substr(log.rfind(u"\r\nStep 2 Complete")),
+            u"\r\nStep 2 Complete\r\n\r\nCould not save "
+            u"SYSTEM\\CurrentControlSet\\Control\\SecurityProviders to disk: the registry reported "
+            u"error 1021. The change may be lost if the computer stops before Windows saves it."
+            u"\r\nDONE!");
+}
+
 TEST_F(UpdateAuthProtocolsTest, RealMachinesFormsOnTheirOwnWindows) {
   for (const StoredForm& form : StoredForms()) {
     SCOPED_TRACE(form.label);
     registry_ = MemoryRegistry();
     backups_ = MemoryBackupFiles();
-    windows_ = form.windows;
+    system_ = FakeSystemInfo();
+    system_.windows = form.windows;
+    if (!form.credssp)
+      system_.systemFiles.clear();
     SeedForm(registry_, form);
     EXPECT_EQ(registry_.KeyExists(kHkeyLocalMachine, kOsConfigKey),
               form.osConfig != OsConfig::kNoKey);
     const int seeded = registry_.SetValueCalls();
-    EXPECT_EQ(Run(), ExpectedLog(form, VersionText(form.windows), u"C:\\Backups\\registry-0.reg"));
+    EXPECT_EQ(Run(), ExpectedLog(form, VersionText(form.windows), u"C:\\Backups\\registry-0.reg",
+                                 u"C:\\Windows\\system32\\"));
     EXPECT_EQ(outcome_, form.outcome);
     EXPECT_EQ(Packages(), form.packagesAfter);
     EXPECT_EQ(Providers(), form.providersAfter);
@@ -119,9 +136,12 @@ TEST_F(UpdateAuthProtocolsTest, RealMachinesFormsOnTheirOwnWindows) {
                               (form.providersAfter != form.providers ? 1 : 0);
     EXPECT_EQ(registry_.SetValueCalls() - seeded, changedValues) << "only what changes is written";
     EXPECT_EQ(backups_.Files().size(), changed ? 1u : 0u) << "no write, no backup";
+    EXPECT_EQ(registry_.Flushed().size(), static_cast<std::size_t>(changedValues))
+        << "each key written is flushed";
 
     Run();
-    EXPECT_EQ(outcome_, UpdateOutcome::kNothingToChange) << "the second run finds its names";
+    EXPECT_EQ(outcome_, form.credssp ? UpdateOutcome::kNothingToChange : UpdateOutcome::kFailed)
+        << "the second run finds its names";
   }
 }
 
@@ -129,7 +149,7 @@ TEST_F(UpdateAuthProtocolsTest, AnUnreadableBuiltInListLeavesTheDecisionToTheVer
   StoredForm form = StoredForms()[3];  // Windows 10 1709
   SeedForm(registry_, form);
   registry_.Seed(kHkeyLocalMachine, kOsConfigKey, kPackagesValue, kRegSz, SzBytes(u"tspkg"));
-  windows_ = {10, 0, 22631};
+  system_.windows = {10, 0, 22631};
   const std::u16string log = Run();
   EXPECT_NE(
       log.find(u"\r\nSYSTEM\\CurrentControlSet\\Control\\Lsa\\OSConfig\\Security Packages is a "

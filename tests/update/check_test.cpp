@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/activity_log.h"
+#include "fake_system_info.h"
 #include "memory_backup_files.h"
 #include "memory_registry.h"
 #include "stored_forms.h"
@@ -42,13 +43,17 @@ TEST(CheckAuthProtocols, DecidesAsTheUpdateDoesAndChangesNothing) {
     const int seeded = registry.SetValueCalls();
 
     ActivityLog checkLog;
-    const UpdateOutcome checked = CheckAuthProtocols(registry, form.windows, checkLog);
+    FakeSystemInfo system;
+    system.windows = form.windows;
+    if (!form.credssp)
+      system.systemFiles.clear();
+    const UpdateOutcome checked = CheckAuthProtocols(registry, system, checkLog);
     EXPECT_EQ(registry.SetValueCalls(), seeded) << "the check writes nothing";
     EXPECT_EQ(registry.OpenHandles(), 0);
 
     MemoryBackupFiles backups;
     ActivityLog updateLog;
-    EXPECT_EQ(UpdateAuthProtocols(updated, backups, form.windows, updateLog), checked);
+    EXPECT_EQ(UpdateAuthProtocols(updated, backups, system, updateLog), checked);
     EXPECT_EQ(checked, form.outcome);
     EXPECT_EQ(checkLog.Text(), AsCheckLog(updateLog.Text()));
   }
@@ -58,7 +63,8 @@ TEST(CheckAuthProtocols, WindowsXpNeedsBothNames) {
   MemoryRegistry registry;
   SeedXpSp3(registry);
   ActivityLog log;
-  EXPECT_EQ(CheckAuthProtocols(registry, {5, 1, 2600}, log), UpdateOutcome::kChanged);
+  FakeSystemInfo xp;
+  EXPECT_EQ(CheckAuthProtocols(registry, xp, log), UpdateOutcome::kChanged);
   EXPECT_NE(log.Text().find(u"\r\nCurrent Value: kerberos msv1_0 schannel wdigest "
                             u"\r\ntspkg is missing: the update would add it\r\nStep 1 Complete"),
             std::u16string::npos);
@@ -71,13 +77,15 @@ TEST(CheckAuthProtocols, AValueThatCannotBeReadOrHasAnotherTypeFails) {
   SeedXpSp3(registry);
   registry.Seed(kHkeyLocalMachine, kLsaKey, kPackagesValue, kRegSz, SzBytes(u"kerberos"));
   ActivityLog log;
-  EXPECT_EQ(CheckAuthProtocols(registry, {10, 0, 19045}, log), UpdateOutcome::kFailed);
+  FakeSystemInfo windows10;
+  windows10.windows = {10, 0, 19045};
+  EXPECT_EQ(CheckAuthProtocols(registry, windows10, log), UpdateOutcome::kFailed);
   EXPECT_NE(log.Text().find(u"is a REG_SZ value where REG_MULTI_SZ was expected"),
             std::u16string::npos);
 
   MemoryRegistry empty;
   ActivityLog missing;
-  EXPECT_EQ(CheckAuthProtocols(empty, {10, 0, 19045}, missing), UpdateOutcome::kFailed);
+  EXPECT_EQ(CheckAuthProtocols(empty, windows10, missing), UpdateOutcome::kFailed);
   EXPECT_EQ(empty.KeyExists(kHkeyLocalMachine, kLsaKey), false) << "nothing is created";
 }
 

@@ -4,6 +4,7 @@
 
 #include "app/activity_log.h"
 #include "backup/reg_file.h"
+#include "fake_system_info.h"
 #include "memory_backup_files.h"
 #include "memory_registry.h"
 #include "update/auth_protocols.h"
@@ -11,8 +12,6 @@
 
 namespace tarnwick::testing {
 namespace {
-
-constexpr WindowsVersion kWindowsXp{5, 1, 2600};
 
 class UndoTest : public ::testing::Test {
  protected:
@@ -28,7 +27,7 @@ class UndoTest : public ::testing::Test {
   }
   void Update() {
     ActivityLog log;
-    ASSERT_EQ(UpdateAuthProtocols(registry_, backups_, kWindowsXp, log), UpdateOutcome::kChanged);
+    ASSERT_EQ(UpdateAuthProtocols(registry_, backups_, xp_, log), UpdateOutcome::kChanged);
   }
   std::u16string Undo() {
     ActivityLog log;
@@ -39,6 +38,7 @@ class UndoTest : public ::testing::Test {
 
   MemoryRegistry registry_;
   MemoryBackupFiles backups_;
+  FakeSystemInfo xp_;
   UndoOutcome outcome_ = UndoOutcome::kFailed;
 };
 
@@ -73,14 +73,48 @@ TEST_F(UndoTest, PutsBackWhatTheUpdateChangedAfterSavingWhatItReplaces) {
   EXPECT_EQ((*replaced)[0].bytes, updatedPackages);
   EXPECT_EQ((*replaced)[1].bytes, updatedProviders);
 
+  EXPECT_EQ(registry_.Flushed().size(), 4u) << "the keys are on disk before each run reports";
+
   const int writes = registry_.SetValueCalls();
-  const std::u16string again = Undo();
+  EXPECT_EQ(Undo(),
+            u"\r\nReading Backup From: C:\\Backups\\before-undo-1.reg"
+            u"\r\nSYSTEM\\CurrentControlSet\\Control\\Lsa\\Security Packages was put back by an "
+            u"earlier undo after its last update: there is nothing to undo for it."
+            u"\r\nStep 1 Complete\r\n"
+            u"\r\nSYSTEM\\CurrentControlSet\\Control\\SecurityProviders\\SecurityProviders was put "
+            u"back by an earlier undo after its last update: there is nothing to undo for it."
+            u"\r\nStep 2 Complete\r\n"
+            u"\r\nDONE!");
   EXPECT_EQ(outcome_, UndoOutcome::kNothingToUndo) << "a before-undo file is never restored";
   EXPECT_EQ(registry_.SetValueCalls(), writes);
-  EXPECT_NE(again.find(u"\r\nReading Backup From: C:\\Backups\\registry-0.reg\r\n"),
-            std::u16string::npos);
-  EXPECT_NE(again.find(u"\r\nValue already as saved, no change required\r\nStep 2 Complete"),
-            std::u16string::npos);
+}
+
+TEST_F(UndoTest, EveryValueIsUndoneFromTheNewestBackupThatNamesIt) {
+  // The first run writes the list and fails on the provider text; once that is repaired, a
+  // second run writes the text alone.
+  SeedXpSp3(registry_);
+  registry_.Seed(kHkeyLocalMachine, kProvidersKey, kProvidersValue, kRegExpandSz,
+                 SzBytes(kXpProviders));
+  ActivityLog first;
+  ASSERT_EQ(UpdateAuthProtocols(registry_, backups_, xp_, first), UpdateOutcome::kFailed);
+  registry_.Seed(kHkeyLocalMachine, kProvidersKey, kProvidersValue, kRegSz, SzBytes(kXpProviders));
+  Update();
+  ASSERT_EQ(backups_.Files().size(), 2u);
+
+  const std::u16string log = Undo();
+  EXPECT_EQ(outcome_, UndoOutcome::kRestored);
+  EXPECT_EQ(Packages(), XpPackagesBytes()) << "the first run's change is undone too";
+  EXPECT_EQ(Providers(), SzBytes(kXpProviders));
+  EXPECT_EQ(log.substr(0, log.find(u"\r\nReading Value From")),
+            u"\r\nReading Backup From: C:\\Backups\\registry-1.reg"
+            u"\r\nReading Backup From: C:\\Backups\\registry-0.reg");
+
+  // Put back by that undo, then changed by hand: a later undo keeps the change.
+  const auto byHand = MultiSzBytes({u"kerberos", u"msv1_0", u"pku2u"});
+  registry_.Seed(kHkeyLocalMachine, kLsaKey, kPackagesValue, kRegMultiSz, byHand);
+  Undo();
+  EXPECT_EQ(outcome_, UndoOutcome::kNothingToUndo);
+  EXPECT_EQ(Packages(), byHand);
 }
 
 TEST_F(UndoTest, OddStoredFormsComeBackByteForByte) {

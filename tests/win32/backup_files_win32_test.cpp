@@ -22,6 +22,18 @@
 namespace tarnwick::testing {
 namespace {
 
+// The newest backup of `kind`, loaded.
+LoadedFile Newest(BackupFiles& backups, BackupKind kind) {
+  const ListedBackups listed = backups.ListNewestFirst();
+  if (!listed.ok())
+    return {listed.outcome, listed.path, {}, listed.status};
+  for (const BackupEntry& entry : listed.newestFirst) {
+    if (entry.kind == kind)
+      return backups.Load(entry.path);
+  }
+  return {LoadOutcome::kNone, {}, {}, 0};
+}
+
 using win32::Utf16;
 using win32::Wide;
 
@@ -102,7 +114,7 @@ TEST(Win32BackupFiles, SaveUnderTheAllUsersApplicationDataFolderAndNeverReplaceO
   EXPECT_EQ(a.path.substr(a.path.size() - 4), u".reg");
   ASSERT_TRUE(backups.Replace(a.path, Bytes("replaced")).ok());
   EXPECT_EQ(FileText(a.path), "replaced");
-  const LoadedFile newest = backups.LoadNewest(BackupKind::kUpdate);
+  const LoadedFile newest = Newest(backups, BackupKind::kUpdate);
   EXPECT_EQ(newest.outcome, LoadOutcome::kLoaded);
   EXPECT_EQ(newest.path, b.path);
   EXPECT_EQ(newest.contents, Bytes("bb"));
@@ -116,7 +128,7 @@ TEST(Win32BackupFiles, SaveUnderTheAllUsersApplicationDataFolderAndNeverReplaceO
 TEST(Win32BackupFiles, LoadTheNewestByStampAndNumberOnlyWhenTheFileIsSafe) {
   TempBase base;
   win32::Win32BackupFiles backups(Utf16(base.path()));
-  EXPECT_EQ(backups.LoadNewest(BackupKind::kUpdate).outcome, LoadOutcome::kNone);
+  EXPECT_EQ(Newest(backups, BackupKind::kUpdate).outcome, LoadOutcome::kNone);
   ASSERT_TRUE(backups.SaveNew(BackupKind::kBeforeUndo, Bytes("undo")).ok());
   const std::wstring folder = base.path() + L"\\Tarnwick\\Backups\\";
   PutFile(folder + L"registry-2026-12-08_193012.reg", "first");
@@ -124,7 +136,7 @@ TEST(Win32BackupFiles, LoadTheNewestByStampAndNumberOnlyWhenTheFileIsSafe) {
   PutFile(folder + L"registry-2026-12-08_193011-10.reg", "earlier");
   PutFile(folder + L"registry-2026-12-08_193013-1.reg", "misnamed");
   const std::u16string second = Utf16(folder + L"registry-2026-12-08_193012-2.reg");
-  const LoadedFile loaded = backups.LoadNewest(BackupKind::kUpdate);
+  const LoadedFile loaded = Newest(backups, BackupKind::kUpdate);
   EXPECT_EQ(loaded.outcome, LoadOutcome::kLoaded);
   EXPECT_EQ(loaded.path, second);
   EXPECT_EQ(loaded.contents, Bytes("second"));
@@ -133,7 +145,7 @@ TEST(Win32BackupFiles, LoadTheNewestByStampAndNumberOnlyWhenTheFileIsSafe) {
     SCOPED_TRACE("a newer name that is a hard link");
     const std::wstring linked = folder + L"registry-2026-12-08_193014.reg";
     ASSERT_TRUE(CreateHardLinkW(linked.c_str(), Wide(second).c_str(), nullptr));
-    const LoadedFile refused = backups.LoadNewest(BackupKind::kUpdate);
+    const LoadedFile refused = Newest(backups, BackupKind::kUpdate);
     EXPECT_EQ(refused.outcome, LoadOutcome::kFileNotSecured);
     EXPECT_EQ(refused.path, Utf16(linked));
     EXPECT_TRUE(refused.contents.empty());
@@ -145,7 +157,7 @@ TEST(Win32BackupFiles, LoadTheNewestByStampAndNumberOnlyWhenTheFileIsSafe) {
         CreateFileW(Wide(second).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                     nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(writer, INVALID_HANDLE_VALUE);
-    const LoadedFile refused = backups.LoadNewest(BackupKind::kUpdate);
+    const LoadedFile refused = Newest(backups, BackupKind::kUpdate);
     CloseHandle(writer);
     EXPECT_EQ(refused.outcome, LoadOutcome::kFileNotSecured);
     EXPECT_EQ(refused.status, static_cast<std::uint32_t>(ERROR_SHARING_VIOLATION));
@@ -153,9 +165,9 @@ TEST(Win32BackupFiles, LoadTheNewestByStampAndNumberOnlyWhenTheFileIsSafe) {
   {
     SCOPED_TRACE("a newer file larger than any backup");
     PutFile(folder + L"registry-2026-12-08_193015.reg", std::string(kMaxBackupSize + 1, 'x'));
-    EXPECT_EQ(backups.LoadNewest(BackupKind::kUpdate).outcome, LoadOutcome::kTooLarge);
+    EXPECT_EQ(Newest(backups, BackupKind::kUpdate).outcome, LoadOutcome::kTooLarge);
   }
-  EXPECT_EQ(backups.LoadNewest(BackupKind::kBeforeUndo).contents, Bytes("undo"));
+  EXPECT_EQ(Newest(backups, BackupKind::kBeforeUndo).contents, Bytes("undo"));
 }
 
 // Run by the linked_backup_folder test, which makes <base>\Tarnwick a symbolic link to another
@@ -175,7 +187,7 @@ TEST(LinkedBackupFolder, IsRefusedAndNothingIsWrittenThroughIt) {
   const SavedFile saved = backups.SaveNew(BackupKind::kUpdate, Bytes("x"));
   EXPECT_EQ(saved.outcome, SaveOutcome::kFolderIsLink);
   EXPECT_EQ(saved.path, Utf16(link));
-  const LoadedFile loaded = backups.LoadNewest(BackupKind::kUpdate);
+  const LoadedFile loaded = Newest(backups, BackupKind::kUpdate);
   EXPECT_EQ(loaded.outcome, LoadOutcome::kFolderIsLink);
   EXPECT_EQ(loaded.path, Utf16(link));
   EXPECT_TRUE(std::filesystem::is_empty(std::filesystem::path(target)));

@@ -7,6 +7,8 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -15,7 +17,9 @@
 
 #include "app/command_line.h"
 #include "common_app_data.h"
+#include "placed_credssp.h"
 #include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_run_lock.h"
 #include "run_program.h"
 #include "value_backup.h"
 #include "xp_sp3.h"
@@ -39,6 +43,7 @@ class SilentRun : public ::testing::Test {
   win32::Win32Registry registry_;
   ValueBackup packages_{registry_, kLsaKey, kPackagesValue};
   ValueBackup providers_{registry_, kProvidersKey, kProvidersValue};
+  PlacedCredssp credssp_;
 };
 
 TEST_F(SilentRun, UpdatesWithoutAWindowAndSaysHowItWentInTheExitCode) {
@@ -99,8 +104,14 @@ TEST_F(SilentRun, TheUsageIsShownInAMessageBox) {
 // newest backup is the one the test made.
 class SilentUndo : public SilentRun {
  protected:
-  SilentUndo() { Clear(); }
-  ~SilentUndo() override { Clear(); }
+  explicit SilentUndo(bool clear = true) : clear_(clear) {
+    if (clear_)
+      Clear();
+  }
+  ~SilentUndo() override {
+    if (clear_)
+      Clear();
+  }
 
   static std::wstring Folder() {
     wchar_t data[MAX_PATH] = {};
@@ -124,6 +135,9 @@ class SilentUndo : public SilentRun {
     for (const std::wstring& file : Files(L""))
       DeleteFileW(file.c_str());
   }
+
+ private:
+  bool clear_;
 };
 
 TEST_F(SilentUndo, CheckSaysWhetherTheUpdateWouldChangeAValueAndChangesNothing) {
@@ -207,7 +221,7 @@ TEST_F(SilentUndo, UndoRefusesABackupWithAPlantedKeyWhole) {
       u"\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Tarnwick Planted]\r\n\"x\"=hex(1):31,00,00,00\r\n";
   for (char16_t c : planted)
     contents += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
-  const std::wstring newer = Folder() + L"\\registry-2099-12-31_235959.reg";
+  const std::wstring newer = Folder() + L"\\registry-000099-2099-12-31_235959.reg";
   { std::ofstream(std::filesystem::path(newer), std::ios::binary) << contents; }
 
   const Finished undone = RunProgram(L" /undo");
@@ -222,6 +236,70 @@ TEST_F(SilentUndo, UndoRefusesABackupWithAPlantedKeyWhole) {
   EXPECT_NE(
       registry_.OpenKey(kHkeyLocalMachine, u"SOFTWARE\\Tarnwick Planted", 0, kKeyAccessMask, key),
       kErrorSuccess);
+}
+
+TEST_F(SilentUndo, UndoPutsBackWhatEachOfTwoRunsChanged) {
+  SeedXp();
+  ValueBackup::Write(registry_, kProvidersKey, kProvidersValue, kRegExpandSz,
+                     SzBytes(kXpProviders));
+  ASSERT_EQ(RunProgram(L" /update").exitCode, kExitFailed) << "the list is written, the text not";
+  ValueBackup::Write(registry_, kProvidersKey, kProvidersValue, kRegSz, SzBytes(kXpProviders));
+  ASSERT_EQ(RunProgram(L" /update").exitCode, kExitRestartNeeded);
+  ASSERT_EQ(Files(L"registry-").size(), 2u);
+
+  const Finished undone = RunProgram(L" /undo");
+  std::printf("%s", undone.output.c_str());
+  EXPECT_EQ(undone.exitCode, kExitRestartNeeded);
+  EXPECT_EQ(Packages(), XpPackagesBytes());
+  EXPECT_EQ(Providers(), SzBytes(kXpProviders));
+}
+
+// Run by the clock_goes_back test in two programs: step 1 updates and undoes, then step 2,
+// started with its local time three hours earlier, updates and undoes again, among the backups
+// that step 1 left.
+class ClockGoesBack : public SilentUndo {
+ protected:
+  ClockGoesBack() : SilentUndo(false) {}
+  void SetUp() override {
+    wchar_t step[8] = {};
+    if (GetEnvironmentVariableW(L"TARNWICK_CLOCK_STEP", step, 8) == 0)
+      GTEST_SKIP() << "run by the clock_goes_back test";
+    step_ = step[0] - L'0';
+  }
+  int step_ = 0;
+};
+
+TEST_F(ClockGoesBack, BackupsKeepTheOrderTheyWereMadeIn) {
+  if (step_ == 1)
+    Clear();
+  SeedXp();
+  ASSERT_EQ(RunProgram(L" /update").exitCode, kExitRestartNeeded);
+  const Finished undone = RunProgram(L" /undo");
+  EXPECT_EQ(undone.exitCode, kExitRestartNeeded) << undone.output;
+  EXPECT_EQ(Packages(), XpPackagesBytes());
+  std::vector<std::wstring> made = Files(L"");
+  std::sort(made.begin(), made.end());
+  for (const std::wstring& file : made)
+    std::printf("%ls\n", file.substr(file.rfind(L'\\') + 1).c_str());
+  EXPECT_EQ(made.size(), 2u * static_cast<std::size_t>(step_));
+  if (step_ == 2)
+    Clear();
+}
+
+TEST_F(SilentRun, ASwitchThatCannotHaveTheLockForAMinuteEndsWith1618) {
+  SeedXp();
+  win32::Win32RunLock other;
+  ASSERT_TRUE(other.Acquire(0));
+  const DWORD start = GetTickCount();
+  const Finished waited = RunProgram(L" /update");
+  EXPECT_GE(GetTickCount() - start, 59000u) << "it waited for the other run";
+  EXPECT_EQ(waited.exitCode, kExitBusy);
+  EXPECT_EQ(waited.output,
+            "Another Tarnwick run is in progress, so nothing was done. Try again "
+            "when it has finished.\r\n");
+  EXPECT_EQ(Packages(), XpPackagesBytes());
+  other.Release();
+  EXPECT_EQ(RunProgram(L" /check").exitCode, kExitWouldChange) << "free again";
 }
 
 }  // namespace

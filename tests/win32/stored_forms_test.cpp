@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/command_line.h"
+#include "placed_credssp.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_system_info.h"
@@ -76,10 +77,14 @@ TEST_F(StoredFormsOnWine, TheProgramUpdatesEachFormAsItsWindowsNeeds) {
     EXPECT_EQ(running.major, form.windows.major) << "the prefix reports the form's Windows";
     EXPECT_EQ(running.AtLeast(6, 3), form.windows.AtLeast(6, 3));
     SeedForm(registry_, form);
+    const PlacedCredssp credssp(form.credssp);
+    const std::wstring systemDirectory = PlacedCredssp::SystemDirectory() + L"\\";
 
+    EXPECT_EQ(RunProgram(L" /check").exitCode, CheckExitCodeFor(form.outcome));
     const Finished first = RunProgram(L" /update");
     const std::u16string backup = BackupPathIn(u"\r\n" + OutputText(first));
-    EXPECT_EQ(first.output, AsOutputLines(ExpectedLog(form, runningText, backup)));
+    EXPECT_EQ(first.output,
+              AsOutputLines(ExpectedLog(form, runningText, backup, win32::Utf16(systemDirectory))));
     EXPECT_EQ(first.exitCode, ExitCodeFor(form.outcome));
     EXPECT_EQ(backup.empty(), form.outcome != UpdateOutcome::kChanged) << "no write, no backup";
     const auto packages = ValueBackup::Read(registry_, kLsaKey, kPackagesValue);
@@ -94,7 +99,7 @@ TEST_F(StoredFormsOnWine, TheProgramUpdatesEachFormAsItsWindowsNeeds) {
     }
 
     const Finished second = RunProgram(L" /update");
-    EXPECT_EQ(second.exitCode, kExitNothingToChange);
+    EXPECT_EQ(second.exitCode, form.credssp ? kExitNothingToChange : kExitFailed);
     EXPECT_EQ(ValueBackup::Read(registry_, kLsaKey, kPackagesValue)->bytes, form.packagesAfter);
   }
   EXPECT_GT(forms, 0) << "no stored form comes from this Windows";

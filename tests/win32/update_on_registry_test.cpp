@@ -12,8 +12,11 @@
 #include "app/activity_log.h"
 #include "backup/win32/win32_backup_files.h"
 #include "memory_registry.h"
+#include "placed_credssp.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_system_info.h"
+#include "reported_windows.h"
 #include "update/auth_protocols.h"
 #include "value_backup.h"
 #include "xp_sp3.h"
@@ -38,12 +41,15 @@ class UpdateOnRegistry : public ::testing::Test {
   }
   std::u16string Run() {
     ActivityLog log;
-    outcome_ = UpdateAuthProtocols(registry_, backups_, kWindowsXp, log);
+    outcome_ = UpdateAuthProtocols(registry_, backups_, xp_, log);
     return log.Text();
   }
 
   win32::Win32Registry registry_;
   win32::Win32BackupFiles backups_;
+  win32::Win32SystemInfo system_;
+  ReportedWindows xp_{system_, kWindowsXp};
+  PlacedCredssp credssp_;
   UpdateOutcome outcome_ = UpdateOutcome::kFailed;
   ValueBackup packages_{registry_, kLsaKey, kPackagesValue};
   ValueBackup providers_{registry_, kProvidersKey, kProvidersValue};
@@ -128,7 +134,7 @@ TEST_F(UpdateOnRegistry, WithoutABackupFolderNothingIsWritten) {
   { std::ofstream(std::filesystem::path(blocker)) << "a file where the folder should go"; }
   win32::Win32BackupFiles blocked(win32::Utf16(blocker));
   ActivityLog log;
-  EXPECT_EQ(UpdateAuthProtocols(registry_, blocked, kWindowsXp, log), UpdateOutcome::kFailed);
+  EXPECT_EQ(UpdateAuthProtocols(registry_, blocked, xp_, log), UpdateOutcome::kFailed);
   DeleteFileW(blocker.c_str());
   EXPECT_NE(
       log.Text().find(u"\r\nCould not save a backup of SYSTEM\\CurrentControlSet\\Control\\"

@@ -22,6 +22,7 @@
 #include "app/win32/dpi.h"
 #include "app/win32/gdi_handles.h"
 #include "fake_desktop.h"
+#include "fake_run_lock.h"
 #include "fake_system_info.h"
 #include "fake_version_info.h"
 #include "memory_backup_files.h"
@@ -145,6 +146,7 @@ class ThrowingSystemInfo final : public SystemInfoApi {
   bool GetComputerName(std::span<char16_t>, std::uint32_t&) override { return false; }
   bool GetUserName(std::span<char16_t>, std::uint32_t&) override { return false; }
   bool GetWindowsVersion(WindowsVersion&) override { return false; }
+  bool IsNativeFile(std::u16string_view) override { return false; }
 };
 
 void CALLBACK Watchdog(HWND, UINT, UINT_PTR, DWORD) {
@@ -199,7 +201,7 @@ class Form1WindowTest : public ::testing::Test {
   void InstallClient(std::u16string_view version) { versions_.SetFileVersion(kClient, version); }
 
   win32::Form1WindowServices Services() {
-    return {registry_, backups_, system_, watched_, shell_, messages_};
+    return {registry_, backups_, system_, watched_, shell_, messages_, lock_};
   }
 
   // A loaded window, shown on the screen.
@@ -229,6 +231,7 @@ class Form1WindowTest : public ::testing::Test {
   WatchedVersions watched_{versions_};
   FakeShell shell_;
   FakeMessageBox messages_;
+  FakeRunLock lock_;
   std::unique_ptr<Form1Window> window_;
 };
 
@@ -609,7 +612,7 @@ TEST_F(Form1WindowTest, AnErrorInAHandlerIsShownAndEndsTheProgram) {
   BrokenRegistry broken;
   window_ = std::make_unique<Form1Window>(
       GetModuleHandleW(nullptr),
-      win32::Form1WindowServices{broken, backups_, system_, versions_, shell_, messages_});
+      win32::Form1WindowServices{broken, backups_, system_, versions_, shell_, messages_, lock_});
   ASSERT_TRUE(window_->Load());
   HWND frame = window_->Handle();
   PostMessageW(Control(ControlId::cmdGo), BM_CLICK, 0, 0);
@@ -625,7 +628,7 @@ TEST_F(Form1WindowTest, AnErrorWhileLoadingEndsTheProgramBeforeTheWindowIsShown)
   ThrowingSystemInfo system;
   window_ = std::make_unique<Form1Window>(
       GetModuleHandleW(nullptr),
-      win32::Form1WindowServices{registry_, backups_, system, versions_, shell_, messages_});
+      win32::Form1WindowServices{registry_, backups_, system, versions_, shell_, messages_, lock_});
   EXPECT_FALSE(window_->Load());
   ASSERT_EQ(messages_.calls.size(), 1u);
   EXPECT_EQ(messages_.calls[0].text, L"Run-time error '53':\r\n\r\nFile not found");

@@ -91,7 +91,7 @@ Form1Window::Form1Window(HINSTANCE instance, Form1WindowServices services,
       dpiFunctions_(dpiFunctions),
       urls_(services.shell),
       form_(*this, Form1Services{services.registry, services.backups, services.system,
-                                 services.versions, urls_}) {}
+                                 services.versions, urls_, services.lock}) {}
 
 Form1Window::~Form1Window() {
   if (window_ != nullptr) {

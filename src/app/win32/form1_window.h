@@ -28,6 +28,7 @@ struct Form1WindowServices {
   VersionInfoApi& versions;
   ShellApi& shell;
   MessageBoxApi& messages;
+  RunLock& lock;
 };
 
 // The program's exit codes.

@@ -3,12 +3,14 @@
 #include <windows.h>
 
 #include "app/command_line.h"
+#include "app/silent_run.h"
 #include "app/win32/console_log.h"
 #include "app/win32/desktop_api.h"
 #include "app/win32/dpi.h"
 #include "app/win32/form1_window.h"
 #include "backup/win32/win32_backup_files.h"
 #include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_run_lock.h"
 #include "platform/win32/win32_system_info.h"
 #include "version/win32/win32_version_info.h"
 
@@ -44,11 +46,10 @@ void RestrictDllSearch() {
 
 // A switch's run without a window: its log goes to standard output, and its exit code says how
 // it went.
-template <typename Run>
-int RunSilently(Run run) {
+int RunSilently(tarnwick::Invocation invocation, tarnwick::SilentServices services) {
   tarnwick::win32::ConsoleLog log;
   try {
-    return static_cast<int>(run(log));
+    return static_cast<int>(tarnwick::RunSwitch(invocation, services, log));
   } catch (...) {
     log.LogMessage(u"Tarnwick stopped on an unexpected error.");
     return static_cast<int>(tarnwick::kExitFailed);
@@ -68,21 +69,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   win32::Win32BackupFiles backups;
   win32::Win32SystemInfo system;
   win32::Win32MessageBox messages;
+  win32::Win32RunLock lock;
   switch (invocation) {
     case Invocation::kInvalid:
       // Nobody may be there to answer a message box.
       return static_cast<int>(kExitInvalidArguments);
     case Invocation::kUpdate:
-      return RunSilently([&](MessageLog& log) {
-        return ExitCodeFor(UpdateAuthProtocols(registry, backups, RunningWindows(system), log));
-      });
     case Invocation::kCheck:
-      return RunSilently([&](MessageLog& log) {
-        return CheckExitCodeFor(CheckAuthProtocols(registry, RunningWindows(system), log));
-      });
     case Invocation::kUndo:
-      return RunSilently(
-          [&](MessageLog& log) { return ExitCodeFor(UndoAuthProtocols(registry, backups, log)); });
+      return RunSilently(invocation, {registry, backups, system, lock});
     case Invocation::kUsage: {
       const std::wstring usage(kUsage.begin(), kUsage.end());
       messages.Show(nullptr, usage.c_str(), L"Tarnwick", MB_OK | MB_ICONINFORMATION);
@@ -95,7 +90,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   win32::EnableDpiAwareness();
   win32::Win32VersionInfo versions(system);
   win32::Win32Shell shell;
-  win32::Form1Window window(instance, {registry, backups, system, versions, shell, messages});
+  win32::Form1Window window(instance, {registry, backups, system, versions, shell, messages, lock});
   if (!window.Load())
     return win32::kExitRunTimeError;
   return window.Run();

@@ -25,7 +25,8 @@ class Win32BackupFiles final : public BackupFiles {
   SavedFile Replace(std::u16string_view path, std::span<const std::byte> contents) override {
     return files_.Replace(path, contents);
   }
-  LoadedFile LoadNewest(BackupKind kind) override { return files_.LoadNewest(kind); }
+  ListedBackups ListNewestFirst() override { return files_.ListNewestFirst(); }
+  LoadedFile Load(std::u16string_view path) override { return files_.Load(path); }
 
  private:
   Win32BackupFolderOps ops_;

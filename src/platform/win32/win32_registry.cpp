@@ -64,4 +64,8 @@ RegStatus Win32Registry::CloseKey(RegKey key) {
   return RegCloseKey(ToHkey(key));
 }
 
+RegStatus Win32Registry::FlushKey(RegKey key) {
+  return RegFlushKey(ToHkey(key));
+}
+
 }  // namespace tarnwick::win32

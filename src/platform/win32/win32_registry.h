@@ -17,6 +17,7 @@ class Win32Registry final : public RegistryOps {
   RegStatus DeleteValue(RegKey key, std::u16string_view name) override;
   RegStatus DeleteKey(RegKey root, std::u16string_view path) override;
   RegStatus CloseKey(RegKey key) override;
+  RegStatus FlushKey(RegKey key) override;
 };
 
 }  // namespace tarnwick::win32

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <string>
 
 // The members carry the names that windows.h defines as macros.
 #undef GetSystemDirectory
@@ -59,6 +60,28 @@ bool Win32SystemInfo::GetWindowsVersion(WindowsVersion& version) {
     return false;
   version = {info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber};
   return true;
+}
+
+bool Win32SystemInfo::IsNativeFile(std::u16string_view path) {
+  // Only 64-bit Windows has these; elsewhere, and for a 64-bit program, nothing is redirected.
+  using DisableFn = BOOL(WINAPI*)(PVOID*);
+  using RevertFn = BOOL(WINAPI*)(PVOID);
+  HMODULE kernel32 = ::GetModuleHandleW(L"kernel32.dll");
+  auto disable = kernel32 == nullptr
+                     ? nullptr
+                     : reinterpret_cast<DisableFn>(reinterpret_cast<void (*)()>(
+                           ::GetProcAddress(kernel32, "Wow64DisableWow64FsRedirection")));
+  auto revert = kernel32 == nullptr
+                    ? nullptr
+                    : reinterpret_cast<RevertFn>(reinterpret_cast<void (*)()>(
+                          ::GetProcAddress(kernel32, "Wow64RevertWow64FsRedirection")));
+  PVOID redirection = nullptr;
+  const bool disabled = disable != nullptr && revert != nullptr && disable(&redirection);
+  const std::wstring name(path.begin(), path.end());
+  const DWORD attributes = ::GetFileAttributesW(name.c_str());
+  if (disabled)
+    revert(redirection);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 }  // namespace tarnwick::win32

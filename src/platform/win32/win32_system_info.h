@@ -19,6 +19,8 @@ class Win32SystemInfo final : public SystemInfoApi {
   // From ntdll's RtlGetVersion: GetVersionExW reports 6.2 on Windows 8.1 and later to a
   // program whose manifest does not list them, and the test programs carry no manifest.
   bool GetWindowsVersion(WindowsVersion& version) override;
+  // With WOW64's file system redirection turned off for the one query, where there is any.
+  bool IsNativeFile(std::u16string_view path) override;
 };
 
 }  // namespace tarnwick::win32
