@@ -111,10 +111,10 @@ std::optional<RegFileValue> ParseSection(std::u16string_view section) {
   section.remove_prefix(keyEnd + 4);
   std::size_t i = 0;
   for (; i < section.size() && section[i] != u'"'; ++i) {
-    if (section[i] == u'\\')
-      ++i;
-    if (i < section.size())
-      value.valueName += section[i];
+    // An escape needs the character it escapes; a name cut short after one is no name.
+    if (section[i] == u'\\' && ++i == section.size())
+      return std::nullopt;
+    value.valueName += section[i];
   }
   constexpr std::u16string_view kHex = u"\"=hex(";
   if (section.substr(i, kHex.size()) != kHex)

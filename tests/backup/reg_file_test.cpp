@@ -39,5 +39,18 @@ TEST(RegFile, RegeditsOwnLayoutIsNotOurs) {
   EXPECT_TRUE(ParseRegFile(RegFileBytes(u"Windows Registry Editor Version 5.00\r\n")));
 }
 
+TEST(RegFile, AFileCutShortOrMalformedIsRefused) {
+  const std::u16string section =
+      u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\SYSTEM\\A]\r\n\"";
+  for (const std::u16string& text : {
+           section + u"x\\",  // a name's escape at the very end of the file
+           section + u"x\\\"",
+           section,
+       }) {
+    SCOPED_TRACE(std::string(text.begin() + section.size(), text.end()));
+    EXPECT_FALSE(ParseRegFile(RegFileBytes(text)));
+  }
+}
+
 }  // namespace
 }  // namespace tarnwick

@@ -190,6 +190,8 @@ TEST_F(UndoTest, ABackupNamingAnythingElseIsRefusedWhole) {
       {"another layout of the same values", with(text, u",\\\r\n  ", u",")},
       {"no byte-order mark", std::vector<std::byte>(saved.begin() + 2, saved.end())},
       {"cut short", std::vector<std::byte>(saved.begin(), saved.end() - 6)},
+      {"cut short after an escape in a value name",
+       RegFileBytes(text.substr(0, text.find(u"\"SecurityProviders\"=") + 18) + u"\\")},
       {"empty", {}},
   };
   for (const auto& c : cases) {
