@@ -7,6 +7,7 @@
 #include "app/win32/desktop_api.h"
 #include "app/win32/dpi.h"
 #include "app/win32/form1_window.h"
+#include "platform/win32/system_library.h"
 #include "platform/win32/win32_backup_files.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_system_info.h"
@@ -30,18 +31,6 @@ void __verbose_terminate_handler() {
 
 namespace {
 
-// Libraries are loaded from the system directory only, never from the program's folder.
-void RestrictDllSearch() {
-  using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-  HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
-  if (kernel32 == nullptr)
-    return;
-  auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(
-      reinterpret_cast<void (*)()>(GetProcAddress(kernel32, "SetDefaultDllDirectories")));
-  if (setDefault != nullptr)
-    setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
-}
-
 // A switch's run without a window: its log goes to standard output, and its exit code says how
 // it went.
 template <typename Run>
@@ -59,7 +48,7 @@ int RunSilently(Run run) {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   using namespace tarnwick;
-  RestrictDllSearch();
+  win32::RestrictDllSearch();
 
   const std::wstring_view arguments = commandLine != nullptr ? commandLine : L"";
   const Invocation invocation = ParseCommandLine(
