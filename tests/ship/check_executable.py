@@ -11,8 +11,9 @@ import sys
 
 import pefile
 
-SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll",
-               "msvcrt.dll"}
+# The only DLLs the program imports. shell32, ole32, oleaut32 and version.dll are loaded at run
+# time from the system directory by full path instead, the first three at the first click.
+SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "msvcrt.dll"}
 VERSION_STRINGS = {
     "FileVersion": "1.02",
     "ProductVersion": "1.02",

@@ -1,4 +1,5 @@
-// The program that tests start, from TARNWICK_EXE; a Unix path is reached through drive Z:.
+// The program that tests start, from TARNWICK_EXE, and other paths the build passes in the
+// environment; a Unix path is reached through drive Z:.
 #pragma once
 
 #include <windows.h>
@@ -7,9 +8,9 @@
 
 namespace tarnwick::testing {
 
-inline std::wstring ProgramPath() {
+inline std::wstring PathFromEnvironment(const wchar_t* name) {
   wchar_t buffer[MAX_PATH * 2] = {};
-  const DWORD length = GetEnvironmentVariableW(L"TARNWICK_EXE", buffer, MAX_PATH * 2);
+  const DWORD length = GetEnvironmentVariableW(name, buffer, MAX_PATH * 2);
   std::wstring path(buffer, length < MAX_PATH * 2 ? length : 0);
   if (!path.empty() && path[0] == L'/') {
     for (wchar_t& c : path)
@@ -17,6 +18,10 @@ inline std::wstring ProgramPath() {
     path = L"Z:" + path;
   }
   return path;
+}
+
+inline std::wstring ProgramPath() {
+  return PathFromEnvironment(L"TARNWICK_EXE");
 }
 
 }  // namespace tarnwick::testing

@@ -46,8 +46,8 @@ inline BOOL CALLBACK CloseWindowsOf(HWND window, LPARAM context) {
   return TRUE;
 }
 
-// `arguments` follow the program's quoted path; they start with a blank.
-inline Finished RunProgram(const std::wstring& arguments) {
+// `command` is a whole command line, its program's path quoted.
+inline Finished RunCommand(std::wstring command) {
   Finished finished;
   wchar_t temp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);
@@ -62,7 +62,6 @@ inline Finished RunProgram(const std::wstring& arguments) {
   startup.hStdOutput = output;
   startup.hStdError = output;
   startup.hStdInput = nullptr;
-  std::wstring command = L"\"" + ProgramPath() + L"\"" + arguments;
   PROCESS_INFORMATION process = {};
   const BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
                                       nullptr, &startup, &process);
@@ -86,6 +85,11 @@ inline Finished RunProgram(const std::wstring& arguments) {
   CloseHandle(written);
   DeleteFileW(outputPath.c_str());
   return finished;
+}
+
+// `arguments` follow the program's quoted path; they start with a blank.
+inline Finished RunProgram(const std::wstring& arguments) {
+  return RunCommand(L"\"" + ProgramPath() + L"\"" + arguments);
 }
 
 // The activity log's text ("\r\n" before each entry) as lines on standard output ("\r\n" after

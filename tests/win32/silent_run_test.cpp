@@ -191,6 +191,52 @@ TEST_F(SilentUndo, UndoPutsBackWhatTheUpdateChangedByteForByteAndOnlyOnce) {
   }
 }
 
+// Each script of deploy/, run by cmd beside a copy of the program, passes its exit code on and
+// leaves the program's log in %TEMP%.
+TEST_F(SilentUndo, TheDeployScriptsPassTheExitCodeOn) {
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring folder = std::wstring(temp) + L"tarnwick-deploy";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  ASSERT_TRUE(CopyFileW(ProgramPath().c_str(), (folder + L"\\tarnwick.exe").c_str(), FALSE));
+  for (const wchar_t* script : {L"detect.cmd", L"remediate.cmd", L"rollback.cmd"})
+    ASSERT_TRUE(CopyFileW((PathFromEnvironment(L"TARNWICK_DEPLOY") + L"\\" + script).c_str(),
+                          (folder + L"\\" + script).c_str(), FALSE));
+  wchar_t system[MAX_PATH] = {};
+  GetSystemDirectoryW(system, MAX_PATH);
+
+  const struct {
+    const wchar_t* script;
+    const wchar_t* log;
+    DWORD exitCode;
+  } runs[] = {
+      {L"detect", L"check", 1},        {L"remediate", L"update", 3010}, {L"detect", L"check", 0},
+      {L"remediate", L"update", 0},    {L"rollback", L"undo", 3010},    {L"rollback", L"undo", 0},
+      {L"remediate", L"update", 3010}, {nullptr, nullptr, 0},           {L"detect", L"check", 1603},
+      {L"remediate", L"update", 1603}, {L"rollback", L"undo", 1603}};
+  SeedXp();
+  for (const auto& run : runs) {
+    if (run.script == nullptr) {  // a value of the wrong type, then the same one changed
+      ValueBackup::Write(registry_, kLsaKey, kPackagesValue, kRegSz, SzBytes(u"kerberos"));
+      continue;
+    }
+    SCOPED_TRACE(std::string(run.script, run.script + wcslen(run.script)));
+    const std::wstring log = std::wstring(temp) + L"tarnwick-" + run.log + L".log";
+    DeleteFileW(log.c_str());
+    const Finished finished = RunCommand(L"\"" + std::wstring(system) + L"\\cmd.exe\" /c \"" +
+                                         folder + L"\\" + run.script + L".cmd\"");
+    EXPECT_EQ(finished.exitCode, run.exitCode);
+    EXPECT_FALSE(finished.otherWindow);
+    WIN32_FILE_ATTRIBUTE_DATA written{};
+    EXPECT_TRUE(GetFileAttributesExW(log.c_str(), GetFileExInfoStandard, &written));
+    EXPECT_GT(written.nFileSizeLow, 0u) << "the log is in %TEMP%";
+    DeleteFileW(log.c_str());
+  }
+  for (const wchar_t* file : {L"tarnwick.exe", L"detect.cmd", L"remediate.cmd", L"rollback.cmd"})
+    DeleteFileW((folder + L"\\" + file).c_str());
+  RemoveDirectoryW(folder.c_str());
+}
+
 TEST_F(SilentUndo, UndoKeepsAValueChangedSinceTheBackup) {
   SeedXp();
   ASSERT_EQ(RunProgram(L" /update").exitCode, kExitRestartNeeded);

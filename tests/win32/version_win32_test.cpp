@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "fake_system_info.h"
 #include "fake_version_labels.h"
+#include "platform/win32/system_library.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_system_info.h"
 #include "version/rdp_version.h"
@@ -104,6 +106,19 @@ TEST(Win32VersionInfo, LoadsNothingFromElsewhere) {
     EXPECT_FALSE(versions.Loaded());
     EXPECT_EQ(GetFileVersion(versions, Fixture(u"en_us.dll")), u"?");
   }
+}
+
+TEST(SystemLibrary, ComesFromTheSystemDirectoryAndNeverFromAPathThatIsNotAbsolute) {
+  Win32SystemInfo system;
+  {
+    win32::UniqueModule loaded = win32::LoadSystemLibrary(system, u"oleaut32.dll");
+    ASSERT_TRUE(loaded);
+    EXPECT_TRUE(SamePath(ModulePath(loaded.get()), SystemDir(system) + u"oleaut32.dll"));
+  }
+  FakeSystemInfo unreadable;  // "\" as the system directory
+  unreadable.systemDirectoryCount = 0;
+  EXPECT_FALSE(win32::LoadSystemLibrary(unreadable, u"oleaut32.dll"));
+  EXPECT_FALSE(win32::LoadLibraryAt(u"oleaut32.dll"));
 }
 
 std::vector<std::byte> ReadBlock(Win32VersionInfo& versions, std::u16string_view path) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/form1_texts.h"
 #include "common_app_data.h"
 #include "memory_registry.h"
 #include "platform/win32/win32_registry.h"
@@ -201,6 +202,57 @@ TEST(EndToEnd, TheProgramUpdatesWindowsXpSp3ValuesAndCloses) {
   EXPECT_EQ(program.WaitForExit(), std::optional<DWORD>(0));
   EXPECT_FALSE(IsWindow(window));
   EXPECT_TRUE(DeleteFileW(W(backupPath).c_str())) << "the backup file is where the log says";
+}
+
+std::string ReadAll(const std::wstring& path) {
+  std::string text;
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return text;
+  char buffer[4096];
+  DWORD read = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
+    text.append(buffer, read);
+  CloseHandle(file);
+  return text;
+}
+
+// What the program's shell requests reach: Wine passes each URL to the browsers that
+// HKCU\Software\Wine\WineBrowser lists, here a script that writes it to a file.
+TEST(EndToEnd, TheDownloadButtonsOpenTheirLinksInTheBrowser) {
+  wchar_t browser[MAX_PATH] = {};  // a Unix path, for Wine
+  GetEnvironmentVariableW(L"TARNWICK_BROWSER", browser, MAX_PATH);
+  const std::wstring opened = PathFromEnvironment(L"TARNWICK_OPENED");
+  ASSERT_TRUE(browser[0] != L'\0' && !opened.empty()) << "TARNWICK_BROWSER and TARNWICK_OPENED";
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyW(HKEY_CURRENT_USER, L"Software\\Wine\\WineBrowser", &key), ERROR_SUCCESS);
+  RegSetValueExW(key, L"Browsers", 0, REG_SZ, reinterpret_cast<const BYTE*>(browser),
+                 static_cast<DWORD>((wcslen(browser) + 1) * sizeof(wchar_t)));
+  RegCloseKey(key);
+  DeleteFileW(opened.c_str());
+
+  Program program(ProgramPath());
+  HWND window = program.WaitForWindow();
+  ASSERT_NE(window, nullptr) << "no window appeared";
+  const std::vector<Child> children = ChildrenOf(window);
+  const std::u16string_view links[] = {kXpDownloadUrl, kVista32DownloadUrl};
+  std::string expected;
+  for (const wchar_t* caption : {L"Windows XP", L"Windows Vista 32-bit"}) {
+    HWND button = ByCaption(children, L"Button", caption);
+    ASSERT_NE(button, nullptr);
+    Click(button);
+    // One at a time: two requests might reach the browser in either order.
+    const std::u16string_view link = links[expected.empty() ? 0 : 1];
+    expected += std::string(link.begin(), link.end()) + "\n";
+    for (DWORD waited = 0; waited < kPatienceMs && ReadAll(opened) != expected; waited += 100)
+      Sleep(100);
+    EXPECT_EQ(ReadAll(opened), expected);
+  }
+  EXPECT_TRUE(IsWindowVisible(window));
+  Click(ByCaption(children, L"Button", L"Close"));
+  EXPECT_EQ(program.WaitForExit(), std::optional<DWORD>(0));
+  DeleteFileW(opened.c_str());
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/win32/desktop_api.h"
@@ -31,6 +32,19 @@ class FakeShell final : public win32::ShellApi {
   // What Execute returns; by default, success.
   INT_PTR result = 42;
   bool throws = false;
+  // The process's elevation, and whether a desktop shell takes requests; by default neither.
+  bool elevated = false;
+  bool desktop = false;
+  // The verb and file of each request handed to the desktop's shell.
+  std::vector<std::pair<std::wstring, std::wstring>> desktopRequests;
+
+  bool RunsElevated() override { return elevated; }
+  bool ExecuteOnDesktop(const wchar_t* verb, const wchar_t* file) override {
+    if (!desktop)
+      return false;
+    desktopRequests.emplace_back(OrNull(verb), OrNull(file));
+    return true;
+  }
 
   HINSTANCE Execute(HWND owner, const wchar_t* verb, const wchar_t* file, const wchar_t* parameters,
                     const wchar_t* directory, int showCommand) override {

@@ -563,6 +563,31 @@ TEST_F(Form1WindowTest, EachDownloadClickIsOneShellRequestForItsHttpsLink) {
   EXPECT_TRUE(messages_.calls.empty());
 }
 
+TEST_F(Form1WindowTest, AnElevatedProgramHandsTheLinkToTheDesktopsShellWhereThereIsOne) {
+  Form1Window& window = Loaded();
+  const struct {
+    bool elevated, desktop, onDesktop;
+  } cases[] = {{true, true, true}, {true, false, false}, {false, true, false}};
+  for (const auto& c : cases) {
+    shell_.elevated = c.elevated;
+    shell_.desktop = c.desktop;
+    shell_.requests.clear();
+    shell_.desktopRequests.clear();
+    Click(ControlId::cmdVista32);
+    SCOPED_TRACE(::testing::Message() << "elevated " << c.elevated << ", desktop " << c.desktop);
+    ASSERT_EQ(shell_.desktopRequests.size(), c.onDesktop ? 1u : 0u);
+    ASSERT_EQ(shell_.requests.size(), c.onDesktop ? 0u : 1u);
+    if (c.onDesktop) {
+      EXPECT_EQ(shell_.desktopRequests[0].first, L"open");
+      EXPECT_EQ(shell_.desktopRequests[0].second, W(kVista32DownloadUrl));
+    } else {
+      EXPECT_EQ(shell_.requests[0].owner, window.Handle());
+      EXPECT_EQ(shell_.requests[0].file, W(kVista32DownloadUrl));
+    }
+  }
+  EXPECT_TRUE(messages_.calls.empty());
+}
+
 TEST_F(Form1WindowTest, AFailingShellShowsNothingAndChangesNothing) {
   Form1Window& window = Loaded();
   const auto before = AllTexts();

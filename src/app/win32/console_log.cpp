@@ -42,6 +42,27 @@ bool IsUsable(HANDLE handle) {
   return type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE || type == FILE_TYPE_CHAR;
 }
 
+bool IsConsole(HANDLE handle) {
+  DWORD mode = 0;
+  return ::GetConsoleMode(handle, &mode) != FALSE;
+}
+
+// A console reads bytes in its own code page, which need not be UTF-8; UTF-16 text it shows as
+// it is.
+void WriteToConsole(HANDLE console, std::u16string_view message) {
+  std::wstring line(message.begin(), message.end());
+  line += L"\r\n";
+  std::size_t done = 0;
+  while (done < line.size()) {
+    DWORD written = 0;
+    if (!::WriteConsoleW(console, line.data() + done, static_cast<DWORD>(line.size() - done),
+                         &written, nullptr) ||
+        written == 0)
+      return;
+    done += written;
+  }
+}
+
 }  // namespace
 
 ConsoleLog::ConsoleLog() {
@@ -50,12 +71,14 @@ ConsoleLog::ConsoleLog() {
   HANDLE given = ::GetStdHandle(STD_OUTPUT_HANDLE);
   if (IsUsable(given)) {
     output_ = given;
+    isConsole_ = IsConsole(given);
     return;
   }
   if (::AttachConsole(ATTACH_PARENT_PROCESS)) {
     console_ = ::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
                              OPEN_EXISTING, 0, nullptr);
     output_ = console_;
+    isConsole_ = IsConsole(console_);
   }
 }
 
@@ -67,6 +90,10 @@ ConsoleLog::~ConsoleLog() {
 void ConsoleLog::LogMessage(std::u16string_view message) {
   if (output_ == INVALID_HANDLE_VALUE)
     return;
+  if (isConsole_) {
+    WriteToConsole(output_, message);
+    return;
+  }
   const std::string line = Utf8(message) + "\r\n";
   std::size_t done = 0;
   while (done < line.size()) {

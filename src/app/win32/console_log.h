@@ -1,6 +1,6 @@
-// The log of a silent run: each message as one UTF-8 line with CR LF on the standard output the
-// process was started with (a file or pipe), or else on the console of its parent. With
-// neither, the messages go nowhere.
+// The log of a silent run: each message as one line with CR LF on the standard output the
+// process was started with, or else on the console of its parent; as UTF-8 to a file or pipe,
+// as UTF-16 text (WriteConsoleW) to a console. With neither, the messages go nowhere.
 #pragma once
 
 #include <windows.h>
@@ -21,6 +21,7 @@ class ConsoleLog final : public MessageLog {
  private:
   HANDLE output_ = INVALID_HANDLE_VALUE;
   HANDLE console_ = INVALID_HANDLE_VALUE;  // CONOUT$ when this object opened it
+  bool isConsole_ = false;
 };
 
 }  // namespace tarnwick::win32

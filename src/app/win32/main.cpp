@@ -9,6 +9,7 @@
 #include "app/win32/dpi.h"
 #include "app/win32/form1_window.h"
 #include "backup/win32/win32_backup_files.h"
+#include "platform/win32/system_library.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_run_lock.h"
 #include "platform/win32/win32_system_info.h"
@@ -32,18 +33,6 @@ void __verbose_terminate_handler() {
 
 namespace {
 
-// Libraries are loaded from the system directory only, never from the program's folder.
-void RestrictDllSearch() {
-  using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-  HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
-  if (kernel32 == nullptr)
-    return;
-  auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(
-      reinterpret_cast<void (*)()>(GetProcAddress(kernel32, "SetDefaultDllDirectories")));
-  if (setDefault != nullptr)
-    setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
-}
-
 // A switch's run without a window: its log goes to standard output, and its exit code says how
 // it went.
 int RunSilently(tarnwick::Invocation invocation, tarnwick::SilentServices services) {
@@ -60,7 +49,7 @@ int RunSilently(tarnwick::Invocation invocation, tarnwick::SilentServices servic
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   using namespace tarnwick;
-  RestrictDllSearch();
+  win32::RestrictDllSearch();
 
   const std::wstring_view arguments = commandLine != nullptr ? commandLine : L"";
   const Invocation invocation = ParseCommandLine(

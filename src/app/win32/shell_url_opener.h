@@ -1,4 +1,7 @@
-// Opens a URL through the shell's "open" verb, on behalf of a window.
+// Opens a URL through the shell's "open" verb, on behalf of a window. An elevated program hands
+// it to the desktop's shell, so that the browser, and whatever the user downloads and opens in
+// it, runs as the user and not as administrator; where there is no desktop shell to take it, it
+// opens the URL itself.
 #pragma once
 
 #include <windows.h>

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "platform/win32/system_library.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/unique_module.h"
 #include "platform/win32/wide_text.h"
@@ -108,7 +109,7 @@ FsResult Win32BackupFolderOps::BaseFolder(std::u16string& path) {
   }
   using GetFolderPathFn = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPWSTR);
   Win32SystemInfo system;
-  UniqueModule shell32(::LoadLibraryW(Wide(SystemDir(system) + u"shell32.dll").c_str()));
+  UniqueModule shell32 = LoadSystemLibrary(system, u"shell32.dll");
   auto getFolderPath = shell32.Function<GetFolderPathFn>("SHGetFolderPathW");
   if (getFolderPath == nullptr)
     return LastResult();

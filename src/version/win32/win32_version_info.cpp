@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/win32/system_library.h"
 #include "platform/win32/unique_module.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_system_info.h"
@@ -28,14 +29,6 @@ struct Win32VersionInfo::Library {
 };
 
 namespace {
-
-bool IsFullPath(std::u16string_view path) {
-  bool drive = path.size() >= 3 &&
-               ((path[0] >= u'A' && path[0] <= u'Z') || (path[0] >= u'a' && path[0] <= u'z')) &&
-               path[1] == u':' && path[2] == u'\\';
-  bool unc = path.size() >= 3 && path[0] == u'\\' && path[1] == u'\\' && path[2] != u'\\';
-  return drive || unc;
-}
 
 // Windows would read a path only up to an embedded NUL, so a different file than asked.
 bool HasNul(std::u16string_view text) {
@@ -71,14 +64,14 @@ Win32VersionInfo::Win32VersionInfo(SystemInfoApi& system) : Win32VersionInfo(Sys
 
 Win32VersionInfo::Win32VersionInfo(std::u16string_view directory)
     : library_(std::make_unique<Library>()) {
-  if (!IsFullPath(directory) || HasNul(directory))
+  if (directory.empty())
     return;
   std::u16string path(directory);
   if (path.back() != u'\\')
     path.push_back(u'\\');
   path += u"version.dll";
 
-  UniqueModule module(::LoadLibraryW(Wide(path).c_str()));
+  UniqueModule module = LoadLibraryAt(path);
   auto getSize = module.Function<decltype(&::GetFileVersionInfoSizeW)>("GetFileVersionInfoSizeW");
   auto getInfo = module.Function<decltype(&::GetFileVersionInfoW)>("GetFileVersionInfoW");
   auto queryValue = module.Function<decltype(&::VerQueryValueW)>("VerQueryValueW");
