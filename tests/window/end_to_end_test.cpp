@@ -13,6 +13,7 @@
 #include "app/form1_texts.h"
 #include "common_app_data.h"
 #include "memory_registry.h"
+#include "placed_credssp.h"
 #include "platform/win32/win32_registry.h"
 #include "program_path.h"
 #include "value_backup.h"
@@ -146,6 +147,7 @@ TEST(EndToEnd, TheProgramUpdatesWindowsXpSp3ValuesAndCloses) {
   win32::Win32Registry registry;
   ValueBackup packages(registry, kLsaKey, kPackagesValue);
   ValueBackup providers(registry, kProvidersKey, kProvidersValue);
+  const PlacedCredssp credssp;
   ValueBackup::Write(registry, kLsaKey, kPackagesValue, kRegMultiSz, XpPackagesBytes());
   ValueBackup::Write(registry, kProvidersKey, kProvidersValue, kRegSz, SzBytes(kXpProviders));
 
