@@ -26,15 +26,25 @@ enum class SaveOutcome {
   kDiskFull,          // the disk has no room for it
   kFolderIsLink,      // a folder on the way is a junction, symbolic link or other reparse
                       // point; `path` names it
-  kFolderNotSecured,  // the folder's owner and permissions could not be set; `path` names it,
-                      // `status` says why
+  kFolderNotSecured,  // the folder's permissions could not be set; `path` names it, `status`
+                      // says why
+  kFolderUntrusted,   // a folder that someone other than an administrator made could not be
+                      // moved aside; `path` names it, `status` says why
   kFailed,            // any other failure; `status` holds the platform's error code
+};
+
+// A folder on the way that someone other than an administrator made, renamed so that it is not
+// used, and replaced by a new one.
+struct MovedAside {
+  std::u16string from;
+  std::u16string to;
 };
 
 struct SavedFile {
   SaveOutcome outcome = SaveOutcome::kFailed;
   std::u16string path;       // the file's full path when saved; the folder's, as said above
   std::uint32_t status = 0;  // the platform's error code, when not saved
+  std::vector<MovedAside> movedAside = {};
 
   bool ok() const { return outcome == SaveOutcome::kSaved; }
 };
@@ -44,10 +54,11 @@ enum class LoadOutcome {
   kNone,              // there is no file of that kind (also when the folder does not exist)
   kFolderIsLink,      // as for saving; `path` names the folder
   kFolderNotSecured,  // as for saving; `path` names the folder, `status` says why
-  kFileNotSecured,    // the file is a link, has other names (hard links), is open for writing
-                      // elsewhere, or its owner and permissions could not be set; `path` names
-                      // it, `status` holds the platform's error code (0 for a link or other
-                      // names)
+  kFolderUntrusted,   // as for saving
+  kFileNotSecured,    // the file is a link, has other names (hard links) or is open for writing
+                      // elsewhere; `path` names it, `status` holds the platform's error code (0
+                      // for a link or other names)
+  kFileUntrusted,     // someone other than an administrator made the file; it is not read
   kAccessDenied,      // the folder or the file may not be read
   kTooLarge,          // the file is larger than any backup the program makes; `path` names it
   kFailed,            // any other failure; `status` holds the platform's error code
@@ -72,6 +83,7 @@ struct ListedBackups {
   std::u16string path;
   std::uint32_t status = 0;
   std::vector<BackupEntry> newestFirst;  // empty also when the folder does not exist
+  std::vector<MovedAside> movedAside = {};
 
   bool ok() const { return outcome == LoadOutcome::kLoaded; }
 };
@@ -79,9 +91,9 @@ struct ListedBackups {
 class BackupFiles {
  public:
   virtual ~BackupFiles() = default;
-  // Writes `contents` to a new file of `kind`, newer than every file in the folder; an existing
-  // file is never replaced. Nothing of a file that could not be written whole is left
-  // behind.
+  // Writes `contents` to a new file of `kind`, newer than every file in the folder that an
+  // administrator made; an existing file is never replaced. Nothing of a file that could not be
+  // written whole is left behind.
   virtual SavedFile SaveNew(BackupKind kind, std::span<const std::byte> contents) = 0;
   // Replaces the file that SaveNew made with `contents`; the earlier contents stay in place
   // until the new ones are written whole.
@@ -89,9 +101,9 @@ class BackupFiles {
   // The backups of both kinds, newest first, by the order their names give (names that do not
   // match the pattern exactly are left out), after the folders were made safe as for saving.
   virtual ListedBackups ListNewestFirst() = 0;
-  // The file `path` of the listing, read whole, after its folders and the file itself were made
-  // safe: not a link, no other names, nobody writing it, and owned by administrators with their
-  // permissions alone.
+  // The file `path` of the listing, read whole, after its folders were made safe and the file
+  // itself was found safe: not a link, no other names, nobody writing it, and made by an
+  // administrator.
   virtual LoadedFile Load(std::u16string_view path) = 0;
 };
 

@@ -45,7 +45,11 @@ class OpenItem {
  public:
   virtual ~OpenItem() = default;
   virtual FsResult Facts(ItemFacts& facts) = 0;
-  // Sets the owner to Administrators and the protected administrators-only DACL.
+  // Whether its owner is one that only administrators can be: SYSTEM, Administrators or
+  // TrustedInstaller (or, where the platform gives every object the same owner, the owner of the
+  // Windows system directory). Asked before anything about it is changed.
+  virtual FsResult OwnerTrusted(bool& trusted) = 0;
+  // Sets the protected administrators-only DACL; the owner stays as it is.
   virtual FsResult MakeAdminOnly() = 0;
   // Reads from the start until the end or until `limit` bytes, whichever comes first.
   virtual FsResult Read(std::size_t limit, std::vector<std::byte>& contents) = 0;
@@ -78,6 +82,8 @@ class BackupFolderOps {
   virtual FsResult Remove(std::u16string_view path) = 0;
   // Renames the file `from` to `to`, replacing a file there, written through to the disk.
   virtual FsResult MoveOver(std::u16string_view from, std::u16string_view to) = 0;
+  // Renames the folder or file `from` to `to`; kExists when `to` is taken.
+  virtual FsResult Rename(std::u16string_view from, std::u16string_view to) = 0;
   virtual BackupStamp LocalTime() = 0;
 };
 

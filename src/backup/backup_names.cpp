@@ -86,6 +86,12 @@ std::u16string BackupFileName(BackupKind kind, std::uint32_t sequence, const Bac
   std::u16string name(Prefix(kind));
   AppendDigits(name, sequence, static_cast<int>(kSequenceWidth));
   name += u'-';
+  name += StampText(stamp);
+  return name += kExtension;
+}
+
+std::u16string StampText(const BackupStamp& stamp) {
+  std::u16string name;
   AppendDigits(name, static_cast<std::uint32_t>(stamp.year), 4);
   name += u'-';
   AppendDigits(name, static_cast<std::uint32_t>(stamp.month), 2);
@@ -95,7 +101,7 @@ std::u16string BackupFileName(BackupKind kind, std::uint32_t sequence, const Bac
   AppendDigits(name, static_cast<std::uint32_t>(stamp.hour), 2);
   AppendDigits(name, static_cast<std::uint32_t>(stamp.minute), 2);
   AppendDigits(name, static_cast<std::uint32_t>(stamp.second), 2);
-  return name += kExtension;
+  return name;
 }
 
 std::optional<BackupName> ParseBackupFileName(BackupKind kind, std::u16string_view name) {

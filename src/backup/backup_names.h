@@ -39,6 +39,9 @@ struct BackupName {
   auto operator<=>(const BackupName&) const = default;
 };
 
+// The stamp as names carry it: "2026-12-08_193012".
+std::u16string StampText(const BackupStamp& stamp);
+
 // "registry-000042-2026-12-08_193012.reg" for sequence 42: at least six digits, so that the
 // names of one kind list in the order they were made.
 std::u16string BackupFileName(BackupKind kind, std::uint32_t sequence, const BackupStamp& stamp);

@@ -2,11 +2,19 @@
 
 namespace tarnwick {
 
+std::u16string MovedAsideMessage(const MovedAside& moved) {
+  return u"The folder " + moved.from +
+         u" was not made by an administrator, so it is not used: it was moved aside to " +
+         moved.to + u".";
+}
+
 SavedFile RunBackup::Add(RegFileValue value, MessageLog& log) {
   values_.push_back(std::move(value));
   const std::vector<std::byte> contents = RegFileBytes(RegFileText(values_));
   SavedFile saved =
       path_.empty() ? files_.SaveNew(kind_, contents) : files_.Replace(path_, contents);
+  for (const MovedAside& moved : saved.movedAside)
+    log.LogMessage(MovedAsideMessage(moved));
   if (!saved.ok()) {
     values_.pop_back();
     return saved;

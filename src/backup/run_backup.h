@@ -11,6 +11,10 @@
 
 namespace tarnwick {
 
+// The log line for a folder that someone other than an administrator made: renamed aside, and
+// not used.
+std::u16string MovedAsideMessage(const MovedAside& moved);
+
 class RunBackup {
  public:
   RunBackup(BackupFiles& files, BackupKind kind) : files_(files), kind_(kind) {}

@@ -1,7 +1,8 @@
 // The backup folder made safe before anything in it is written or read: "Tarnwick\Backups"
 // under the machine-wide base folder, each folder made with administrators-only security or,
-// when it was there already, opened as itself, refused when it is a link, and given that
-// security through its handle.
+// when it was there already, opened as itself and refused when it is a link. One that an
+// administrator made gets that security's DACL through its handle; one that anybody else made
+// is renamed aside and made anew, so that no handle opened before can still reach it.
 #pragma once
 
 #include <cstdint>
@@ -20,7 +21,9 @@ enum class FolderOutcome {
   kAccessDenied,  // a folder could not be made for want of rights
   kDiskFull,      // a folder could not be made for want of room
   kIsLink,        // `path` names the folder that is a link
-  kNotSecured,    // the owner and DACL of `path` could not be set
+  kNotSecured,    // the DACL of `path` could not be set, or its owner not be read
+  kUntrusted,     // `path` was made by someone other than an administrator and could not be
+                  // moved aside
 };
 
 // Every folder on the way stays open, and so in place, while this lives.
@@ -29,11 +32,13 @@ struct SecuredFolder {
   std::u16string path;
   std::uint32_t status = 0;  // the platform's error code, when it failed
   std::vector<std::unique_ptr<OpenItem>> held;
+  std::vector<MovedAside> movedAside = {};  // also when the walk failed later
 
   bool ok() const { return outcome == FolderOutcome::kSecured; }
 };
 
-// Walks down to the backup folder; `make` says whether missing folders are made.
+// Walks down to the backup folder; `make` says whether missing folders are made. A folder
+// moved aside is made anew only with `make`; without, the walk ends there as kMissing.
 SecuredFolder SecureBackupFolder(BackupFolderOps& ops, bool make);
 
 }  // namespace tarnwick

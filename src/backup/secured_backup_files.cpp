@@ -39,6 +39,8 @@ SavedFile SaveFailure(const SecuredFolder& folder) {
       return {SaveOutcome::kFolderIsLink, folder.path, folder.status};
     case FolderOutcome::kNotSecured:
       return {SaveOutcome::kFolderNotSecured, folder.path, folder.status};
+    case FolderOutcome::kUntrusted:
+      return {SaveOutcome::kFolderUntrusted, folder.path, folder.status};
     default:
       return {SaveOutcome::kNoFolder, folder.path, folder.status};
   }
@@ -67,6 +69,8 @@ LoadedFile LoadFailure(const SecuredFolder& folder) {
       return LoadFailure(LoadOutcome::kFolderIsLink, folder.path, folder.status);
     case FolderOutcome::kNotSecured:
       return LoadFailure(LoadOutcome::kFolderNotSecured, folder.path, folder.status);
+    case FolderOutcome::kUntrusted:
+      return LoadFailure(LoadOutcome::kFolderUntrusted, folder.path, folder.status);
     case FolderOutcome::kAccessDenied:
       return LoadFailure(LoadOutcome::kAccessDenied, folder.path, folder.status);
     default:
@@ -94,28 +98,46 @@ std::vector<NamedBackup> Backups(const std::vector<std::u16string>& names) {
   return backups;
 }
 
+// Whether the file `path` was made by an administrator (an owner that cannot be read or a file
+// that cannot be opened counts as not).
+bool MadeByAdministrator(BackupFolderOps& ops, const std::u16string& path) {
+  Opened opened = ops.OpenFileToLoad(path);
+  bool trusted = false;
+  return opened.result.ok() && opened.item->OwnerTrusted(trusted).ok() && trusted;
+}
+
 }  // namespace
 
 SavedFile SecuredBackupFiles::SaveNew(BackupKind kind, std::span<const std::byte> contents) {
-  const SecuredFolder folder = SecureBackupFolder(ops_, true);
+  SecuredFolder folder = SecureBackupFolder(ops_, true);
+  auto with = [&](SavedFile result) {
+    result.movedAside = std::move(folder.movedAside);
+    return result;
+  };
   if (!folder.ok())
-    return SaveFailure(folder);
+    return with(SaveFailure(folder));
   std::vector<std::u16string> names;
   if (FsResult listed = ops_.ListFiles(folder.path, names); !listed.ok())
-    return SaveFailure(listed);
-  const std::vector<NamedBackup> backups = Backups(names);
-  std::uint32_t sequence = backups.empty() ? 1 : backups.front().name.sequence + 1;
+    return with(SaveFailure(listed));
+  // One above the newest that an administrator made: a planted name cannot use up the numbers.
+  std::uint32_t sequence = 1;
+  for (const NamedBackup& backup : Backups(names)) {
+    if (MadeByAdministrator(ops_, folder.path + u'\\' + backup.file)) {
+      sequence = backup.name.sequence + 1;
+      break;
+    }
+  }
   const BackupStamp now = ops_.LocalTime();
   FsResult written = {FsError::kExists, kFileExists};
   for (int tries = 0; tries < kMaxTries && sequence <= kMaxBackupSequence; ++tries, ++sequence) {
     std::u16string path = folder.path + u'\\' + BackupFileName(kind, sequence, now);
     written = ops_.WriteNewFile(path, contents);
     if (written.ok())
-      return {SaveOutcome::kSaved, std::move(path), 0};
+      return with({SaveOutcome::kSaved, std::move(path), 0, {}});
     if (written.error != FsError::kExists)
       break;
   }
-  return SaveFailure(written);
+  return with(SaveFailure(written));
 }
 
 SavedFile SecuredBackupFiles::Replace(std::u16string_view path,
@@ -142,21 +164,20 @@ SavedFile SecuredBackupFiles::Replace(std::u16string_view path,
 }
 
 ListedBackups SecuredBackupFiles::ListNewestFirst() {
-  const SecuredFolder folder = SecureBackupFolder(ops_, false);
-  if (!folder.ok()) {
-    const LoadedFile failed = LoadFailure(folder);
+  SecuredFolder folder = SecureBackupFolder(ops_, false);
+  auto failure = [&](const LoadedFile& failed) {
     const LoadOutcome outcome =
         failed.outcome == LoadOutcome::kNone ? LoadOutcome::kLoaded : failed.outcome;
-    return {outcome, failed.path, failed.status, {}};
-  }
+    return ListedBackups{outcome, failed.path, failed.status, {}, std::move(folder.movedAside)};
+  };
+  if (!folder.ok())
+    return failure(LoadFailure(folder));
   std::vector<std::u16string> names;
   if (FsResult listed = ops_.ListFiles(folder.path, names); !listed.ok()) {
-    if (listed.error == FsError::kNotFound)
-      return {LoadOutcome::kLoaded, {}, 0, {}};
-    const LoadedFile failed = LoadFailure(listed, folder.path);
-    return {failed.outcome, failed.path, failed.status, {}};
+    return failure(listed.error == FsError::kNotFound ? LoadFailure(LoadOutcome::kNone, {}, 0)
+                                                      : LoadFailure(listed, folder.path));
   }
-  ListedBackups listing{LoadOutcome::kLoaded, folder.path, 0, {}};
+  ListedBackups listing{LoadOutcome::kLoaded, folder.path, 0, {}, std::move(folder.movedAside)};
   for (const NamedBackup& backup : Backups(names))
     listing.newestFirst.push_back({backup.kind, folder.path + u'\\' + backup.file});
   return listing;
@@ -179,8 +200,11 @@ LoadedFile SecuredBackupFiles::Load(std::u16string_view file) {
     return LoadFailure(examined, std::move(path));
   if (facts.link || facts.folder || facts.names != 1)
     return LoadFailure(LoadOutcome::kFileNotSecured, std::move(path), 0);
-  if (FsResult applied = opened.item->MakeAdminOnly(); !applied.ok())
-    return LoadFailure(LoadOutcome::kFileNotSecured, std::move(path), applied.code);
+  bool trusted = false;
+  if (FsResult owner = opened.item->OwnerTrusted(trusted); !owner.ok())
+    return LoadFailure(LoadOutcome::kFileNotSecured, std::move(path), owner.code);
+  if (!trusted)
+    return LoadFailure(LoadOutcome::kFileUntrusted, std::move(path), 0);
 
   LoadedFile loaded{LoadOutcome::kLoaded, std::move(path), {}, 0};
   if (FsResult read = opened.item->Read(kMaxBackupSize + 1, loaded.contents); !read.ok())

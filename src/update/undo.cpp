@@ -90,6 +90,8 @@ struct Decision {
 bool Decide(BackupFiles& backups, MessageLog& log, std::vector<std::optional<Decision>>& decisions,
             bool& anyUpdate) {
   const ListedBackups listing = backups.ListNewestFirst();
+  for (const MovedAside& moved : listing.movedAside)
+    log.LogMessage(MovedAsideMessage(moved));
   if (!listing.ok()) {
     log.LogMessage(LoadFailureMessage({listing.outcome, listing.path, {}, listing.status}));
     return false;
@@ -101,6 +103,11 @@ bool Decide(BackupFiles& backups, MessageLog& log, std::vector<std::optional<Dec
     if (open == 0 || !anyUpdate)
       break;
     const LoadedFile file = backups.Load(entry.path);
+    if (file.outcome == LoadOutcome::kFileUntrusted) {
+      // Planted: it neither steers nor blocks the undo.
+      log.LogMessage(UntrustedBackupMessage(file.path));
+      continue;
+    }
     if (!file.ok()) {
       log.LogMessage(LoadFailureMessage(file));
       return false;
@@ -130,7 +137,8 @@ UndoOutcome UndoAuthProtocols(RegistryOps& registry, BackupFiles& backups, Messa
   bool anyUpdate = false;
   if (!Decide(backups, log, decisions, anyUpdate))
     return UndoOutcome::kFailed;
-  if (!anyUpdate) {
+  if (!anyUpdate || std::none_of(decisions.begin(), decisions.end(),
+                                 [](const auto& decision) { return decision.has_value(); })) {
     log.LogMessage(u"No backup of the update was found: there is nothing to undo.");
     return UndoOutcome::kNothingToUndo;
   }

@@ -43,6 +43,7 @@ std::u16string ErrorNumber(std::uint32_t status) {
 constexpr std::u16string_view kRunAsAdministrator =
     u"access was refused. Please run this program as an administrator.";
 constexpr std::u16string_view kNothingRestored = u" Nothing was restored.";
+constexpr std::u16string_view kNotAdministrators = u" was not made by an administrator";
 
 std::u16string StatusReason(RegStatus status) {
   if (status == kErrorAccessDenied)
@@ -119,8 +120,12 @@ std::u16string BackupFailureMessage(std::u16string_view where, const SavedFile& 
                u" is a junction or link to another place, so it is not used.";
       break;
     case SaveOutcome::kFolderNotSecured:
-      reason = u"the owner and permissions of the backup folder " + saved.path +
+      reason = u"the permissions of the backup folder " + saved.path +
                u" could not be set to administrators only (error " + Number(saved.status) + u").";
+      break;
+    case SaveOutcome::kFolderUntrusted:
+      reason = u"the backup folder " + saved.path + std::u16string(kNotAdministrators) +
+               u" and could not be moved aside" + ErrorNumber(saved.status) + u".";
       break;
     case SaveOutcome::kSaved:
     case SaveOutcome::kFailed:
@@ -169,12 +174,19 @@ std::u16string LoadFailureMessage(const LoadedFile& file) {
       message = u"Could not read the backups: the permissions of the folder " + file.path +
                 u" could not be set" + ErrorNumber(file.status) + u".";
       break;
-    case LoadOutcome::kFileNotSecured:
-      message = u"Could not read the backup " + file.path +
-                u": it is a link, has other names, is open elsewhere, or its permissions could "
-                u"not be set" +
+    case LoadOutcome::kFolderUntrusted:
+      message = u"Could not read the backups: the folder " + file.path +
+                std::u16string(kNotAdministrators) + u" and could not be moved aside" +
                 ErrorNumber(file.status) + u".";
       break;
+    case LoadOutcome::kFileNotSecured:
+      message = u"Could not read the backup " + file.path +
+                u": it is a link, has other names, is open elsewhere, or its owner could not be "
+                u"read" +
+                ErrorNumber(file.status) + u".";
+      break;
+    case LoadOutcome::kFileUntrusted:
+      return UntrustedBackupMessage(file.path);
     case LoadOutcome::kAccessDenied:
       message =
           u"Could not read the backup " + file.path + u": " + std::u16string(kRunAsAdministrator);
@@ -190,6 +202,11 @@ std::u16string LoadFailureMessage(const LoadedFile& file) {
       break;
   }
   return message + std::u16string(kNothingRestored);
+}
+
+std::u16string UntrustedBackupMessage(std::u16string_view path) {
+  return u"The backup " + std::u16string(path) + std::u16string(kNotAdministrators) +
+         u", so it is not read.";
 }
 
 std::u16string RefusedBackupMessage(std::u16string_view path) {

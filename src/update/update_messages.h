@@ -33,6 +33,9 @@ std::u16string NoCredsspMessage(std::u16string_view name,
 // What was written to the key `keyPath` could not be flushed to disk.
 std::u16string FlushFailureMessage(std::u16string_view keyPath, RegStatus status);
 
+// A backup that someone other than an administrator made is not read.
+std::u16string UntrustedBackupMessage(std::u16string_view path);
+
 // The newest update backup could not be read.
 std::u16string LoadFailureMessage(const LoadedFile& file);
 // The file is not one the update wrote, or names other values.

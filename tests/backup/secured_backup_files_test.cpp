@@ -24,18 +24,24 @@ std::size_t IndexOf(const std::vector<std::string>& calls, const std::string& ca
   return static_cast<std::size_t>(std::find(calls.begin(), calls.end(), call) - calls.begin());
 }
 
-// Folders as someone else may have left them: there, but not secured.
-void PlantFolders(Ops& ops) {
+// Folders as someone else may have left them: there, but not secured; made by an administrator
+// unless `byUser`.
+void PlantFolders(Ops& ops, bool byUser = false) {
   ops.items[kTarnwick] = FakeItem::Folder();
   ops.items[kBackups] = FakeItem::Folder();
+  ops.items[kTarnwick].trusted = ops.items[kBackups].trusted = !byUser;
 }
 
 TEST(SecuredBackupFiles, FoldersAreMadeOrSecuredBeforeTheFileAndHeldWhileItIsWritten) {
-  for (const bool planted : {false, true}) {
-    SCOPED_TRACE(planted ? "folders made by someone else" : "no folders yet");
+  const std::u16string aside = kTarnwick + u".untrusted-2026-12-08_193012";
+  for (const char* before : {"no folders yet", "folders an administrator made", "planted"}) {
+    SCOPED_TRACE(before);
+    const bool planted = before == std::string_view("planted");
     Ops ops;
+    if (before != std::string_view("no folders yet"))
+      PlantFolders(ops, planted);
     if (planted)
-      PlantFolders(ops);
+      ops.items[kBackups + u"\\registry-000009-2026-12-08_193012.reg"] = FakeItem::File();
     SecuredBackupFiles files(ops);
     const SavedFile saved = files.SaveNew(BackupKind::kUpdate, kContents);
     ASSERT_EQ(saved.outcome, SaveOutcome::kSaved);
@@ -43,12 +49,22 @@ TEST(SecuredBackupFiles, FoldersAreMadeOrSecuredBeforeTheFileAndHeldWhileItIsWri
     EXPECT_EQ(ops.items.at(kFirst).bytes, kContents);
     for (const std::u16string& path : {kTarnwick, kBackups, kFirst})
       EXPECT_TRUE(ops.items.at(path).secured);
-    EXPECT_LT(IndexOf(ops.calls, "MakeAdminOnly C:\\ProgramData\\Tarnwick\\Backups"),
+    EXPECT_LT(IndexOf(ops.calls, "OpenFolder C:\\ProgramData\\Tarnwick\\Backups"),
               IndexOf(ops.calls,
                       "WriteNewFile C:\\ProgramData\\Tarnwick\\Backups\\registry-"
                       "000001-2026-12-08_193012.reg"));
     EXPECT_EQ(ops.openAtWrite, std::vector<int>{2}) << "both folders stay open while writing";
     EXPECT_EQ(ops.open, 0);
+    // A planted folder is neither taken over nor used: a handle opened before could still
+    // reach it. It is renamed aside whole, and a new one made.
+    EXPECT_EQ(saved.movedAside.size(), planted ? 1u : 0u);
+    EXPECT_EQ(ops.items.contains(aside + u"\\Backups\\registry-000009-2026-12-08_193012.reg"),
+              planted);
+    if (planted) {
+      EXPECT_EQ(saved.movedAside[0].from, kTarnwick);
+      EXPECT_EQ(saved.movedAside[0].to, aside);
+      EXPECT_FALSE(ops.items.at(aside).secured);
+    }
   }
 }
 
@@ -96,11 +112,25 @@ TEST(SecuredBackupFiles, NothingIsWrittenUnlessEveryFolderIsSafe) {
          ops.items[kBackups].link = true;
        },
        SaveOutcome::kFolderIsLink, kBackups, 0},
-      {"Tarnwick's owner cannot be set",
+      {"Tarnwick's permissions cannot be set",
        [](Ops& ops) {
+         ops.items[kTarnwick] = FakeItem::Folder();
          ops.Fail("MakeAdminOnly", kTarnwick, {FsError::kOther, 1307});
        },
        SaveOutcome::kFolderNotSecured, kTarnwick, 1307},
+      {"Backups' owner cannot be read",
+       [](Ops& ops) {
+         PlantFolders(ops);
+         ops.Fail("OwnerTrusted", kBackups, {FsError::kAccessDenied, 5});
+       },
+       SaveOutcome::kFolderNotSecured, kBackups, 5},
+      {"a planted Backups cannot be moved aside",
+       [](Ops& ops) {
+         PlantFolders(ops);
+         ops.items[kBackups].trusted = false;
+         ops.Fail("Rename", kBackups, {FsError::kInUse, 32});
+       },
+       SaveOutcome::kFolderUntrusted, kBackups, 32},
       {"Backups cannot be opened to be secured",
        [](Ops& ops) {
          ops.Fail("OpenFolder", kBackups, {FsError::kAccessDenied, 5});
@@ -202,10 +232,10 @@ TEST(SecuredBackupFiles, BackupsAreListedNewestFirstAndLoadedAfterTheyWereSecure
   const LoadedFile loaded = files.Load(newest);
   ASSERT_EQ(loaded.outcome, LoadOutcome::kLoaded);
   EXPECT_EQ(loaded.contents, ops.items.at(newest).bytes);
-  EXPECT_TRUE(ops.items.at(newest).secured);
+  EXPECT_FALSE(ops.items.at(newest).secured) << "a file's security is never changed";
   const std::string at =
       "C:\\ProgramData\\Tarnwick\\Backups\\registry-000003-2026-12-08_163015.reg";
-  EXPECT_LT(IndexOf(ops.calls, "MakeAdminOnly " + at), IndexOf(ops.calls, "Read " + at));
+  EXPECT_LT(IndexOf(ops.calls, "OwnerTrusted " + at), IndexOf(ops.calls, "Read " + at));
   EXPECT_EQ(files.Load(u"C:\\Temp\\registry-000001-2026-12-08_193013.reg").status, 87u)
       << "only a file in the backup folder is loaded";
   EXPECT_EQ(ops.open, 0);
@@ -243,11 +273,13 @@ TEST(SecuredBackupFiles, AFileIsReadOnlyWhenItAndItsFoldersAreSafe) {
        LoadOutcome::kFileNotSecured, kFirst, 0},
       {"the file is being written", [](Ops& ops) { ops.items[kFirst].beingWritten = true; },
        LoadOutcome::kFileNotSecured, kFirst, 32},
-      {"the file's owner cannot be set",
+      {"the file's owner cannot be read",
        [](Ops& ops) {
-         ops.Fail("MakeAdminOnly", kFirst, {FsError::kOther, 1307});
+         ops.Fail("OwnerTrusted", kFirst, {FsError::kOther, 1307});
        },
        LoadOutcome::kFileNotSecured, kFirst, 1307},
+      {"the file was planted", [](Ops& ops) { ops.items[kFirst].trusted = false; },
+       LoadOutcome::kFileUntrusted, kFirst, 0},
       {"the file may not be opened",
        [](Ops& ops) {
          ops.Fail("OpenFileToLoad", kFirst, {FsError::kAccessDenied, 5});

@@ -19,6 +19,7 @@ struct FakeItem {
   std::uint32_t names = 1;
   bool secured = false;
   bool beingWritten = false;  // open for writing elsewhere
+  bool trusted = true;        // owned by an administrator
   std::vector<std::byte> bytes;
 
   static FakeItem Folder() {
@@ -33,6 +34,11 @@ struct FakeItem {
   }
   FakeItem& Secured() {
     secured = true;
+    return *this;
+  }
+  // Made by a standard user.
+  FakeItem& Planted() {
+    trusted = false;
     return *this;
   }
 };
@@ -100,6 +106,27 @@ class FakeBackupFolderOps final : public BackupFolderOps {
     items[std::u16string(to)] = std::move(node.mapped());
     return {};
   }
+  FsResult Rename(std::u16string_view from, std::u16string_view to) override {
+    if (FsResult failed = Check("Rename", from); !failed.ok())
+      return failed;
+    if (items.contains(std::u16string(to)))
+      return {FsError::kExists, 183};
+    // The item and everything below it.
+    std::map<std::u16string, FakeItem> moved;
+    for (auto it = items.begin(); it != items.end();) {
+      const std::u16string& name = it->first;
+      if (name == from || name.starts_with(std::u16string(from) + u'\\')) {
+        moved[std::u16string(to) + name.substr(from.size())] = std::move(it->second);
+        it = items.erase(it);
+      } else {
+        ++it;
+      }
+    }
+    if (moved.empty())
+      return {FsError::kNotFound, 2};
+    items.merge(moved);
+    return {};
+  }
   BackupStamp LocalTime() override { return {2026, 12, 8, 19, 30, 12}; }
 
   // The operation `operation` on `path` (any path, when empty) fails so.
@@ -123,6 +150,10 @@ class FakeBackupFolderOps final : public BackupFolderOps {
       const FakeItem& item = ops_.items.at(path_);
       facts = {item.folder, item.link, item.names};
       return ops_.Check("Facts", path_);
+    }
+    FsResult OwnerTrusted(bool& trusted) override {
+      trusted = ops_.items.at(path_).trusted;
+      return ops_.Check("OwnerTrusted", path_);
     }
     FsResult MakeAdminOnly() override {
       if (FsResult failed = ops_.Check("MakeAdminOnly", path_); !failed.ok())

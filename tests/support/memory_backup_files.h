@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,8 @@ class MemoryBackupFiles final : public BackupFiles {
             {order_.rbegin(), order_.rend()}};
   }
   LoadedFile Load(std::u16string_view path) override {
+    if (untrusted_.contains(std::u16string(path)))
+      return {LoadOutcome::kFileUntrusted, std::u16string(path), {}, 0};
     return {LoadOutcome::kLoaded, std::u16string(path), files_.at(std::u16string(path)), 0};
   }
 
@@ -48,6 +51,8 @@ class MemoryBackupFiles final : public BackupFiles {
   std::u16string Plant(BackupKind kind, std::vector<std::byte> contents) {
     return Add(kind, std::move(contents));
   }
+  // The file `path` counts as made by a standard user from now on.
+  void MakeUntrusted(const std::u16string& path) { untrusted_.insert(path); }
   const std::map<std::u16string, std::vector<std::byte>>& Files() const { return files_; }
   int Replacements() const { return replacements_; }
 
@@ -64,6 +69,7 @@ class MemoryBackupFiles final : public BackupFiles {
 
   std::map<std::u16string, std::vector<std::byte>> files_;
   std::vector<BackupEntry> order_;  // oldest first
+  std::set<std::u16string> untrusted_;
   SaveOutcome failure_ = SaveOutcome::kSaved;
   LoadOutcome loadFailure_ = LoadOutcome::kLoaded;
   int replacements_ = 0;

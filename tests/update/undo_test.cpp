@@ -117,6 +117,20 @@ TEST_F(UndoTest, EveryValueIsUndoneFromTheNewestBackupThatNamesIt) {
   EXPECT_EQ(Packages(), byHand);
 }
 
+TEST_F(UndoTest, AFilePlantedByAStandardUserNeitherSteersNorBlocksTheUndo) {
+  SeedXpSp3(registry_);
+  Update();
+  const std::u16string planted =
+      backups_.Plant(BackupKind::kUpdate, RawBytes({'j', 'u', 'n', 'k'}));
+  backups_.MakeUntrusted(planted);
+  const std::u16string log = Undo();
+  EXPECT_EQ(outcome_, UndoOutcome::kRestored);
+  EXPECT_EQ(log.substr(0, log.find(u"\r\nReading Value From")),
+            u"\r\nThe backup C:\\Backups\\registry-1.reg was not made by an administrator, so it "
+            u"is not read.\r\nReading Backup From: C:\\Backups\\registry-0.reg");
+  EXPECT_EQ(Packages(), XpPackagesBytes());
+}
+
 TEST_F(UndoTest, OddStoredFormsComeBackByteForByte) {
   const auto extraNuls = Utf16Bytes(std::u16string(u"kerberos\0\0pku2u\0\0\0", 19));
   const auto hidden = Utf16Bytes(std::u16string(u"x.dll\0old.dll\0", 14));
@@ -231,7 +245,7 @@ TEST_F(UndoTest, FailuresSayWhyInOneLineAndWriteNothing) {
       {"the file cannot be made safe",
        [](MemoryRegistry&, MemoryBackupFiles& b) { b.FailLoad(LoadOutcome::kFileNotSecured); },
        u"\r\nCould not read the backup C:\\Backups\\: it is a link, has other names, is open "
-       u"elsewhere, or its permissions could not be set (error 5). Nothing was restored.",
+       u"elsewhere, or its owner could not be read (error 5). Nothing was restored.",
        false},
       {"no backup of what is replaced",
        [](MemoryRegistry&, MemoryBackupFiles& b) { b.Fail(SaveOutcome::kDiskFull); },

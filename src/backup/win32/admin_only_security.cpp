@@ -25,8 +25,7 @@ DWORD AdminOnlySecurity::ApplyTo(HANDLE handle) const {
   // Set on this object alone. SetSecurityInfo would also carry the new inheritable entries into
   // everything already in a folder, and so onto whatever a hard link planted there before the
   // folder was secured names, anywhere on the volume. The descriptor's DACL is marked protected.
-  if (!::SetKernelObjectSecurity(handle, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
-                                 descriptor_))
+  if (!::SetKernelObjectSecurity(handle, DACL_SECURITY_INFORMATION, descriptor_))
     return ::GetLastError();
   return ERROR_SUCCESS;
 }

@@ -1,4 +1,4 @@
-// The security every backup folder and file gets: owned by Administrators, with a protected
+// The security every backup folder and file gets: made owned by Administrators, with a protected
 // DACL (nothing inherited) in which SYSTEM and Administrators have full control, the owner
 // as such (OWNER RIGHTS) may only read, and Users may only read and list.
 #pragma once
@@ -23,9 +23,8 @@ class AdminOnlySecurity {
   PSECURITY_DESCRIPTOR descriptor() const { return descriptor_; }
   // For CreateFileW and CreateDirectoryW: the object is made with this security.
   SECURITY_ATTRIBUTES* attributes() { return error_ == ERROR_SUCCESS ? &attributes_ : nullptr; }
-  // Sets the owner and the protected DACL of the object open as `handle` (opened with
-  // WRITE_OWNER and WRITE_DAC), and of nothing else; the Win32 error code, ERROR_SUCCESS when
-  // set.
+  // Sets the protected DACL of the object open as `handle` (opened with WRITE_DAC), and of
+  // nothing else; its owner stays as it is. The Win32 error code, ERROR_SUCCESS when set.
   DWORD ApplyTo(HANDLE handle) const;
 
  private:

@@ -48,8 +48,9 @@ FsResult LastResult() {
 
 class Win32OpenItem final : public OpenItem {
  public:
-  Win32OpenItem(UniqueFile handle, std::wstring path, const AdminOnlySecurity& security)
-      : handle_(std::move(handle)), path_(std::move(path)), security_(security) {}
+  Win32OpenItem(UniqueFile handle, std::wstring path, const AdminOnlySecurity& security,
+                TrustedOwners& owners)
+      : handle_(std::move(handle)), path_(std::move(path)), security_(security), owners_(owners) {}
 
   FsResult Facts(ItemFacts& facts) override {
     BY_HANDLE_FILE_INFORMATION info = {};
@@ -63,6 +64,10 @@ class Win32OpenItem final : public OpenItem {
                  (named != INVALID_FILE_ATTRIBUTES && (named & FILE_ATTRIBUTE_REPARSE_POINT) != 0);
     facts.names = info.nNumberOfLinks;
     return {};
+  }
+
+  FsResult OwnerTrusted(bool& trusted) override {
+    return Result(owners_.IsTrusted(handle_.get(), trusted));
   }
 
   FsResult MakeAdminOnly() override { return Result(security_.ApplyTo(handle_.get())); }
@@ -89,15 +94,16 @@ class Win32OpenItem final : public OpenItem {
   UniqueFile handle_;
   std::wstring path_;
   const AdminOnlySecurity& security_;
+  TrustedOwners& owners_;
 };
 
 Opened Open(const std::wstring& path, DWORD access, DWORD share, DWORD flags,
-            const AdminOnlySecurity& security) {
+            const AdminOnlySecurity& security, TrustedOwners& owners) {
   UniqueFile handle(::CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING,
                                   flags | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!handle.valid())
     return {LastResult(), nullptr};
-  return {{}, std::make_unique<Win32OpenItem>(std::move(handle), path, security)};
+  return {{}, std::make_unique<Win32OpenItem>(std::move(handle), path, security, owners)};
 }
 
 }  // namespace
@@ -131,12 +137,12 @@ FsResult Win32BackupFolderOps::MakeFolder(std::u16string_view path) {
 
 Opened Win32BackupFolderOps::OpenFolder(std::u16string_view path) {
   // No FILE_SHARE_DELETE: the folder cannot be renamed or removed while it is open.
-  return Open(Wide(path), READ_CONTROL | WRITE_DAC | WRITE_OWNER | FILE_READ_ATTRIBUTES,
-              FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_FLAG_BACKUP_SEMANTICS, security_);
+  return Open(Wide(path), READ_CONTROL | WRITE_DAC | FILE_READ_ATTRIBUTES,
+              FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_FLAG_BACKUP_SEMANTICS, security_, owners_);
 }
 
 Opened Win32BackupFolderOps::OpenFileToLoad(std::u16string_view path) {
-  return Open(Wide(path), GENERIC_READ | WRITE_DAC | WRITE_OWNER, FILE_SHARE_READ, 0, security_);
+  return Open(Wide(path), GENERIC_READ, FILE_SHARE_READ, 0, security_, owners_);
 }
 
 FsResult Win32BackupFolderOps::ListFiles(std::u16string_view path,
@@ -193,6 +199,12 @@ FsResult Win32BackupFolderOps::Remove(std::u16string_view path) {
 FsResult Win32BackupFolderOps::MoveOver(std::u16string_view from, std::u16string_view to) {
   if (!::MoveFileExW(Wide(from).c_str(), Wide(to).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return LastResult();
+  return {};
+}
+
+FsResult Win32BackupFolderOps::Rename(std::u16string_view from, std::u16string_view to) {
+  if (!::MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_WRITE_THROUGH))
     return LastResult();
   return {};
 }

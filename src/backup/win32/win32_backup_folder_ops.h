@@ -6,6 +6,7 @@
 
 #include "backup/backup_folder_ops.h"
 #include "backup/win32/admin_only_security.h"
+#include "backup/win32/trusted_owners.h"
 
 namespace tarnwick::win32 {
 
@@ -24,11 +25,13 @@ class Win32BackupFolderOps final : public BackupFolderOps {
   FsResult WriteNewFile(std::u16string_view path, std::span<const std::byte> contents) override;
   FsResult Remove(std::u16string_view path) override;
   FsResult MoveOver(std::u16string_view from, std::u16string_view to) override;
+  FsResult Rename(std::u16string_view from, std::u16string_view to) override;
   BackupStamp LocalTime() override;
 
  private:
   std::u16string base_;
   AdminOnlySecurity security_;
+  TrustedOwners owners_;
 };
 
 }  // namespace tarnwick::win32
