@@ -79,7 +79,8 @@ TEST_F(SilentRun, UpdatesWithoutAWindowAndSaysHowItWentInTheExitCode) {
 
 TEST_F(SilentRun, BadArgumentsDoNothingAndShowNothing) {
   SeedXp();
-  for (const wchar_t* arguments : {L" /bogus", L" /update extra", L" update", L" /update /?"}) {
+  for (const wchar_t* arguments : {L" /bogus", L" /update extra", L" update", L" /update /?",
+                                   L" /check extra", L" -check /undo", L" check"}) {
     SCOPED_TRACE(std::string(arguments, arguments + wcslen(arguments)));
     Finished finished = RunProgram(arguments);
     EXPECT_EQ(finished.exitCode, kExitInvalidArguments);
@@ -191,19 +192,42 @@ TEST_F(SilentUndo, UndoPutsBackWhatTheUpdateChangedByteForByteAndOnlyOnce) {
   }
 }
 
-// Each script of deploy/, run by cmd beside a copy of the program, passes its exit code on and
-// leaves the program's log in %TEMP%.
-TEST_F(SilentUndo, TheDeployScriptsPassTheExitCodeOn) {
+// Each script of deploy/, run by cmd beside a copy of the program, named as a user would
+// (tarnwick.exe) or as the release names it, passes its exit code on and leaves the program's
+// log in %TEMP%. With no program beside it, or none that starts, it says so and ends with 1603.
+TEST_F(SilentUndo, TheDeployScriptsRunWhatTheReleaseShipsAndPassTheExitCodeOn) {
   wchar_t temp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);
   const std::wstring folder = std::wstring(temp) + L"tarnwick-deploy";
   CreateDirectoryW(folder.c_str(), nullptr);
-  ASSERT_TRUE(CopyFileW(ProgramPath().c_str(), (folder + L"\\tarnwick.exe").c_str(), FALSE));
-  for (const wchar_t* script : {L"detect.cmd", L"remediate.cmd", L"rollback.cmd"})
-    ASSERT_TRUE(CopyFileW((PathFromEnvironment(L"TARNWICK_DEPLOY") + L"\\" + script).c_str(),
-                          (folder + L"\\" + script).c_str(), FALSE));
+  const wchar_t* const scripts[] = {L"detect", L"remediate", L"rollback"};
+  for (const wchar_t* script : scripts)
+    ASSERT_TRUE(
+        CopyFileW((PathFromEnvironment(L"TARNWICK_DEPLOY") + L"\\" + script + L".cmd").c_str(),
+                  (folder + L"\\" + script + L".cmd").c_str(), FALSE));
   wchar_t system[MAX_PATH] = {};
   GetSystemDirectoryW(system, MAX_PATH);
+  auto runScript = [&](const wchar_t* script) {
+    return RunCommand(L"\"" + std::wstring(system) + L"\\cmd.exe\" /c \"" + folder + L"\\" +
+                      script + L".cmd\"");
+  };
+  // The release's file for this Windows first: x86_64 on 64-bit Windows.
+  BOOL wow64 = FALSE;
+  IsWow64Process(GetCurrentProcess(), &wow64);
+  const std::wstring release = PathFromEnvironment(L"TARNWICK_RELEASE");
+  const std::wstring x86 = release + L"-x86.exe";
+  const std::wstring own = sizeof(void*) == 8 || wow64 ? release + L"-x86_64.exe" : x86;
+  const std::wstring other = own == x86 ? release + L"-x86_64.exe" : x86;
+  // The program under `program` (none when empty) and a file that is no program under `others`.
+  auto place = [&](const std::wstring& program, std::vector<std::wstring> others) {
+    for (const std::wstring& name : {std::wstring(L"tarnwick.exe"), own, other})
+      DeleteFileW((folder + L"\\" + name).c_str());
+    if (!program.empty()) {
+      ASSERT_TRUE(CopyFileW(ProgramPath().c_str(), (folder + L"\\" + program).c_str(), FALSE));
+    }
+    for (const std::wstring& name : others)
+      std::ofstream(std::filesystem::path(folder + L"\\" + name)) << "not a program\r\n";
+  };
 
   const struct {
     const wchar_t* script;
@@ -214,26 +238,64 @@ TEST_F(SilentUndo, TheDeployScriptsPassTheExitCodeOn) {
       {L"remediate", L"update", 0},    {L"rollback", L"undo", 3010},    {L"rollback", L"undo", 0},
       {L"remediate", L"update", 3010}, {nullptr, nullptr, 0},           {L"detect", L"check", 1603},
       {L"remediate", L"update", 1603}, {L"rollback", L"undo", 1603}};
-  SeedXp();
-  for (const auto& run : runs) {
-    if (run.script == nullptr) {  // a value of the wrong type, then the same one changed
-      ValueBackup::Write(registry_, kLsaKey, kPackagesValue, kRegSz, SzBytes(u"kerberos"));
-      continue;
+  const struct {
+    const char* label;
+    std::wstring program;
+    std::vector<std::wstring> others;
+  } layouts[] = {{"tarnwick.exe, before the release's files", L"tarnwick.exe", {own, other}},
+                 {"the release's file for this Windows", own, {other}}};
+  for (const auto& layout : layouts) {
+    SCOPED_TRACE(layout.label);
+    place(layout.program, layout.others);
+    Clear();
+    SeedXp();
+    for (const auto& run : runs) {
+      if (run.script == nullptr) {  // a value of the wrong type, then the same one changed
+        ValueBackup::Write(registry_, kLsaKey, kPackagesValue, kRegSz, SzBytes(u"kerberos"));
+        continue;
+      }
+      SCOPED_TRACE(std::string(run.script, run.script + wcslen(run.script)));
+      const std::wstring log = std::wstring(temp) + L"tarnwick-" + run.log + L".log";
+      DeleteFileW(log.c_str());
+      const Finished finished = runScript(run.script);
+      EXPECT_EQ(finished.exitCode, run.exitCode) << finished.output;
+      EXPECT_FALSE(finished.otherWindow);
+      WIN32_FILE_ATTRIBUTE_DATA written{};
+      EXPECT_TRUE(GetFileAttributesExW(log.c_str(), GetFileExInfoStandard, &written));
+      EXPECT_GT(written.nFileSizeLow, 0u) << "the log is in %TEMP%";
+      DeleteFileW(log.c_str());
     }
-    SCOPED_TRACE(std::string(run.script, run.script + wcslen(run.script)));
-    const std::wstring log = std::wstring(temp) + L"tarnwick-" + run.log + L".log";
-    DeleteFileW(log.c_str());
-    const Finished finished = RunCommand(L"\"" + std::wstring(system) + L"\\cmd.exe\" /c \"" +
-                                         folder + L"\\" + run.script + L".cmd\"");
-    EXPECT_EQ(finished.exitCode, run.exitCode);
-    EXPECT_FALSE(finished.otherWindow);
-    WIN32_FILE_ATTRIBUTE_DATA written{};
-    EXPECT_TRUE(GetFileAttributesExW(log.c_str(), GetFileExInfoStandard, &written));
-    EXPECT_GT(written.nFileSizeLow, 0u) << "the log is in %TEMP%";
-    DeleteFileW(log.c_str());
   }
-  for (const wchar_t* file : {L"tarnwick.exe", L"detect.cmd", L"remediate.cmd", L"rollback.cmd"})
-    DeleteFileW((folder + L"\\" + file).c_str());
+  // Only the x86 file, which runs on every Windows: the scripts run it on 64-bit Windows too.
+  place(x86, {});
+  SeedXp();
+  EXPECT_EQ(runScript(L"detect").exitCode, kExitWouldChange);
+
+  const std::string folderText(folder.begin(), folder.end());
+  for (const bool planted : {false, true}) {
+    SCOPED_TRACE(planted ? "a file that is no program" : "no program");
+    place(L"", planted ? std::vector<std::wstring>{own} : std::vector<std::wstring>{});
+    for (const wchar_t* script : scripts) {
+      SCOPED_TRACE(std::string(script, script + wcslen(script)));
+      const Finished finished = runScript(script);
+      EXPECT_EQ(finished.exitCode, kExitFailed);
+      if (planted) {
+        EXPECT_NE(finished.output.find(" did not run to its end: \"" + folderText + "\\" +
+                                       std::string(own.begin(), own.end()) +
+                                       "\" could not be started or stopped abnormally"),
+                  std::string::npos)
+            << finished.output;
+      } else {
+        EXPECT_EQ(finished.output.rfind("Tarnwick /", 0), 0u) << finished.output;
+        EXPECT_NE(finished.output.find(" was not run: there is no tarnwick.exe or "),
+                  std::string::npos);
+        EXPECT_EQ(finished.output.find("\r\n"), finished.output.size() - 2) << "one line";
+      }
+    }
+  }
+  place(L"", {});
+  for (const wchar_t* script : scripts)
+    DeleteFileW((folder + L"\\" + script + L".cmd").c_str());
   RemoveDirectoryW(folder.c_str());
 }
 
