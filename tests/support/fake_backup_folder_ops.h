@@ -73,8 +73,10 @@ class FakeBackupFolderOps final : public BackupFolderOps {
     const std::u16string name(path);
     if (!items.contains(name) && HasParentFolder(path))
       items[name] = FakeItem::File().Secured();
-    if (!items.contains(name) || items[name].beingWritten)
-      return {{items.contains(name) ? FsError::kInUse : FsError::kNotFound, 32}, nullptr};
+    if (!items.contains(name))
+      return {{FsError::kNotFound, 3}, nullptr};
+    if (items[name].beingWritten)
+      return {{FsError::kInUse, 32}, nullptr};
     items[name].beingWritten = true;
     return {{}, std::make_unique<Item>(*this, name, true)};
   }

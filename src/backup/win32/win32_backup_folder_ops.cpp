@@ -149,8 +149,10 @@ Opened Win32BackupFolderOps::OpenFolder(std::u16string_view path) {
 // - CreateFileW with dwShareMode 0: while the handle is open, any other open that asks for
 //   reading, writing or deleting (FILE_READ_DATA, FILE_WRITE_DATA, DELETE, or GENERIC_READ or
 //   GENERIC_WRITE) fails with ERROR_SHARING_VIOLATION (32), in this process or another, until
-//   the handle is closed; Windows closes it when the process ends in any way. An open that asks
-//   only for READ_CONTROL or FILE_READ_ATTRIBUTES is not subject to sharing and succeeds.
+//   the handle is closed; Windows closes it when the process ends in any way. Sharing is checked
+//   only between opens that ask for FILE_READ_DATA, FILE_EXECUTE, FILE_WRITE_DATA,
+//   FILE_APPEND_DATA or DELETE ([MS-FSA] 2.1.5.1.2.2): an open for READ_CONTROL or
+//   FILE_READ_ATTRIBUTES alone succeeds beside it, and does not keep it from being had.
 // - OPEN_ALWAYS makes the file with the given security when it is missing and opens it as it is
 //   otherwise (GetLastError then says ERROR_ALREADY_EXISTS, which is success).
 // - The file stays in place between runs. FILE_FLAG_DELETE_ON_CLOSE would remove it when the last
@@ -158,8 +160,8 @@ Opened Win32BackupFolderOps::OpenFolder(std::u16string_view path) {
 //   may open ("If this parameter is zero, the application can query certain metadata ... even if
 //   GENERIC_READ access would have been denied"): a standard user holding such a handle would
 //   leave the file pending deletion after the run, and every later open would fail with
-//   ERROR_ACCESS_DENIED until they let go. A handle without access does not take part in
-//   sharing, so it cannot keep the file in place from being opened exclusively.
+//   ERROR_ACCESS_DENIED until they let go. Kept in place, the file is had whatever such handles
+//   are open.
 // - The file's DACL (kLockFileSddl) gives only SYSTEM and Administrators any access, so nobody
 //   else can hold it open in a way that makes ERROR_SHARING_VIOLATION; the folder around it
 //   lets only administrators make or rename anything in it.
