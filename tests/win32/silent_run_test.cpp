@@ -11,15 +11,16 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <string>
 #include <vector>
 
 #include "app/command_line.h"
+#include "backup/win32/win32_run_lock.h"
 #include "common_app_data.h"
 #include "placed_credssp.h"
 #include "platform/win32/win32_registry.h"
-#include "platform/win32/win32_run_lock.h"
 #include "run_program.h"
 #include "value_backup.h"
 #include "xp_sp3.h"
@@ -136,6 +137,15 @@ class SilentUndo : public SilentRun {
     for (const std::wstring& file : Files(L""))
       DeleteFileW(file.c_str());
   }
+  // A file where the folder `path` belongs, in place of whatever was there; its log line once
+  // moved aside.
+  static std::string PlantFile(const std::wstring& path) {
+    std::filesystem::remove_all(path);
+    std::ofstream(std::filesystem::path(path)) << "planted";
+    return std::string(path.begin(), path.end()) +
+           " is a file where a folder belongs, so it is not used: it was moved aside to " +
+           std::string(path.begin(), path.end()) + ".untrusted-";
+  }
 
  private:
   bool clear_;
@@ -168,11 +178,17 @@ TEST_F(SilentUndo, UndoPutsBackWhatTheUpdateChangedByteForByteAndOnlyOnce) {
       Utf16Bytes(std::u16string(u"kerberos\0\0pku2u\0\0\0", 19)), Utf16Bytes(u"kerberos")};
   const std::vector<std::vector<std::byte>> providers = {
       Utf16Bytes(std::u16string(u"x.dll\0old.dll\0", 14)), Utf16Bytes(u"a.dll")};
+  // A file planted where either folder belongs is moved aside, not read as a backup.
+  const std::vector<std::wstring> planted = {CommonAppData() + L"\\Tarnwick", Folder()};
   for (std::size_t i = 0; i < packages.size(); ++i) {
     SCOPED_TRACE(i);
     ValueBackup::Write(registry_, kLsaKey, kPackagesValue, kRegMultiSz, packages[i]);
     ValueBackup::Write(registry_, kProvidersKey, kProvidersValue, kRegSz, providers[i]);
-    ASSERT_EQ(RunProgram(L" /update").exitCode, kExitRestartNeeded);
+    const std::string movedAside = PlantFile(planted[i]);
+    const Finished updated = RunProgram(L" /update");
+    std::printf("%s", updated.output.c_str());
+    ASSERT_EQ(updated.exitCode, kExitRestartNeeded);
+    EXPECT_EQ(updated.output.rfind(movedAside, 0), 0u);
     ASSERT_NE(Packages(), packages[i]);
 
     const Finished undone = RunProgram(L" /undo");
@@ -180,7 +196,7 @@ TEST_F(SilentUndo, UndoPutsBackWhatTheUpdateChangedByteForByteAndOnlyOnce) {
     EXPECT_FALSE(undone.otherWindow);
     EXPECT_EQ(Packages(), packages[i]);
     EXPECT_EQ(Providers(), providers[i]);
-    EXPECT_EQ(Files(L"before-undo-").size(), i + 1) << "what the undo replaced is saved first";
+    EXPECT_EQ(Files(L"before-undo-").size(), 1u) << "what the undo replaced is saved first";
     const std::wstring folder = Folder();
     EXPECT_NE(undone.output.find("\r\nBackup saved to: " +
                                  std::string(folder.begin(), folder.end()) + "\\before-undo-"),
@@ -190,6 +206,12 @@ TEST_F(SilentUndo, UndoPutsBackWhatTheUpdateChangedByteForByteAndOnlyOnce) {
     EXPECT_EQ(again.exitCode, kExitNothingToChange);
     EXPECT_EQ(Packages(), packages[i]);
   }
+  const std::string movedAside = PlantFile(planted[0]);
+  const Finished none = RunProgram(L" /undo");
+  EXPECT_EQ(none.exitCode, kExitNothingToChange);
+  EXPECT_EQ(none.output.rfind(movedAside, 0), 0u);
+  EXPECT_EQ(none.output.substr(none.output.find("\r\n")),
+            "\r\nNo backup of the update was found: there is nothing to undo.\r\n");
 }
 
 // Each script of deploy/, run by cmd beside a copy of the program, named as a user would
@@ -394,20 +416,28 @@ TEST_F(ClockGoesBack, BackupsKeepTheOrderTheyWereMadeIn) {
     Clear();
 }
 
-TEST_F(SilentRun, ASwitchThatCannotHaveTheLockForAMinuteEndsWith1618) {
+TEST_F(SilentUndo, ASwitchThatCannotHaveTheLockForAMinuteEndsWith1618) {
   SeedXp();
   win32::Win32RunLock other;
-  ASSERT_TRUE(other.Acquire(0));
+  ASSERT_TRUE(other.Acquire(0).held());
   const DWORD start = GetTickCount();
-  const Finished waited = RunProgram(L" /update");
-  EXPECT_GE(GetTickCount() - start, 59000u) << "it waited for the other run";
-  EXPECT_EQ(waited.exitCode, kExitBusy);
-  EXPECT_EQ(waited.output,
-            "Another Tarnwick run is in progress, so nothing was done. Try again "
-            "when it has finished.\r\n");
+  auto check = std::async(std::launch::async, [] { return RunProgram(L" /check"); });
+  const Finished updated = RunProgram(L" /update");
+  for (const Finished& waited : {updated, check.get()}) {
+    EXPECT_EQ(waited.exitCode, kExitBusy);
+    EXPECT_EQ(waited.output,
+              "Another Tarnwick run is in progress, so nothing was done. Try again "
+              "when it has finished.\r\n");
+  }
+  EXPECT_GE(GetTickCount() - start, 59000u) << "each waited for the other run";
   EXPECT_EQ(Packages(), XpPackagesBytes());
   other.Release();
+  // The name the lock once had, taken by an object of another kind, holds nothing off.
+  HANDLE event = CreateEventW(nullptr, TRUE, FALSE, L"Global\\Tarnwick.Run");
+  ASSERT_NE(event, nullptr);
   EXPECT_EQ(RunProgram(L" /check").exitCode, kExitWouldChange) << "free again";
+  EXPECT_EQ(RunProgram(L" /update").exitCode, kExitRestartNeeded);
+  CloseHandle(event);
 }
 
 }  // namespace
