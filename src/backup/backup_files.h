@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/system_error.h"
+
 namespace tarnwick {
 
 // Which file: "registry-<n>-<stamp>.reg" (saved before an update) or
@@ -46,13 +48,13 @@ struct MovedAside {
   std::u16string from;
   std::u16string to;
   EntryForm form = EntryForm::kUntrustedFolder;
-  std::uint32_t status = 0;
+  SystemError status;
 };
 
 struct SavedFile {
   SaveOutcome outcome = SaveOutcome::kFailed;
-  std::u16string path;       // the file's full path when saved; the folder's, as said above
-  std::uint32_t status = 0;  // the platform's error code, when not saved
+  std::u16string path;  // the file's full path when saved; the folder's, as said above
+  SystemError status;   // the platform's error code, when not saved
   std::vector<MovedAside> movedAside = {};
 
   bool ok() const { return outcome == SaveOutcome::kSaved; }
@@ -76,7 +78,7 @@ struct LoadedFile {
   LoadOutcome outcome = LoadOutcome::kFailed;
   std::u16string path;
   std::vector<std::byte> contents;
-  std::uint32_t status = 0;
+  SystemError status;
 
   bool ok() const { return outcome == LoadOutcome::kLoaded; }
 };
@@ -89,7 +91,7 @@ struct BackupEntry {
 struct ListedBackups {
   LoadOutcome outcome = LoadOutcome::kFailed;  // kLoaded when listed; failures as for a load
   std::u16string path;
-  std::uint32_t status = 0;
+  SystemError status;
   std::vector<BackupEntry> newestFirst;  // empty also when the folder does not exist
   std::vector<MovedAside> movedAside = {};
 

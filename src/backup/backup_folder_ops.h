@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/system_error.h"
+
 #include "backup/backup_names.h"
 
 namespace tarnwick {
@@ -26,7 +28,7 @@ enum class FsError {
 
 struct FsResult {
   FsError error = FsError::kNone;
-  std::uint32_t code = 0;  // the platform's error code, when it failed
+  SystemError code;  // the platform's error code, when it failed
 
   bool ok() const { return error == FsError::kNone; }
 };

@@ -12,7 +12,7 @@ constexpr int kMaxAsides = 4;
 
 // Why the lock file open as `item` is not the one an administrator's run made: nothing when it
 // is. `status` receives the platform's error code.
-std::optional<EntryForm> NotOurs(OpenItem& item, std::uint32_t& status) {
+std::optional<EntryForm> NotOurs(OpenItem& item, SystemError& status) {
   ItemFacts facts;
   if (FsResult examined = item.Facts(facts); !examined.ok()) {
     status = examined.code;
@@ -50,7 +50,7 @@ LockResult FolderRunLock::Acquire(std::uint32_t waitMilliseconds) {
   std::uint32_t waited = 0;
   for (int asides = 0;;) {
     Opened opened = ops_.OpenLockFile(result.path);
-    std::uint32_t status = 0;
+    SystemError status;
     std::optional<EntryForm> form;
     if (opened.result.ok()) {
       form = NotOurs(*opened.item, status);

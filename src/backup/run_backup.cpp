@@ -5,8 +5,7 @@
 namespace tarnwick {
 
 std::u16string MovedAsideMessage(const MovedAside& moved) {
-  const std::string digits = std::to_string(moved.status);
-  const std::u16string error = u" (error " + std::u16string(digits.begin(), digits.end()) + u")";
+  const std::u16string error = u" (" + ErrorText(moved.status) + u")";
   std::u16string what;
   switch (moved.form) {
     case EntryForm::kUntrustedFolder:

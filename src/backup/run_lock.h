@@ -23,7 +23,7 @@ struct LockResult {
   // could not be had. `path` names what failed and `status` holds the platform's error code.
   FolderOutcome folder = FolderOutcome::kSecured;
   std::u16string path;
-  std::uint32_t status = 0;
+  SystemError status;
   // For kFailed with kSecured: the lock file is not one that an administrator made, and it
   // could not be moved aside.
   bool notOurs = false;

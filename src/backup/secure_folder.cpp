@@ -17,8 +17,8 @@ constexpr int kMaxAsideNames = 16;
 // done either meanwhile, and a name that keeps being taken again ends the walk.
 constexpr int kMaxLooks = 4;
 
-SecuredFolder Failed(FolderOutcome outcome, std::u16string path, std::uint32_t status) {
-  return {outcome, std::move(path), status, {}, {}};
+SecuredFolder Failed(FolderOutcome outcome, std::u16string path, SystemError status) {
+  return {outcome, std::move(path), std::move(status), {}, {}};
 }
 
 std::u16string Digits(int value) {
@@ -42,12 +42,12 @@ FolderOutcome WhenNotMade(FsError error) {
 struct Look {
   enum { kMissing, kFolder, kAside } verdict = kMissing;
   EntryForm form = EntryForm::kUntrustedFolder;
-  std::uint32_t status = 0;
+  SystemError status;
   std::unique_ptr<OpenItem> item;
 };
 
-Look Aside(EntryForm form, std::uint32_t status = 0) {
-  return {Look::kAside, form, status, nullptr};
+Look Aside(EntryForm form, SystemError status = {}) {
+  return {Look::kAside, form, std::move(status), nullptr};
 }
 
 // Opens `path` as itself; `made`: this walk has just made it, so its owner is known.

@@ -31,7 +31,7 @@ enum class FolderOutcome {
 struct SecuredFolder {
   FolderOutcome outcome = FolderOutcome::kNoFolder;
   std::u16string path;
-  std::uint32_t status = 0;  // the platform's error code, when it failed
+  SystemError status;  // the platform's error code, when it failed
   std::vector<std::unique_ptr<OpenItem>> held;
   std::vector<MovedAside> movedAside = {};  // also when the walk failed later
 

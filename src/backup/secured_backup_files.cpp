@@ -15,17 +15,18 @@ constexpr std::uint32_t kFileExists = 80;
 // Windows' ERROR_INVALID_PARAMETER: a file to replace that is not in the backup folder.
 constexpr std::uint32_t kInvalidParameter = 87;
 
-SavedFile SaveFailure(const FsResult& result) {
+// `path` names what could not be written: the backup folder, or the file being replaced.
+SavedFile SaveFailure(const FsResult& result, std::u16string path) {
   switch (result.error) {
     case FsError::kAccessDenied:
     case FsError::kInUse:
-      return {SaveOutcome::kAccessDenied, {}, result.code};
+      return {SaveOutcome::kAccessDenied, std::move(path), result.code};
     case FsError::kDiskFull:
-      return {SaveOutcome::kDiskFull, {}, result.code};
+      return {SaveOutcome::kDiskFull, std::move(path), result.code};
     case FsError::kNotFound:
-      return {SaveOutcome::kNoFolder, {}, result.code};
+      return {SaveOutcome::kNoFolder, std::move(path), result.code};
     default:
-      return {SaveOutcome::kFailed, {}, result.code};
+      return {SaveOutcome::kFailed, std::move(path), result.code};
   }
 }
 
@@ -44,8 +45,8 @@ SavedFile SaveFailure(const SecuredFolder& folder) {
   }
 }
 
-LoadedFile LoadFailure(LoadOutcome outcome, std::u16string path, std::uint32_t status) {
-  return {outcome, std::move(path), {}, status};
+LoadedFile LoadFailure(LoadOutcome outcome, std::u16string path, SystemError status) {
+  return {outcome, std::move(path), {}, std::move(status)};
 }
 
 LoadedFile LoadFailure(const FsResult& result, std::u16string path) {
@@ -114,7 +115,7 @@ SavedFile SecuredBackupFiles::SaveNew(BackupKind kind, std::span<const std::byte
     return with(SaveFailure(folder));
   std::vector<std::u16string> names;
   if (FsResult listed = ops_.ListFiles(folder.path, names); !listed.ok())
-    return with(SaveFailure(listed));
+    return with(SaveFailure(listed, folder.path));
   // One above the newest that an administrator made: a planted name cannot use up the numbers.
   std::uint32_t sequence = 1;
   for (const NamedBackup& backup : Backups(names)) {
@@ -133,7 +134,7 @@ SavedFile SecuredBackupFiles::SaveNew(BackupKind kind, std::span<const std::byte
     if (written.error != FsError::kExists)
       break;
   }
-  return with(SaveFailure(written));
+  return with(SaveFailure(written, folder.path));
 }
 
 SavedFile SecuredBackupFiles::Replace(std::u16string_view path,
@@ -144,17 +145,17 @@ SavedFile SecuredBackupFiles::Replace(std::u16string_view path,
   const std::size_t slash = path.rfind(u'\\');
   if (slash == std::u16string_view::npos || path.substr(0, slash) != folder.path ||
       slash + 1 == path.size())
-    return {SaveOutcome::kFailed, {}, kInvalidParameter};
+    return {SaveOutcome::kFailed, std::u16string(path), kInvalidParameter};
   // A name left over from an earlier run, or planted before the folder was secured, may be a
   // link: it is removed, never written through.
   const std::u16string next = std::u16string(path) + u".new";
   if (FsResult removed = ops_.Remove(next); !removed.ok() && removed.error != FsError::kNotFound)
-    return SaveFailure(removed);
+    return SaveFailure(removed, std::u16string(path));
   if (FsResult written = ops_.WriteNewFile(next, contents); !written.ok())
-    return SaveFailure(written);
+    return SaveFailure(written, std::u16string(path));
   if (FsResult moved = ops_.MoveOver(next, path); !moved.ok()) {
     ops_.Remove(next);
-    return SaveFailure(moved);
+    return SaveFailure(moved, std::u16string(path));
   }
   return {SaveOutcome::kSaved, std::u16string(path), 0};
 }

@@ -5,6 +5,8 @@
 #include <optional>
 #include <vector>
 
+#include "platform/text.h"
+
 namespace tarnwick {
 namespace {
 
@@ -35,22 +37,16 @@ class OpenedKey {
 
 constexpr int kMaxReadAttempts = 16;  // the value may grow between two queries
 
+SystemError ErrorOf(RegistryOps& ops, RegStatus status) {
+  return {static_cast<std::uint32_t>(status), ops.StatusText(status)};
+}
+
 bool IsNotFound(RegStatus status) {
   return status == kErrorFileNotFound || status == kErrorPathNotFound;
 }
 
 bool IsTextType(RegType type) {
   return type == kRegSz || type == kRegMultiSz;
-}
-
-// UTF-16LE bytes to characters; a stray odd byte at the end belongs to no character.
-std::u16string DecodeText(std::span<const std::byte> bytes) {
-  std::u16string text(bytes.size() / 2, u'\0');
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    text[i] = static_cast<char16_t>(std::to_integer<unsigned>(bytes[2 * i]) |
-                                    (std::to_integer<unsigned>(bytes[2 * i + 1]) << 8));
-  }
-  return text;
 }
 
 std::u16string DecodeBytes(std::span<const std::byte> bytes) {
@@ -63,11 +59,9 @@ std::u16string DecodeBytes(std::span<const std::byte> bytes) {
 }
 
 std::u16string DwordDigits(std::u16string_view bytes) {
-  static constexpr char16_t kHex[] = u"0123456789ABCDEF";
   std::u16string text = u"&h";
   for (auto it = bytes.rbegin(); it != bytes.rend(); ++it) {
-    text.push_back(kHex[(*it >> 4) & 0xF]);
-    text.push_back(kHex[*it & 0xF]);
+    text += HexText(*it & 0xFF, 2);
   }
   return text;
 }
@@ -180,7 +174,7 @@ RegRead GetKeyDataValue(RegistryOps& ops, RegKey RegKeyRoot, std::u16string_view
   OpenedKey key(ops);
   if (RegStatus status = key.Open(RegKeyRoot, RegKeyName); status != kErrorSuccess) {
     result.outcome = OutcomeOf(status, true);
-    result.status = status;
+    result.status = ErrorOf(ops, status);
     return result;
   }
 
@@ -201,7 +195,7 @@ RegRead GetKeyDataValue(RegistryOps& ops, RegKey RegKeyRoot, std::u16string_view
   }
   if (status != kErrorSuccess) {
     result.outcome = OutcomeOf(status, false);
-    result.status = status;
+    result.status = ErrorOf(ops, status);
     return result;
   }
   buffer.resize(std::min<std::size_t>(size, buffer.size()));
@@ -222,11 +216,11 @@ RegWrite SetKeyDataValue(RegistryOps& ops, RegKey RegKeyRoot, std::u16string_vie
                          RegType KeyDateType, std::u16string_view KeyValueName,
                          std::u16string_view KeyDataValue) {
   if (!IsWritableType(KeyDateType)) {
-    return {WriteOutcome::kUnsupportedType, kErrorSuccess};
+    return {WriteOutcome::kUnsupportedType, {}};
   }
   auto data = ValueBytes(KeyDateType, KeyDataValue);
   if (!data) {
-    return {WriteOutcome::kInvalidValue, kErrorSuccess};
+    return {WriteOutcome::kInvalidValue, {}};
   }
   return SetKeyDataBytes(ops, RegKeyRoot, RegKeyName, KeyDateType, KeyValueName, *data);
 }
@@ -237,7 +231,7 @@ RegWrite SetKeyDataBytes(RegistryOps& ops, RegKey RegKeyRoot, std::u16string_vie
   OpenedKey key(ops);
   if (key.Open(RegKeyRoot, RegKeyName) != kErrorSuccess) {
     if (RegStatus status = key.Create(RegKeyRoot, RegKeyName); status != kErrorSuccess) {
-      return {WriteOutcome::kOpenFailed, status};
+      return {WriteOutcome::kOpenFailed, ErrorOf(ops, status)};
     }
   }
   // Windows stores one more character of a string whose bytes end without a terminator when
@@ -247,15 +241,15 @@ RegWrite SetKeyDataBytes(RegistryOps& ops, RegKey RegKeyRoot, std::u16string_vie
   RegStatus status = ops.SetValue(key.get(), KeyValueName, KeyDateType, guarded.data(),
                                   static_cast<std::uint32_t>(bytes.size()));
   if (status != kErrorSuccess) {
-    return {WriteOutcome::kSetFailed, status};
+    return {WriteOutcome::kSetFailed, ErrorOf(ops, status)};
   }
-  return {WriteOutcome::kStored, kErrorSuccess};
+  return {WriteOutcome::kStored, {}};
 }
 
 std::u16string ValueText(RegType type, std::span<const std::byte> bytes) {
   if (!IsWritableType(type))
     return {};
-  std::u16string text = IsTextType(type) ? DecodeText(bytes) : DecodeBytes(bytes);
+  std::u16string text = IsTextType(type) ? DecodeUtf16Le(bytes) : DecodeBytes(bytes);
   if (type == kRegSz) {
     // A string ends at its first NUL for every reader; what follows is not part of it.
     text.resize(std::min(text.find(u'\0'), text.size()));
@@ -269,12 +263,12 @@ std::optional<std::vector<std::byte>> ValueBytes(RegType type, std::u16string_vi
   return Encode(type, text);
 }
 
-RegStatus FlushRegKey(RegistryOps& ops, RegKey RegKeyRoot, std::u16string_view RegKeyName) {
+SystemError FlushRegKey(RegistryOps& ops, RegKey RegKeyRoot, std::u16string_view RegKeyName) {
   OpenedKey key(ops);
-  if (RegStatus status = key.Open(RegKeyRoot, RegKeyName); status != kErrorSuccess) {
-    return status;
-  }
-  return ops.FlushKey(key.get());
+  RegStatus status = key.Open(RegKeyRoot, RegKeyName);
+  if (status == kErrorSuccess)
+    status = ops.FlushKey(key.get());
+  return status == kErrorSuccess ? SystemError() : ErrorOf(ops, status);
 }
 
 RegStatus DeleteRegValue(RegistryOps& ops, RegKey RegKeyRoot, std::u16string_view RegKeyName,

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/registry_ops.h"
+#include "platform/system_error.h"
 
 namespace tarnwick {
 
@@ -24,10 +25,10 @@ enum class ReadOutcome {
 
 struct RegRead {
   ReadOutcome outcome = ReadOutcome::kFailed;
-  std::u16string text;               // the value text, when read
-  RegStatus status = kErrorSuccess;  // the platform status of the call that failed
-  RegType type = kRegNone;           // the type the store reported, when it reported one
-  std::vector<std::byte> bytes;      // the value's bytes exactly as stored, when read
+  std::u16string text;           // the value text, when read
+  SystemError status;            // the platform status of the call that failed
+  RegType type = kRegNone;       // the type the store reported, when it reported one
+  std::vector<std::byte> bytes;  // the value's bytes exactly as stored, when read
 
   bool ok() const { return outcome == ReadOutcome::kRead; }
 };
@@ -42,7 +43,7 @@ enum class WriteOutcome {
 
 struct RegWrite {
   WriteOutcome outcome = WriteOutcome::kOpenFailed;
-  RegStatus status = kErrorSuccess;
+  SystemError status;
 
   bool ok() const { return outcome == WriteOutcome::kStored; }
 };
@@ -77,8 +78,8 @@ std::u16string ValueText(RegType type, std::span<const std::byte> bytes);
 std::optional<std::vector<std::byte>> ValueBytes(RegType type, std::u16string_view text);
 
 // Makes what was written to one key durable: returns once it is on disk; the status of the
-// open, or of the flush.
-RegStatus FlushRegKey(RegistryOps& ops, RegKey RegKeyRoot, std::u16string_view RegKeyName);
+// open, or of the flush (code 0 when flushed).
+SystemError FlushRegKey(RegistryOps& ops, RegKey RegKeyRoot, std::u16string_view RegKeyName);
 
 // Deletes one value; returns the status of the open, or of the delete.
 RegStatus DeleteRegValue(RegistryOps& ops, RegKey RegKeyRoot, std::u16string_view RegKeyName,

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace tarnwick {
@@ -62,6 +63,8 @@ class RegistryOps {
   virtual RegStatus CloseKey(RegKey key) = 0;
   // Returns once what was written to the key is on disk.
   virtual RegStatus FlushKey(RegKey key) = 0;
+  // Windows' own text for a status these operations returned; empty where there is none.
+  virtual std::u16string StatusText(RegStatus) { return {}; }
 };
 
 }  // namespace tarnwick

@@ -42,8 +42,8 @@ std::optional<RegRead> ReadStageValue(RegistryOps& registry, MessageLog& log, co
 bool FlushStageKeys(RegistryOps& registry, MessageLog& log, std::span<const Stage* const> written) {
   bool flushed = true;
   for (const Stage* stage : written) {
-    if (RegStatus status = FlushRegKey(registry, kHkeyLocalMachine, stage->keyPath);
-        status != kErrorSuccess) {
+    if (const SystemError status = FlushRegKey(registry, kHkeyLocalMachine, stage->keyPath);
+        status.code != 0) {
       log.LogMessage(FlushFailureMessage(stage->keyPath, status));
       flushed = false;
     }

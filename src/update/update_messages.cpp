@@ -1,16 +1,12 @@
 #include "update/update_messages.h"
 
-#include "backup/run_backup.h"
-
 #include <string>
+
+#include "backup/run_backup.h"
+#include "platform/text.h"
 
 namespace tarnwick {
 namespace {
-
-std::u16string Number(long long value) {
-  std::string digits = std::to_string(value);
-  return std::u16string(digits.begin(), digits.end());
-}
 
 std::u16string TypeName(RegType type) {
   switch (type) {
@@ -33,13 +29,27 @@ std::u16string TypeName(RegType type) {
     case 11:
       return u"REG_QWORD";
     default:
-      return u"type " + Number(type);
+      return u"type " + NumberText(type);
   }
 }
 
-// " (error N)", or nothing for status 0.
-std::u16string ErrorNumber(std::uint32_t status) {
-  return status != 0 ? u" (error " + Number(status) + u")" : std::u16string();
+// " (error 5: Access is denied)", or nothing where no code was reported.
+std::u16string Because(const SystemError& error) {
+  return error.code != 0 ? u" (" + ErrorText(error) + u")" : std::u16string();
+}
+
+std::u16string Reported(std::u16string_view who, const SystemError& error) {
+  return u"the " + std::u16string(who) + u" reported " + ErrorText(error) + u".";
+}
+
+// A folder that could not be found or made; `path` is empty where the all-users application
+// data folder itself could not be found.
+std::u16string NotFoundOrMade(std::u16string_view folder, std::u16string_view path,
+                              const SystemError& error) {
+  if (path.empty())
+    return u"the all-users application data folder could not be found" + Because(error) + u".";
+  return std::u16string(folder) + std::u16string(path) + u" could not be found or made" +
+         Because(error) + u".";
 }
 
 constexpr std::u16string_view kRunAsAdministrator =
@@ -48,16 +58,21 @@ constexpr std::u16string_view kNothingRestored = u" Nothing was restored.";
 constexpr std::u16string_view kNotAdministrators = u" was not made by an administrator";
 
 // What has a folder's name is not a folder that an administrator made, and stays.
-std::u16string NotMovedAside(std::u16string_view path, std::uint32_t status) {
+std::u16string NotMovedAside(std::u16string_view path, const SystemError& status) {
   return std::u16string(path) +
          u" is not a folder that an administrator made, and it could not be moved aside" +
-         ErrorNumber(status) + u".";
+         Because(status) + u".";
 }
 
-std::u16string StatusReason(RegStatus status) {
-  if (status == kErrorAccessDenied)
+std::u16string NotSecured(std::u16string_view folder, const SystemError& status) {
+  return u"the permissions of the " + std::u16string(folder) +
+         u" could not be set to administrators only" + Because(status) + u".";
+}
+
+std::u16string StatusReason(const SystemError& status) {
+  if (status == static_cast<std::uint32_t>(kErrorAccessDenied))
     return std::u16string(kRunAsAdministrator);
-  return u"the registry reported error " + Number(status) + u".";
+  return Reported(u"registry", status);
 }
 
 std::u16string ReadReason(const RegRead& read) {
@@ -115,25 +130,25 @@ std::u16string BackupFailureMessage(std::u16string_view where, const SavedFile& 
   std::u16string reason;
   switch (saved.outcome) {
     case SaveOutcome::kNoFolder:
-      reason = u"the backup folder " + (saved.path.empty() ? u"" : saved.path + u" ") +
-               u"could not be found or made" + ErrorNumber(saved.status) + u".";
+      reason = NotFoundOrMade(u"the backup folder ", saved.path, saved.status);
       break;
     case SaveOutcome::kAccessDenied:
-      reason = u"access to the backup folder was refused.";
+      reason = u"access to " + (saved.path.empty() ? u"the backup folder" : saved.path) +
+               u" was refused" + Because(saved.status) + u".";
       break;
     case SaveOutcome::kDiskFull:
       reason = u"the disk is full.";
       break;
     case SaveOutcome::kFolderNotSecured:
-      reason = u"the permissions of the backup folder " + saved.path +
-               u" could not be set to administrators only (error " + Number(saved.status) + u").";
+      reason = NotSecured(u"backup folder " + saved.path, saved.status);
       break;
     case SaveOutcome::kFolderUntrusted:
       reason = NotMovedAside(saved.path, saved.status);
       break;
     case SaveOutcome::kSaved:
     case SaveOutcome::kFailed:
-      reason = u"the system reported error " + Number(saved.status) + u".";
+      reason = (saved.path.empty() ? u"" : u"writing to " + saved.path + u" failed: ") +
+               Reported(u"system", saved.status);
       break;
   }
   return u"Could not save a backup of " + std::u16string(where) + u": " + reason +
@@ -150,7 +165,7 @@ std::u16string BuiltInTypeMessage(std::u16string_view where, RegType found) {
          u" value where REG_MULTI_SZ was expected; going on without it.";
 }
 
-std::u16string FlushFailureMessage(std::u16string_view keyPath, RegStatus status) {
+std::u16string FlushFailureMessage(std::u16string_view keyPath, const SystemError& status) {
   return u"Could not save " + std::u16string(keyPath) + u" to disk: " + StatusReason(status) +
          u" The change may be lost if the computer stops before Windows saves it.";
 }
@@ -171,8 +186,7 @@ std::u16string LoadFailureMessage(const LoadedFile& file) {
   std::u16string message;
   switch (file.outcome) {
     case LoadOutcome::kFolderNotSecured:
-      message = u"Could not read the backups: the permissions of the folder " + file.path +
-                u" could not be set" + ErrorNumber(file.status) + u".";
+      message = u"Could not read the backups: " + NotSecured(u"folder " + file.path, file.status);
       break;
     case LoadOutcome::kFolderUntrusted:
       message = u"Could not read the backups: " + NotMovedAside(file.path, file.status);
@@ -181,7 +195,7 @@ std::u16string LoadFailureMessage(const LoadedFile& file) {
       message = u"Could not read the backup " + file.path +
                 u": it is a link, has other names, is open elsewhere, or its owner could not be "
                 u"read" +
-                ErrorNumber(file.status) + u".";
+                Because(file.status) + u".";
       break;
     case LoadOutcome::kFileUntrusted:
       return UntrustedBackupMessage(file.path);
@@ -195,8 +209,10 @@ std::u16string LoadFailureMessage(const LoadedFile& file) {
     case LoadOutcome::kLoaded:
     case LoadOutcome::kNone:
     case LoadOutcome::kFailed:
-      message = u"Could not read the backup " + file.path + u": the system reported error " +
-                Number(file.status) + u".";
+      message = file.path.empty()
+                    ? u"Could not read the backups: " + NotFoundOrMade({}, {}, file.status)
+                    : u"Could not read the backup " + file.path + u": " +
+                          Reported(u"system", file.status);
       break;
   }
   return message + std::u16string(kNothingRestored);
@@ -229,13 +245,12 @@ std::u16string ListFailureMessage(const ListedBackups& listing) {
   if (listing.outcome != LoadOutcome::kFailed && listing.outcome != LoadOutcome::kAccessDenied)
     return LoadFailureMessage({listing.outcome, listing.path, {}, listing.status});
   if (listing.path.empty()) {
-    return u"Could not find the all-users application data folder" + ErrorNumber(listing.status) +
-           u"." + std::u16string(kNothingRestored);
+    return u"Could not read the backups: " + NotFoundOrMade({}, {}, listing.status) +
+           std::u16string(kNothingRestored);
   }
   return u"Could not read the backup folder " + listing.path + u": " +
-         (listing.outcome == LoadOutcome::kAccessDenied
-              ? std::u16string(kRunAsAdministrator)
-              : u"the system reported error " + Number(listing.status) + u".") +
+         (listing.outcome == LoadOutcome::kAccessDenied ? std::u16string(kRunAsAdministrator)
+                                                        : Reported(u"system", listing.status)) +
          std::u16string(kNothingRestored);
 }
 
@@ -246,31 +261,25 @@ std::u16string LockFailureMessage(const LockResult& lock) {
       reason = lock.notOurs
                    ? u"the lock file " + lock.path +
                          u" was not made by an administrator and could not be moved aside" +
-                         ErrorNumber(lock.status) + u"."
-                   : u"the lock file " + lock.path +
-                         u" could not be opened: the system reported error " + Number(lock.status) +
-                         u".";
+                         Because(lock.status) + u"."
+                   : u"the lock file " + lock.path + u" could not be opened: " +
+                         Reported(u"system", lock.status);
       break;
     case FolderOutcome::kAccessDenied:
-      reason =
-          u"access to the folder " + lock.path + u" was refused" + ErrorNumber(lock.status) + u".";
+      reason = u"access to the folder " + lock.path + u" was refused" + Because(lock.status) + u".";
       break;
     case FolderOutcome::kDiskFull:
       reason = u"the disk is full.";
       break;
     case FolderOutcome::kNotSecured:
-      reason = u"the permissions of the folder " + lock.path +
-               u" could not be set to administrators only" + ErrorNumber(lock.status) + u".";
+      reason = NotSecured(u"folder " + lock.path, lock.status);
       break;
     case FolderOutcome::kUntrusted:
       reason = NotMovedAside(lock.path, lock.status);
       break;
     case FolderOutcome::kMissing:
     case FolderOutcome::kNoFolder:
-      reason = lock.path.empty() ? u"the all-users application data folder could not be found" +
-                                       ErrorNumber(lock.status) + u"."
-                                 : u"the folder " + lock.path + u" could not be found or made" +
-                                       ErrorNumber(lock.status) + u".";
+      reason = NotFoundOrMade(u"the folder ", lock.path, lock.status);
       break;
   }
   return u"Could not make sure that no other Tarnwick run is in progress: " + reason +

@@ -38,7 +38,7 @@ std::u16string NoCredsspMessage(std::u16string_view name,
                                 std::u16string_view folder);
 
 // What was written to the key `keyPath` could not be flushed to disk.
-std::u16string FlushFailureMessage(std::u16string_view keyPath, RegStatus status);
+std::u16string FlushFailureMessage(std::u16string_view keyPath, const SystemError& status);
 
 // A backup that someone other than an administrator made is not read.
 std::u16string UntrustedBackupMessage(std::u16string_view path);

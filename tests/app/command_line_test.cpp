@@ -8,6 +8,7 @@
 #include "fake_system_info.h"
 #include "memory_backup_files.h"
 #include "memory_registry.h"
+#include "update/update_messages.h"
 #include "xp_sp3.h"
 
 namespace tarnwick::testing {
@@ -78,10 +79,7 @@ TEST(CommandLine, ASwitchWaitsAMinuteForAnotherRunThenDoesNothingWith1618) {
   lock.result.status = 1450;
   ActivityLog log;
   EXPECT_EQ(RunSwitch(Invocation::kUpdate, {registry, backups, system, lock}, log), kExitFailed);
-  EXPECT_EQ(log.Text(),
-            u"\r\nCould not make sure that no other Tarnwick run is in progress: the "
-            u"lock file C:\\ProgramData\\Tarnwick\\run.lock could not be opened: the "
-            u"system reported error 1450. Nothing was done.");
+  EXPECT_EQ(log.Text(), u"\r\n" + LockFailureMessage(lock.result));
   EXPECT_EQ(registry.SetValueCalls(), 0);
   EXPECT_TRUE(backups.Files().empty());
 }

@@ -226,7 +226,9 @@ TEST(SecuredBackupFiles, ReplacingRemovesALeftoverNameAndNeverLeavesAPartialFile
   EXPECT_FALSE(ops.items.contains(path + u".new"));
 
   ops.Fail("MoveOver", path, {FsError::kAccessDenied, 5});
-  EXPECT_EQ(files.Replace(path, Bytes(50)).outcome, SaveOutcome::kAccessDenied);
+  const SavedFile refused = files.Replace(path, Bytes(50));
+  EXPECT_EQ(refused.outcome, SaveOutcome::kAccessDenied);
+  EXPECT_EQ(refused.path, path);  // the failure line names the file
   EXPECT_EQ(ops.items.at(path).bytes, longer);
   EXPECT_FALSE(ops.items.contains(path + u".new"));
 

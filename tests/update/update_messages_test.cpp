@@ -17,9 +17,21 @@ TEST(BackupFailureMessage, SaysWhichFolderAndWhyInOneLine) {
       {{SaveOutcome::kFolderUntrusted, u"C:\\ProgramData\\Tarnwick", 32},
        u"C:\\ProgramData\\Tarnwick is not a folder that an administrator made, and it could not "
        u"be moved aside (error 32)."},
-      {{SaveOutcome::kNoFolder, u"C:\\ProgramData\\Tarnwick", 267},
-       u"the backup folder C:\\ProgramData\\Tarnwick could not be found or made (error 267)."},
-      {{SaveOutcome::kNoFolder, u"", 0}, u"the backup folder could not be found or made."},
+      {{SaveOutcome::kNoFolder,
+        u"C:\\ProgramData\\Tarnwick",
+        {267, u"The directory name is invalid."}},
+       u"the backup folder C:\\ProgramData\\Tarnwick could not be found or made (error 267: The "
+       u"directory name is invalid)."},
+      {{SaveOutcome::kNoFolder, u"", {0x80070002, u"The system cannot find the file specified."}},
+       u"the all-users application data folder could not be found (error 0x80070002: The system "
+       u"cannot find the file specified)."},
+      {{SaveOutcome::kAccessDenied,
+        u"C:\\ProgramData\\Tarnwick\\Backups",
+        {5, u"Access is denied."}},
+       u"access to C:\\ProgramData\\Tarnwick\\Backups was refused (error 5: "
+       u"Access "
+       u"is denied)."},
+      {{SaveOutcome::kFailed, u"", {1117, u""}}, u"the system reported error 1117."},
   };
   for (const auto& c : cases) {
     const std::u16string message = BackupFailureMessage(where, c.saved);
@@ -27,6 +39,23 @@ TEST(BackupFailureMessage, SaysWhichFolderAndWhyInOneLine) {
                            u" The value was left unchanged.");
     EXPECT_EQ(message.find_first_of(u"\r\n"), std::u16string::npos);
   }
+}
+
+TEST(LockFailureMessage, NamesTheLockFileOrTheFolderAndWindowsText) {
+  LockResult lock;
+  lock.path = u"C:\\ProgramData\\Tarnwick\\run.lock";
+  lock.status = {1450, u"Insufficient system resources exist to complete the requested service."};
+  EXPECT_EQ(LockFailureMessage(lock),
+            u"Could not make sure that no other Tarnwick run is in progress: the lock file "
+            u"C:\\ProgramData\\Tarnwick\\run.lock could not be opened: the system reported error "
+            u"1450: Insufficient system resources exist to complete the requested service. Nothing "
+            u"was done.");
+  lock.folder = FolderOutcome::kNoFolder;
+  lock.path.clear();
+  lock.status = 0x80070002;
+  EXPECT_EQ(LockFailureMessage(lock),
+            u"Could not make sure that no other Tarnwick run is in progress: the all-users "
+            u"application data folder could not be found (error 0x80070002). Nothing was done.");
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "backup/win32/win32_backup_files.h"
 #include "common_app_data.h"
 #include "platform/win32/wide_text.h"
+#include "platform/win32/windows_error.h"
 
 namespace tarnwick::testing {
 namespace {
@@ -107,8 +108,8 @@ TEST(Win32BackupFiles, SaveUnderTheAllUsersApplicationDataFolderAndNeverReplaceO
   win32::Win32BackupFiles backups;
   const SavedFile a = backups.SaveNew(BackupKind::kUpdate, Bytes("a"));
   const SavedFile b = backups.SaveNew(BackupKind::kUpdate, Bytes("bb"));
-  ASSERT_TRUE(a.ok()) << a.status;
-  ASSERT_TRUE(b.ok()) << b.status;
+  ASSERT_TRUE(a.ok()) << a.status.code;
+  ASSERT_TRUE(b.ok()) << b.status.code;
   EXPECT_NE(a.path, b.path);
   EXPECT_EQ(a.path.rfind(Utf16(BackupFolder()) + u"\\registry-", 0), 0u);
   EXPECT_EQ(a.path.substr(a.path.size() - 4), u".reg");
@@ -161,6 +162,7 @@ TEST(Win32BackupFiles, LoadTheNewestByStampAndNumberOnlyWhenTheFileIsSafe) {
     CloseHandle(writer);
     EXPECT_EQ(refused.outcome, LoadOutcome::kFileNotSecured);
     EXPECT_EQ(refused.status, static_cast<std::uint32_t>(ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(refused.status.text, win32::WindowsError(ERROR_SHARING_VIOLATION).text);
   }
   {
     SCOPED_TRACE("a newer file larger than any backup");
@@ -195,6 +197,19 @@ TEST(LinkedBackupFolder, IsNeitherUsedNorFollowedWhereItCannotBeRenamedItself) {
   EXPECT_EQ(loaded.path, Utf16(link));
   EXPECT_NE(GetFileAttributesW(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
   EXPECT_TRUE(std::filesystem::is_empty(std::filesystem::path(target)));
+}
+
+// Failure lines give Windows' own text, one line of it, and an HRESULT of the Win32 facility the
+// text of the code it carries.
+TEST(WindowsError, IsTheSystemsTextForTheCode) {
+  for (DWORD code : {DWORD{ERROR_ACCESS_DENIED}, DWORD{ERROR_DIRECTORY}, DWORD{0x80070002}}) {
+    const SystemError error = win32::WindowsError(code);
+    EXPECT_EQ(error.code, code);
+    EXPECT_FALSE(error.text.empty()) << code;
+    EXPECT_EQ(error.text.find_first_of(u"\r\n"), std::u16string::npos);
+  }
+  EXPECT_EQ(win32::WindowsError(0x80070002).text, win32::WindowsError(ERROR_FILE_NOT_FOUND).text);
+  EXPECT_EQ(ErrorText(win32::WindowsError(0x80070002)).rfind(u"error 0x80070002: ", 0), 0u);
 }
 
 }  // namespace

@@ -10,35 +10,40 @@
 #include "platform/win32/unique_module.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_system_info.h"
+#include "platform/win32/windows_error.h"
 
 namespace tarnwick::win32 {
 namespace {
 
-FsResult Result(DWORD error) {
+FsError ErrorKind(DWORD error) {
   switch (error) {
-    case ERROR_SUCCESS:
-      return {};
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
     case ERROR_BAD_PATHNAME:
     case ERROR_INVALID_NAME:
     case ERROR_DIRECTORY:
-      return {FsError::kNotFound, error};
+      return FsError::kNotFound;
     case ERROR_FILE_EXISTS:
     case ERROR_ALREADY_EXISTS:
-      return {FsError::kExists, error};
+      return FsError::kExists;
     case ERROR_ACCESS_DENIED:
     case ERROR_WRITE_PROTECT:
-      return {FsError::kAccessDenied, error};
+      return FsError::kAccessDenied;
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
-      return {FsError::kInUse, error};
+      return FsError::kInUse;
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
-      return {FsError::kDiskFull, error};
+      return FsError::kDiskFull;
     default:
-      return {FsError::kOther, error};
+      return FsError::kOther;
   }
+}
+
+FsResult Result(DWORD error) {
+  if (error == ERROR_SUCCESS)
+    return {};
+  return {ErrorKind(error), WindowsError(error)};
 }
 
 FsResult LastResult() {
@@ -122,7 +127,7 @@ FsResult Win32BackupFolderOps::BaseFolder(std::u16string& path) {
   wchar_t folder[MAX_PATH] = {};
   const HRESULT found = getFolderPath(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, folder);
   if (FAILED(found))
-    return {FsError::kNotFound, static_cast<std::uint32_t>(found)};
+    return {FsError::kNotFound, WindowsError(static_cast<DWORD>(found))};
   path = Utf16(folder);
   return {};
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/win32/wide_text.h"
+#include "platform/win32/windows_error.h"
 
 namespace tarnwick::win32 {
 namespace {
@@ -66,6 +67,10 @@ RegStatus Win32Registry::CloseKey(RegKey key) {
 
 RegStatus Win32Registry::FlushKey(RegKey key) {
   return RegFlushKey(ToHkey(key));
+}
+
+std::u16string Win32Registry::StatusText(RegStatus status) {
+  return WindowsError(static_cast<DWORD>(status)).text;
 }
 
 }  // namespace tarnwick::win32

@@ -18,6 +18,7 @@ class Win32Registry final : public RegistryOps {
   RegStatus DeleteKey(RegKey root, std::u16string_view path) override;
   RegStatus CloseKey(RegKey key) override;
   RegStatus FlushKey(RegKey key) override;
+  std::u16string StatusText(RegStatus status) override;
 };
 
 }  // namespace tarnwick::win32

@@ -1,0 +1,28 @@
+// Small text helpers that several subsystems share.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace tarnwick {
+
+inline constexpr char16_t kHexDigits[] = u"0123456789ABCDEF";
+
+// The number in decimal digits, with leading zeros up to `width` digits.
+std::u16string NumberText(std::uint64_t value, std::size_t width = 1);
+
+// The number in hexadecimal digits, upper case (lower case with `lower`), with leading zeros up
+// to `width` digits.
+std::u16string HexText(std::uint64_t value, std::size_t width = 1, bool lower = false);
+
+// ASCII letters in lower case; every other character as it is.
+constexpr char16_t FoldAscii(char16_t c) {
+  return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + (u'a' - u'A')) : c;
+}
+
+// UTF-16LE bytes as characters; a stray odd byte at the end belongs to no character.
+std::u16string DecodeUtf16Le(std::span<const std::byte> bytes);
+
+}  // namespace tarnwick
