@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/text.h"
+
 namespace tarnwick {
 namespace {
 
@@ -36,10 +38,7 @@ bool IsSwitch(std::u16string_view argument, std::u16string_view name) {
   if (argument.size() != name.size() + 1 || (argument[0] != u'/' && argument[0] != u'-'))
     return false;
   for (std::size_t i = 0; i < name.size(); ++i) {
-    char16_t c = argument[i + 1];
-    if (c >= u'A' && c <= u'Z')
-      c = static_cast<char16_t>(c + (u'a' - u'A'));
-    if (c != name[i])
+    if (FoldAscii(argument[i + 1]) != name[i])
       return false;
   }
   return true;

@@ -1,5 +1,7 @@
 #include "backup/backup_names.h"
 
+#include "platform/text.h"
+
 namespace tarnwick {
 namespace {
 
@@ -14,14 +16,7 @@ std::u16string_view Prefix(BackupKind kind) {
 }
 
 void AppendDigits(std::u16string& text, std::uint32_t value, int width) {
-  std::u16string digits;
-  do {
-    digits.insert(digits.begin(), static_cast<char16_t>(u'0' + value % 10));
-    value /= 10;
-  } while (value > 0);
-  if (static_cast<int>(digits.size()) < width)
-    text.append(static_cast<std::size_t>(width) - digits.size(), u'0');
-  text += digits;
+  text += NumberText(value, static_cast<std::size_t>(width));
 }
 
 // Reads exactly `width` digits at `at` as a number within [low, high]; advances `at`.

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/text.h"
+
 namespace tarnwick {
 namespace {
 
@@ -21,24 +23,16 @@ std::u16string Escaped(std::u16string_view name) {
 }
 
 std::u16string HexType(RegType type) {
-  static constexpr char16_t kHex[] = u"0123456789abcdef";
-  std::u16string digits;
-  do {
-    digits.insert(digits.begin(), kHex[type & 0xF]);
-    type >>= 4;
-  } while (type != 0);
-  return u"hex(" + digits + u"):";
+  return u"hex(" + HexText(type, 1, true) + u"):";
 }
 
 // `"Name"=hex(N):xx,xx,...`, continued with a trailing "\" on lines of at most kLineWidth.
 std::u16string ValueLine(const RegFileValue& value) {
-  static constexpr char16_t kHex[] = u"0123456789abcdef";
   std::u16string line = u"\"" + Escaped(value.valueName) + u"\"=" + HexType(value.type);
   std::size_t column = line.size();
   for (std::size_t i = 0; i < value.bytes.size(); ++i) {
     const auto b = std::to_integer<unsigned>(value.bytes[i]);
-    line += kHex[b >> 4];
-    line += kHex[b & 0xF];
+    line += HexText(b, 2, true);
     column += 2;
     if (i + 1 < value.bytes.size()) {
       line += u',';
@@ -91,13 +85,7 @@ std::optional<std::u16string> Utf16Text(std::span<const std::byte> contents) {
   if (contents.size() < 2 || contents.size() % 2 != 0 || contents[0] != std::byte{0xFF} ||
       contents[1] != std::byte{0xFE})
     return std::nullopt;
-  std::u16string text;
-  text.reserve(contents.size() / 2 - 1);
-  for (std::size_t i = 2; i < contents.size(); i += 2) {
-    text += static_cast<char16_t>(std::to_integer<unsigned>(contents[i]) |
-                                  std::to_integer<unsigned>(contents[i + 1]) << 8);
-  }
-  return text;
+  return DecodeUtf16Le(contents.subspan(2));
 }
 
 // One section's key path and value, read loosely; the caller compares the whole file with

@@ -1,6 +1,7 @@
 #include "backup/secure_folder.h"
 
 #include "backup/backup_names.h"
+#include "platform/text.h"
 
 #include <array>
 #include <string>
@@ -19,11 +20,6 @@ constexpr int kMaxLooks = 4;
 
 SecuredFolder Failed(FolderOutcome outcome, std::u16string path, SystemError status) {
   return {outcome, std::move(path), std::move(status), {}, {}};
-}
-
-std::u16string Digits(int value) {
-  const std::string digits = std::to_string(value);
-  return std::u16string(digits.begin(), digits.end());
 }
 
 FolderOutcome WhenNotMade(FsError error) {
@@ -81,7 +77,7 @@ FsResult MoveAside(BackupFolderOps& ops, const std::u16string& path, std::u16str
   const std::u16string base = path + u".untrusted-" + StampText(ops.LocalTime());
   FsResult renamed;
   for (int n = 1; n <= kMaxAsideNames; ++n) {
-    aside = n == 1 ? base : base + u"-" + Digits(n);
+    aside = n == 1 ? base : base + u"-" + NumberText(static_cast<std::uint64_t>(n));
     renamed = ops.Rename(path, aside);
     if (renamed.error != FsError::kExists)
       break;

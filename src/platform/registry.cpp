@@ -234,16 +234,18 @@ RegWrite SetKeyDataBytes(RegistryOps& ops, RegKey RegKeyRoot, std::u16string_vie
       return {WriteOutcome::kOpenFailed, ErrorOf(ops, status)};
     }
   }
-  // Windows stores one more character of a string whose bytes end without a terminator when
-  // the character after them in memory is NUL; a guard there keeps the bytes exactly as given.
-  std::vector<std::byte> guarded(bytes.begin(), bytes.end());
-  guarded.insert(guarded.end(), {std::byte{0xFF}, std::byte{0xFF}});
-  RegStatus status = ops.SetValue(key.get(), KeyValueName, KeyDateType, guarded.data(),
-                                  static_cast<std::uint32_t>(bytes.size()));
+  RegStatus status = SetValueExactly(ops, key.get(), KeyValueName, KeyDateType, bytes);
   if (status != kErrorSuccess) {
     return {WriteOutcome::kSetFailed, ErrorOf(ops, status)};
   }
   return {WriteOutcome::kStored, {}};
+}
+
+RegStatus SetValueExactly(RegistryOps& ops, RegKey key, std::u16string_view name, RegType type,
+                          std::span<const std::byte> bytes) {
+  std::vector<std::byte> guarded(bytes.begin(), bytes.end());
+  guarded.insert(guarded.end(), {std::byte{0xFF}, std::byte{0xFF}});
+  return ops.SetValue(key, name, type, guarded.data(), static_cast<std::uint32_t>(bytes.size()));
 }
 
 std::u16string ValueText(RegType type, std::span<const std::byte> bytes) {

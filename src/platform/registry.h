@@ -70,6 +70,12 @@ RegWrite SetKeyDataBytes(RegistryOps& ops, RegKey RegKeyRoot, std::u16string_vie
                          RegType KeyDateType, std::u16string_view KeyValueName,
                          std::span<const std::byte> bytes);
 
+// Sets the value `name` of the open `key` to exactly `bytes`. Windows stores one more character
+// of a string whose bytes end without a terminator when the character after them in memory is
+// NUL; a guard there keeps the bytes as given.
+RegStatus SetValueExactly(RegistryOps& ops, RegKey key, std::u16string_view name, RegType type,
+                          std::span<const std::byte> bytes);
+
 // The text that GetKeyDataValue reads from a value of `type` stored as `bytes` (empty for a type
 // it does not read).
 std::u16string ValueText(RegType type, std::span<const std::byte> bytes);

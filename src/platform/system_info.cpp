@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/text.h"
+
 namespace tarnwick {
 namespace {
 
@@ -54,9 +56,8 @@ WindowsVersion RunningWindows(SystemInfoApi& api) {
 }
 
 std::u16string VersionText(const WindowsVersion& version) {
-  const std::string text = std::to_string(version.major) + "." + std::to_string(version.minor) +
-                           "." + std::to_string(version.build);
-  return std::u16string(text.begin(), text.end());
+  return NumberText(version.major) + u"." + NumberText(version.minor) + u"." +
+         NumberText(version.build);
 }
 
 }  // namespace tarnwick

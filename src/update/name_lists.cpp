@@ -3,12 +3,10 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/text.h"
+
 namespace tarnwick {
 namespace {
-
-char16_t FoldAscii(char16_t c) {
-  return (c >= u'A' && c <= u'Z') ? c + (u'a' - u'A') : c;
-}
 
 bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b) {
   return a.size() == b.size() &&

@@ -1,7 +1,10 @@
 #include "version/version_info.h"
 
+#include <algorithm>
 #include <array>
 #include <vector>
+
+#include "platform/text.h"
 
 namespace tarnwick {
 namespace {
@@ -17,24 +20,10 @@ std::uint32_t FirstTranslationKey(std::span<const std::byte> table) {
   return (b[1] << 24) | (b[0] << 16) | (b[3] << 8) | b[2];
 }
 
-std::u16string Hex8(std::uint32_t value) {
-  static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
-  std::u16string text(8, u'0');
-  for (std::size_t i = text.size(); i-- > 0; value >>= 4)
-    text[i] = kDigits[value & 0xF];
-  return text;
-}
-
 // UTF-16LE characters up to the first NUL or the end of the bytes, whichever comes first.
 std::u16string TextUpToNul(std::span<const std::byte> bytes) {
-  std::u16string text;
-  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    auto c = static_cast<char16_t>(std::to_integer<unsigned>(bytes[i]) |
-                                   (std::to_integer<unsigned>(bytes[i + 1]) << 8));
-    if (c == u'\0')
-      break;
-    text.push_back(c);
-  }
+  std::u16string text = DecodeUtf16Le(bytes);
+  text.resize(std::min(text.find(u'\0'), text.size()));
   return text;
 }
 
@@ -56,7 +45,7 @@ std::int32_t ReadVersionInfo(VersionInfoApi& api, std::u16string_view path,
     return kVersionNotFound;
 
   std::u16string subBlock =
-      u"\\StringFileInfo\\" + Hex8(FirstTranslationKey(*translation)) + u"\\FileVersion";
+      u"\\StringFileInfo\\" + HexText(FirstTranslationKey(*translation), 8) + u"\\FileVersion";
   auto value = api.VerQueryValue(block, subBlock);
   if (!value)
     return kVersionNotFound;

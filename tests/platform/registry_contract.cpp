@@ -46,13 +46,7 @@ void RegistryContract::Seed(std::u16string_view sub, std::u16string_view name, R
                             const std::vector<std::byte>& bytes) {
   RegKey key = kNoKey;
   ASSERT_EQ(ops_->CreateKey(kHkeyCurrentUser, Scratch(sub), key), kErrorSuccess);
-  // A guard after the data: the registry stores a terminator that the count leaves out when
-  // the character after the data is NUL.
-  std::vector<std::byte> guarded = bytes;
-  guarded.insert(guarded.end(), {std::byte{0xFF}, std::byte{0xFF}});
-  EXPECT_EQ(
-      ops_->SetValue(key, name, type, guarded.data(), static_cast<std::uint32_t>(bytes.size())),
-      kErrorSuccess);
+  EXPECT_EQ(SetValueExactly(*ops_, key, name, type, bytes), kErrorSuccess);
   ops_->CloseKey(key);
 }
 

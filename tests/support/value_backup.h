@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "memory_registry.h"
-#include "platform/registry_ops.h"
+#include "platform/registry.h"
 
 namespace tarnwick::testing {
 
@@ -56,14 +56,7 @@ class ValueBackup {
                     RegType type, const std::vector<std::byte>& bytes) {
     RegKey key = kNoKey;
     ASSERT_EQ(ops.CreateKey(kHkeyLocalMachine, path, key), kErrorSuccess);
-    // Windows and Wine store a terminator that a string's byte count leaves out when the
-    // character after the data happens to be NUL; a guard after the data keeps forms without a
-    // terminator as they are.
-    std::vector<std::byte> guarded = bytes;
-    guarded.insert(guarded.end(), {std::byte{0xFF}, std::byte{0xFF}});
-    EXPECT_EQ(
-        ops.SetValue(key, name, type, guarded.data(), static_cast<std::uint32_t>(bytes.size())),
-        kErrorSuccess);
+    EXPECT_EQ(SetValueExactly(ops, key, name, type, bytes), kErrorSuccess);
     ops.CloseKey(key);
   }
 

@@ -6,6 +6,7 @@
 #include "fake_system_info.h"
 #include "memory_backup_files.h"
 #include "memory_registry.h"
+#include "platform/text.h"
 #include "stored_forms.h"
 #include "xp_sp3.h"
 
@@ -64,10 +65,7 @@ TEST_F(UpdateAuthProtocolsTest, TheBackupHoldsBothValuesAsFoundInRegeditForm) {
   ASSERT_GE(bytes.size(), 2u);
   EXPECT_EQ(bytes[0], std::byte{0xFF});
   EXPECT_EQ(bytes[1], std::byte{0xFE});
-  std::u16string text;
-  for (std::size_t i = 2; i + 1 < bytes.size(); i += 2)
-    text += static_cast<char16_t>(std::to_integer<unsigned>(bytes[i]) |
-                                  std::to_integer<unsigned>(bytes[i + 1]) << 8);
+  const std::u16string text = DecodeUtf16Le(std::span(bytes).subspan(2));
   EXPECT_EQ(text.substr(0, expected.size()), expected);
   EXPECT_NE(text.find(u"\r\n[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\"
                       u"SecurityProviders]\r\n\"SecurityProviders\"=hex(1):6d,00,73,00,"),

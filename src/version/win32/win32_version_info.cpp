@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/text.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/unique_module.h"
 #include "platform/win32/wide_text.h"
@@ -35,10 +36,6 @@ bool HasNul(std::u16string_view text) {
   return text.find(u'\0') != std::u16string_view::npos;
 }
 
-char16_t AsciiLower(char16_t c) {
-  return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
-}
-
 // Values under \StringFileInfo are text; VerQueryValueW gives their length in characters.
 bool IsStringValue(std::u16string_view subBlock) {
   constexpr std::u16string_view kStrings = u"stringfileinfo\\";
@@ -46,7 +43,7 @@ bool IsStringValue(std::u16string_view subBlock) {
   if (start == std::u16string_view::npos || subBlock.size() - start < kStrings.size())
     return false;
   for (std::size_t i = 0; i < kStrings.size(); ++i)
-    if (AsciiLower(subBlock[start + i]) != kStrings[i])
+    if (FoldAscii(subBlock[start + i]) != kStrings[i])
       return false;
   return true;
 }
