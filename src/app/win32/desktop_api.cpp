@@ -3,9 +3,9 @@
 #include <shellapi.h>
 
 #include "app/win32/com_apartment.h"
-#include "app/win32/desktop_shell.h"
-#include "app/win32/elevation.h"
+#include "app/win32/open_as_user.h"
 #include "platform/win32/system_library.h"
+#include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_system_info.h"
 
 namespace tarnwick::win32 {
@@ -36,8 +36,17 @@ HINSTANCE Win32Shell::Execute(HWND owner, const wchar_t* verb, const wchar_t* fi
   return shellExecute_(owner, verb, file, parameters, directory, showCommand);
 }
 
+// The token's elevation (Vista and later); false where Windows has no such thing (XP) or the
+// token cannot be read.
 bool Win32Shell::RunsElevated() {
-  return win32::RunsElevated();
+  HANDLE token = nullptr;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token))
+    return false;
+  UniqueFile owned(token);
+  TOKEN_ELEVATION elevation{};
+  DWORD size = 0;
+  return ::GetTokenInformation(token, TokenElevation, &elevation, sizeof(elevation), &size) &&
+         elevation.TokenIsElevated != 0;
 }
 
 bool Win32Shell::ExecuteOnDesktop(const wchar_t* verb, const wchar_t* file) {

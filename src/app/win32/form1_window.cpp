@@ -8,11 +8,19 @@
 #include "app/win32/control_classes.h"
 #include "app/win32/dpi.h"
 #include "app/win32/resource_ids.h"
-#include "app/win32/win32_error.h"
 #include "platform/win32/wide_text.h"
+#include "platform/win32/windows_error.h"
 
 namespace tarnwick::win32 {
 namespace {
+
+// The calling thread's last Windows failure as a run-time error: its code and the system's text.
+RunTimeError LastWin32Error() {
+  SystemError error = LastWindowsError();
+  if (error.text.empty())
+    error.text = u"System " + ErrorText(error);
+  return RunTimeError(static_cast<std::int32_t>(error.code), std::move(error.text));
+}
 
 constexpr wchar_t kClassName[] = L"Tarnwick.Form1";
 // Control identifiers start clear of IDOK and IDCANCEL, which the dialog keys send.
@@ -89,9 +97,8 @@ Form1Window::Form1Window(HINSTANCE instance, Form1WindowServices services,
     : instance_(instance),
       services_(services),
       dpiFunctions_(dpiFunctions),
-      urls_(services.shell),
       form_(*this, Form1Services{services.registry, services.backups, services.system,
-                                 services.versions, urls_, services.lock}) {}
+                                 services.versions, *this, services.lock}) {}
 
 Form1Window::~Form1Window() {
   if (window_ != nullptr) {
@@ -133,7 +140,6 @@ void Form1Window::Create() {
                                 frame.bottom - frame.top, nullptr, nullptr, instance_, this);
   if (window == nullptr)
     throw LastWin32Error();
-  urls_.SetOwner(window_);
   dpi_ = WindowDpi(window_, dpiFunctions_);
   KeepFont(FitFont(dpi_));
   RECT client{};
@@ -318,6 +324,13 @@ void Form1Window::Show() {
 void Form1Window::Unload() {
   exitCode_ = kExitClosed;
   DestroyWindow(window_);
+}
+
+void Form1Window::OpenUrl(std::u16string_view url) {
+  const std::wstring file = Wide(url);
+  if (services_.shell.RunsElevated() && services_.shell.ExecuteOnDesktop(L"open", file.c_str()))
+    return;
+  services_.shell.Execute(window_, L"open", file.c_str(), nullptr, nullptr, SW_SHOW);
 }
 
 LRESULT CALLBACK Form1Window::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -10,11 +10,11 @@
 #include "app/form1.h"
 #include "app/form1_layout.h"
 #include "app/form1_view.h"
+#include "app/url_opener.h"
 #include "app/win32/caption_font.h"
 #include "app/win32/desktop_api.h"
 #include "app/win32/dpi.h"
 #include "app/win32/gdi_handles.h"
-#include "app/win32/shell_url_opener.h"
 #include "platform/registry_ops.h"
 #include "platform/system_info.h"
 #include "version/version_info.h"
@@ -35,7 +35,7 @@ struct Form1WindowServices {
 inline constexpr int kExitClosed = 0;
 inline constexpr int kExitRunTimeError = 1;
 
-class Form1Window final : private Form1View {
+class Form1Window final : private Form1View, private UrlOpener {
  public:
   // `dpiFunctions`: the resolution functions to use; this Windows' own unless a test chooses.
   Form1Window(HINSTANCE instance, Form1WindowServices services,
@@ -70,6 +70,12 @@ class Form1Window final : private Form1View {
   void Show() override;
   void Unload() override;
 
+  // UrlOpener: through the shell's "open" verb. An elevated program hands the URL to the
+  // desktop's shell, so that the browser, and whatever the user downloads and opens in it, runs
+  // as the user and not as administrator; where there is no desktop shell to take it, it opens
+  // the URL itself. The shell's answer is not looked at: the default handler takes it from here.
+  void OpenUrl(std::u16string_view url) override;
+
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK LogBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -97,7 +103,6 @@ class Form1Window final : private Form1View {
   HINSTANCE instance_;
   Form1WindowServices services_;
   DpiFunctions dpiFunctions_;
-  ShellUrlOpener urls_;
   Form1 form_;
   HWND window_ = nullptr;
   std::array<HWND, kForm1Controls.size()> controls_{};

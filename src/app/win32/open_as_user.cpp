@@ -1,4 +1,4 @@
-#include "app/win32/desktop_shell.h"
+#include "app/win32/open_as_user.h"
 
 #include <windows.h>
 
