@@ -11,10 +11,6 @@
 
 namespace tarnwick {
 
-// The log line for an entry that took the name of a folder on the way, or of the run lock's
-// file: why it is not used, and where it was renamed to.
-std::u16string MovedAsideMessage(const MovedAside& moved);
-
 class RunBackup {
  public:
   RunBackup(BackupFiles& files, BackupKind kind) : files_(files), kind_(kind) {}

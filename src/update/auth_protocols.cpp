@@ -8,13 +8,43 @@
 #include "backup/reg_file.h"
 #include "backup/run_backup.h"
 #include "platform/registry.h"
-#include "update/credssp_files.h"
 #include "update/name_lists.h"
-#include "update/stages.h"
 #include "update/update_messages.h"
+#include "update/value_table.h"
 
 namespace tarnwick {
 namespace {
+
+// Whether this Windows has CredSSP at all: LSA loads tspkg.dll and credssp.dll from the system
+// directory, so a name added where they are missing names a package that cannot load.
+class CredsspFiles {
+ public:
+  explicit CredsspFiles(SystemInfoApi& system) : system_(system) {}
+
+  // The files of the two that the system directory lacks, looked for once; empty when both are
+  // there.
+  const std::vector<std::u16string_view>& Missing() {
+    if (!missing_) {
+      missing_.emplace();
+      for (std::u16string_view file : {u"tspkg.dll", u"credssp.dll"}) {
+        if (!system_.IsNativeFile(Folder() + std::u16string(file)))
+          missing_->push_back(file);
+      }
+    }
+    return *missing_;
+  }
+  // The system directory, ending in "\".
+  const std::u16string& Folder() {
+    if (!folder_)
+      folder_ = SystemDir(system_);
+    return *folder_;
+  }
+
+ private:
+  SystemInfoApi& system_;
+  std::optional<std::u16string> folder_;
+  std::optional<std::vector<std::u16string_view>> missing_;
+};
 
 enum class StageOutcome { kUnchanged, kChanged, kFailed };
 

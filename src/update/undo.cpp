@@ -9,8 +9,8 @@
 #include "backup/run_backup.h"
 #include "platform/registry.h"
 #include "update/name_lists.h"
-#include "update/stages.h"
 #include "update/update_messages.h"
+#include "update/value_table.h"
 
 namespace tarnwick {
 namespace {

@@ -4,11 +4,11 @@
 
 #include "app/activity_log.h"
 #include "app/silent_run.h"
+#include "backup/backup_messages.h"
 #include "fake_run_lock.h"
 #include "fake_system_info.h"
 #include "memory_backup_files.h"
 #include "memory_registry.h"
-#include "update/update_messages.h"
 #include "xp_sp3.h"
 
 namespace tarnwick::testing {

@@ -8,7 +8,6 @@
 
 #include "app/form1_captions.h"
 #include "app/form1_texts.h"
-#include "app/twips.h"
 
 namespace tarnwick {
 namespace {

@@ -1,4 +1,4 @@
-#include "update/stages.h"
+#include "update/value_table.h"
 
 #include "update/name_lists.h"
 #include "update/update_messages.h"

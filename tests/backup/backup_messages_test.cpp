@@ -1,4 +1,4 @@
-#include "update/update_messages.h"
+#include "backup/backup_messages.h"
 
 #include <gtest/gtest.h>
 
