@@ -453,7 +453,7 @@ TEST_F(Form1WindowTest, CaptionsUseTheMessageFontFaceAtTheLargestSizeThatFits) {
     larger.lfHeight -= 1;
     win32::UniqueFont font(CreateFontIndirectW(&larger));
     win32::WindowDc dc(window.Handle());
-    win32::SelectedObject selected(dc.Get(), font.Get());
+    win32::SelectedObject selected(dc.Get(), font.get());
     bool allFit = true;
     for (const CaptionToFit& caption : CaptionsToFit()) {
       const PixelRect r = ControlPixels(*caption.control, dpi);

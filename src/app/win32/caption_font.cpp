@@ -83,7 +83,7 @@ FittedFont FitCaptionFont(const BaseFont& base, int dpi, std::span<const Caption
     fitted.pixelHeight = height;
     if (!screen)
       break;
-    SelectedObject selected(screen.Get(), fitted.font.Get());
+    SelectedObject selected(screen.Get(), fitted.font.get());
     bool allFit = true;
     for (const CaptionBox& box : captions) {
       if (!CaptionFits(screen.Get(), box, dpi)) {

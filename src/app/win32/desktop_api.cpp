@@ -39,13 +39,12 @@ HINSTANCE Win32Shell::Execute(HWND owner, const wchar_t* verb, const wchar_t* fi
 // The token's elevation (Vista and later); false where Windows has no such thing (XP) or the
 // token cannot be read.
 bool Win32Shell::RunsElevated() {
-  HANDLE token = nullptr;
-  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token))
+  UniqueToken token;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.put()))
     return false;
-  UniqueFile owned(token);
   TOKEN_ELEVATION elevation{};
   DWORD size = 0;
-  return ::GetTokenInformation(token, TokenElevation, &elevation, sizeof(elevation), &size) &&
+  return ::GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof(elevation), &size) &&
          elevation.TokenIsElevated != 0;
 }
 

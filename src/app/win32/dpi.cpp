@@ -1,5 +1,7 @@
 #include "app/win32/dpi.h"
 
+#include "app/win32/gdi_handles.h"
+
 namespace tarnwick::win32 {
 namespace {
 
@@ -13,11 +15,10 @@ Function User32Function(const char* name) {
 }
 
 int ScreenDpi() {
-  HDC screen = GetDC(nullptr);
-  if (screen == nullptr)
+  const WindowDc screen(nullptr);
+  if (!screen)
     return kDefaultDpi;
-  int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-  ReleaseDC(nullptr, screen);
+  const int dpi = GetDeviceCaps(screen.Get(), LOGPIXELSX);
   return dpi > 0 ? dpi : kDefaultDpi;
 }
 

@@ -222,7 +222,7 @@ void Form1Window::KeepFont(FittedFont fitted) {
 }
 
 HFONT Form1Window::CaptionFont() const {
-  return font_ ? font_.Get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  return font_ ? font_.get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
 void Form1Window::LayOut(int dpi) {

@@ -58,7 +58,7 @@ class Form1Window final : private Form1View, private UrlOpener {
   int Dpi() const { return dpi_; }
   // The captions' character height in pixels.
   int FontPixelHeight() const { return fontPixelHeight_; }
-  HFONT Font() const { return font_.Get(); }
+  HFONT Font() const { return font_.get(); }
 
  private:
   // Form1View

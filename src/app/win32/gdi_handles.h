@@ -4,35 +4,15 @@
 
 #include <windows.h>
 
-#include <utility>
+#include "platform/win32/unique_handle.h"
 
 namespace tarnwick::win32 {
 
-class UniqueFont {
- public:
-  UniqueFont() = default;
-  explicit UniqueFont(HFONT font) : font_(font) {}
-  UniqueFont(UniqueFont&& other) noexcept : font_(std::exchange(other.font_, nullptr)) {}
-  UniqueFont& operator=(UniqueFont&& other) noexcept {
-    if (this != &other)
-      Reset(std::exchange(other.font_, nullptr));
-    return *this;
-  }
-  UniqueFont(const UniqueFont&) = delete;
-  UniqueFont& operator=(const UniqueFont&) = delete;
-  ~UniqueFont() { Reset(nullptr); }
+inline bool DestroyFont(HFONT font) {
+  return ::DeleteObject(font) != FALSE;
+}
 
-  HFONT Get() const { return font_; }
-  explicit operator bool() const { return font_ != nullptr; }
-  void Reset(HFONT font) {
-    if (font_ != nullptr)
-      DeleteObject(font_);
-    font_ = font;
-  }
-
- private:
-  HFONT font_ = nullptr;
-};
+using UniqueFont = UniqueAny<HFONT, DestroyFont>;
 
 // The device context of a window (the screen when the window is null), released on exit.
 class WindowDc {

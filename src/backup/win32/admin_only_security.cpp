@@ -5,18 +5,13 @@
 namespace tarnwick::win32 {
 
 AdminOnlySecurity::AdminOnlySecurity(const wchar_t* sddl) {
-  if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor_,
-                                                              nullptr)) {
+  if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1,
+                                                              descriptor_.put(), nullptr)) {
     error_ = ::GetLastError();
-    descriptor_ = nullptr;
+    descriptor_.reset();
     return;
   }
-  attributes_ = {sizeof(attributes_), descriptor_, FALSE};
-}
-
-AdminOnlySecurity::~AdminOnlySecurity() {
-  if (descriptor_ != nullptr)
-    ::LocalFree(descriptor_);
+  attributes_ = {sizeof(attributes_), descriptor_.get(), FALSE};
 }
 
 DWORD AdminOnlySecurity::ApplyTo(HANDLE handle) const {
@@ -25,7 +20,7 @@ DWORD AdminOnlySecurity::ApplyTo(HANDLE handle) const {
   // Set on this object alone. SetSecurityInfo would also carry the new inheritable entries into
   // everything already in a folder, and so onto whatever a hard link planted there before the
   // folder was secured names, anywhere on the volume. The descriptor's DACL is marked protected.
-  if (!::SetKernelObjectSecurity(handle, DACL_SECURITY_INFORMATION, descriptor_))
+  if (!::SetKernelObjectSecurity(handle, DACL_SECURITY_INFORMATION, descriptor_.get()))
     return ::GetLastError();
   return ERROR_SUCCESS;
 }

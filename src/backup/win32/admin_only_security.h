@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "platform/win32/unique_handle.h"
+
 namespace tarnwick::win32 {
 
 // OWNER RIGHTS is written as its SID: Windows XP's SDDL parser does not know the OW alias.
@@ -20,12 +22,11 @@ class AdminOnlySecurity {
  public:
   // Builds the descriptor from `sddl`; `error` is ERROR_SUCCESS, or why it could not be built.
   explicit AdminOnlySecurity(const wchar_t* sddl = kAdminOnlySddl);
-  ~AdminOnlySecurity();
   AdminOnlySecurity(const AdminOnlySecurity&) = delete;
   AdminOnlySecurity& operator=(const AdminOnlySecurity&) = delete;
 
   DWORD error() const { return error_; }
-  PSECURITY_DESCRIPTOR descriptor() const { return descriptor_; }
+  PSECURITY_DESCRIPTOR descriptor() const { return descriptor_.get(); }
   // For CreateFileW and CreateDirectoryW: the object is made with this security.
   SECURITY_ATTRIBUTES* attributes() { return error_ == ERROR_SUCCESS ? &attributes_ : nullptr; }
   // Sets the protected DACL of the object open as `handle` (opened with WRITE_DAC), and of
@@ -33,7 +34,7 @@ class AdminOnlySecurity {
   DWORD ApplyTo(HANDLE handle) const;
 
  private:
-  PSECURITY_DESCRIPTOR descriptor_ = nullptr;
+  UniqueLocal descriptor_;
   SECURITY_ATTRIBUTES attributes_ = {};
   DWORD error_ = ERROR_SUCCESS;
 };

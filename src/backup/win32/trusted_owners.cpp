@@ -34,12 +34,9 @@ DWORD OwnerOf(HANDLE handle, std::vector<BYTE>& owner) {
 }
 
 bool IsTrustedInstaller(PSID sid) {
-  PSID trustedInstaller = nullptr;
-  if (!::ConvertStringSidToSidW(kTrustedInstallerSid, &trustedInstaller))
-    return false;
-  const bool same = ::EqualSid(sid, trustedInstaller) != FALSE;
-  ::LocalFree(trustedInstaller);
-  return same;
+  UniqueLocal trustedInstaller;
+  return ::ConvertStringSidToSidW(kTrustedInstallerSid, trustedInstaller.put()) &&
+         ::EqualSid(sid, trustedInstaller.get()) != FALSE;
 }
 
 }  // namespace

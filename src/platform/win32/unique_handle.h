@@ -1,4 +1,6 @@
-// Kernel handles closed when their owner goes: a file or folder handle, and a search handle.
+// Owners of Windows handles: one template, and one line for each kind of handle. An owner closes
+// its handle when it goes, and can be moved but not copied; Close() closes it at once and says
+// whether that worked (a failed close of a file may mean data not written).
 #pragma once
 
 #include <windows.h>
@@ -7,43 +9,65 @@
 
 namespace tarnwick::win32 {
 
-class UniqueFile {
+template <typename Handle, bool (*CloseFn)(Handle), bool kMinusOneIsNone = false>
+class UniqueAny {
  public:
-  explicit UniqueFile(HANDLE file) : file_(file) {}
-  ~UniqueFile() { Close(); }
-  UniqueFile(UniqueFile&& other) noexcept
-      : file_(std::exchange(other.file_, INVALID_HANDLE_VALUE)) {}
-  UniqueFile(const UniqueFile&) = delete;
-  UniqueFile& operator=(const UniqueFile&) = delete;
+  UniqueAny() = default;
+  explicit UniqueAny(Handle handle) : handle_(handle) {}
+  ~UniqueAny() { Close(); }
+  UniqueAny(UniqueAny&& other) noexcept : handle_(other.release()) {}
+  UniqueAny& operator=(UniqueAny&& other) noexcept {
+    if (this != &other)
+      reset(other.release());
+    return *this;
+  }
+  UniqueAny(const UniqueAny&) = delete;
+  UniqueAny& operator=(const UniqueAny&) = delete;
 
-  bool valid() const { return file_ != INVALID_HANDLE_VALUE && file_ != nullptr; }
-  HANDLE get() const { return file_; }
-  // Whether the handle closed cleanly; a failed close may mean data not written.
+  Handle get() const { return handle_; }
+  bool valid() const {
+    return handle_ != Handle{} && !(kMinusOneIsNone && handle_ == INVALID_HANDLE_VALUE);
+  }
+  explicit operator bool() const { return valid(); }
+  // Gives the handle up without closing it.
+  Handle release() { return std::exchange(handle_, Handle{}); }
+  void reset(Handle handle = Handle{}) {
+    Close();
+    handle_ = handle;
+  }
+  // For a function that hands a new handle out through a pointer.
+  Handle* put() {
+    reset();
+    return &handle_;
+  }
+  // Whether the handle closed cleanly (true when there was none).
   bool Close() {
-    if (!valid())
-      return true;
-    return ::CloseHandle(std::exchange(file_, INVALID_HANDLE_VALUE)) != FALSE;
+    const Handle handle = release();
+    return handle == Handle{} || (kMinusOneIsNone && handle == INVALID_HANDLE_VALUE) ||
+           CloseFn(handle);
   }
 
  private:
-  HANDLE file_;
+  Handle handle_{};
 };
 
-class UniqueFind {
- public:
-  explicit UniqueFind(HANDLE find) : find_(find) {}
-  ~UniqueFind() {
-    if (valid())
-      ::FindClose(find_);
-  }
-  UniqueFind(const UniqueFind&) = delete;
-  UniqueFind& operator=(const UniqueFind&) = delete;
+inline bool CloseKernelHandle(HANDLE handle) {
+  return ::CloseHandle(handle) != FALSE;
+}
+inline bool CloseFind(HANDLE find) {
+  return ::FindClose(find) != FALSE;
+}
+inline bool FreeLocal(void* memory) {
+  return ::LocalFree(memory) == nullptr;
+}
 
-  bool valid() const { return find_ != INVALID_HANDLE_VALUE; }
-  HANDLE get() const { return find_; }
-
- private:
-  HANDLE find_;
-};
+// A file or folder opened with CreateFileW (INVALID_HANDLE_VALUE when none).
+using UniqueFile = UniqueAny<HANDLE, CloseKernelHandle, true>;
+// A search begun with FindFirstFileW.
+using UniqueFind = UniqueAny<HANDLE, CloseFind, true>;
+// A process's access token.
+using UniqueToken = UniqueAny<HANDLE, CloseKernelHandle>;
+// Memory that a Windows function allocated for the caller with LocalAlloc.
+using UniqueLocal = UniqueAny<void*, FreeLocal>;
 
 }  // namespace tarnwick::win32

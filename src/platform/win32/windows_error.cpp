@@ -1,24 +1,16 @@
 #include "platform/win32/windows_error.h"
 
-#include <memory>
+#include "platform/win32/unique_handle.h"
 
 namespace tarnwick::win32 {
-namespace {
-
-struct LocalFreer {
-  void operator()(wchar_t* buffer) const { ::LocalFree(buffer); }
-};
-
-}  // namespace
 
 SystemError WindowsError(DWORD code) {
   const DWORD lookedUp = (code & 0xFFFF0000u) == 0x80070000u ? (code & 0xFFFFu) : code;
-  wchar_t* buffer = nullptr;
+  UniqueLocal buffer;
   const DWORD length = ::FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, lookedUp, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-  const std::unique_ptr<wchar_t, LocalFreer> owned(buffer);
-  std::u16string text(reinterpret_cast<const char16_t*>(buffer), buffer != nullptr ? length : 0);
+      nullptr, lookedUp, 0, reinterpret_cast<wchar_t*>(buffer.put()), 0, nullptr);
+  std::u16string text(static_cast<const char16_t*>(buffer.get()), buffer ? length : 0);
   // One line: the text's own line breaks become blanks, and those at its end go.
   for (char16_t& c : text) {
     if (c == u'\r' || c == u'\n')
