@@ -8,6 +8,7 @@
 #include "memory_registry.h"
 #include "platform/text.h"
 #include "stored_forms.h"
+#include "update/update_messages.h"
 #include "xp_sp3.h"
 
 namespace tarnwick::testing {
@@ -104,11 +105,9 @@ TEST_F(UpdateAuthProtocolsTest, AWriteNotOnDiskIsNotReportedAsDone) {
   registry_.FailFlush(kHkeyLocalMachine, kProvidersKey, 1021);
   const std::u16string log = Run();
   EXPECT_EQ(outcome_, UpdateOutcome::kFailed);
-  EXPECT_EQ(log.substr(log.rfind(u"\r\nStep 2 Complete")),
-            u"\r\nStep 2 Complete\r\n\r\nCould not save "
-            u"SYSTEM\\CurrentControlSet\\Control\\SecurityProviders to disk: the registry reported "
-            u"error 1021. The change may be lost if the computer stops before Windows saves it."
-            u"\r\nDONE!");
+  EXPECT_EQ(
+      log.substr(log.rfind(u"\r\nStep 2 Complete")),
+      u"\r\nStep 2 Complete\r\n\r\n" + FlushFailureMessage(kProvidersKey, 1021) + u"\r\nDONE!");
 }
 
 TEST_F(UpdateAuthProtocolsTest, RealMachinesFormsOnTheirOwnWindows) {

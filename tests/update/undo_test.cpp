@@ -8,6 +8,8 @@
 #include "memory_backup_files.h"
 #include "memory_registry.h"
 #include "update/auth_protocols.h"
+#include "update/update_messages.h"
+#include "update/value_table.h"
 #include "xp_sp3.h"
 
 namespace tarnwick::testing {
@@ -234,36 +236,34 @@ TEST_F(UndoTest, FailuresSayWhyInOneLineAndWriteNothing) {
   const struct {
     const char* label;
     void (*arrange)(MemoryRegistry&, MemoryBackupFiles&);
-    std::u16string_view line;
+    std::u16string line;
     bool packagesRestored;  // the first value is put back despite the failure
   } cases[] = {
       {"a folder's name is taken for good",
        [](MemoryRegistry&, MemoryBackupFiles& b) { b.FailLoad(LoadOutcome::kFolderUntrusted); },
-       u"\r\nCould not read the backups: C:\\Backups\\ is not a folder that an administrator "
-       u"made, and it could not be moved aside (error 5). Nothing was restored.",
+       u"\r\n" + ListFailureMessage({LoadOutcome::kFolderUntrusted, u"C:\\Backups\\", 5, {}}),
        false},
       {"the folder cannot be listed",
        [](MemoryRegistry&, MemoryBackupFiles& b) { b.FailLoad(LoadOutcome::kFailed); },
-       u"\r\nCould not read the backup folder C:\\Backups\\: the system reported error 5. "
-       u"Nothing was restored.",
-       false},
+       u"\r\n" + ListFailureMessage({LoadOutcome::kFailed, u"C:\\Backups\\", 5, {}}), false},
       {"the file cannot be made safe",
        [](MemoryRegistry&, MemoryBackupFiles& b) { b.FailLoad(LoadOutcome::kFileNotSecured); },
-       u"\r\nCould not read the backup C:\\Backups\\: it is a link, has other names, is open "
-       u"elsewhere, or its owner could not be read (error 5). Nothing was restored.",
+       u"\r\n" + ListFailureMessage({LoadOutcome::kFileNotSecured, u"C:\\Backups\\", 5, {}}),
        false},
       {"no backup of what is replaced",
        [](MemoryRegistry&, MemoryBackupFiles& b) { b.Fail(SaveOutcome::kDiskFull); },
-       u"\r\nRestoring Value saved in backup.\r\nCould not save a backup of "
-       u"SYSTEM\\CurrentControlSet\\Control\\Lsa\\Security Packages: the disk is full. The value "
-       u"was left unchanged.\r\nStep 1 Complete",
+       u"\r\nRestoring Value saved in backup.\r\n" +
+           BackupFailureMessage(Where(kLsaKey, kPackagesValue), {SaveOutcome::kDiskFull, {}, 112}) +
+           u"\r\nStep 1 Complete",
        false},
       {"a write refused",
        [](MemoryRegistry& r, MemoryBackupFiles&) {
          r.FailSetValue(kHkeyLocalMachine, kProvidersKey, 1450);
        },
-       u"\r\nCould not update SYSTEM\\CurrentControlSet\\Control\\SecurityProviders\\"
-       u"SecurityProviders: the registry reported error 1450.\r\nStep 2 Complete",
+       u"\r\n" +
+           WriteFailureMessage(Where(kProvidersKey, kProvidersValue),
+                               {WriteOutcome::kSetFailed, 1450}) +
+           u"\r\nStep 2 Complete",
        true},
   };
   for (const auto& c : cases) {
