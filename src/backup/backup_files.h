@@ -19,6 +19,9 @@ namespace tarnwick {
 // the folder, of either kind, and <stamp> the local "YYYY-MM-DD_HHMMSS" (see backup_names.h).
 enum class BackupKind { kUpdate, kBeforeUndo };
 
+// The largest backup file the program makes, and reads: an undo reads no larger file.
+inline constexpr std::size_t kMaxBackupSize = std::size_t{1} << 20;
+
 enum class SaveOutcome {
   kSaved,             // written, flushed and closed; `path` names the file
   kNoFolder,          // the backup folder could not be found or made
@@ -30,6 +33,7 @@ enum class SaveOutcome {
                       // says why
   kFolderUntrusted,   // a folder that someone other than an administrator made could not be
                       // moved aside; `path` names it, `status` says why
+  kTooLarge,          // the file would be larger than kMaxBackupSize; nothing was written
   kFailed,            // any other failure; `status` holds the platform's error code
 };
 

@@ -127,6 +127,10 @@ std::u16string BackupFailureMessage(std::u16string_view where, const SavedFile& 
       reason = u"the backup folder " + saved.path + std::u16string(kNotAdministrators) +
                u" and could not be moved aside" + ErrorNumber(saved.status) + u".";
       break;
+    case SaveOutcome::kTooLarge:
+      reason = u"it would be larger than the " + Number(static_cast<long long>(kMaxBackupSize)) +
+               u" bytes that an undo reads.";
+      break;
     case SaveOutcome::kSaved:
     case SaveOutcome::kFailed:
       reason = u"the system reported error " + Number(saved.status) + u".";

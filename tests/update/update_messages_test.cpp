@@ -23,6 +23,8 @@ TEST(BackupFailureMessage, SaysWhichFolderAndWhyInOneLine) {
       {{SaveOutcome::kNoFolder, u"C:\\ProgramData\\Tarnwick", 267},
        u"the backup folder C:\\ProgramData\\Tarnwick could not be found or made (error 267)."},
       {{SaveOutcome::kNoFolder, u"", 0}, u"the backup folder could not be found or made."},
+      {{SaveOutcome::kTooLarge, u"", 0},
+       u"it would be larger than the 1048576 bytes that an undo reads."},
   };
   for (const auto& c : cases) {
     const std::u16string message = BackupFailureMessage(where, c.saved);
