@@ -112,9 +112,12 @@ std::vector<std::byte> MakeBytes(FuzzedDataProvider& in) {
         AppendUtf16(bytes, std::u16string(1, in.ConsumeIntegral<char16_t>()));
         break;
       default: {
-        // A run of one element, up to lists whose backup is as large as the undo reads.
+        // A run of one element; now and then a long one, up to lists whose backup is as large
+        // as the undo reads.
         const std::u16string_view piece = in.PickValueInArray(kPieces);
-        const int count = in.ConsumeIntegralInRange(0, 12000);
+        const int count = in.ConsumeIntegralInRange(0, 15) == 0
+                              ? in.ConsumeIntegralInRange(0, 12000)
+                              : in.ConsumeIntegralInRange(0, 16);
         for (int n = 0; n < count && bytes.size() < kMaxListBytes; ++n) {
           AppendUtf16(bytes, piece);
           AppendUtf16(bytes, std::u16string_view(u"\0", 1));
