@@ -348,6 +348,10 @@ TEST_F(SilentRun, ASwitchThatCannotHaveTheLockForAMinuteEndsWith1618) {
   EXPECT_EQ(RunProgram(L" /check").exitCode, kExitWouldChange) << "free again";
 }
 
+BOOL WINAPI LetSignalPass(DWORD) {
+  return TRUE;
+}
+
 // Started without standard handles, a switch writes to this process's console and gets its
 // signals. Ctrl+C there while it waits for the lock, which Windows' own handler answers by
 // ending the process, leaves the run to finish with its own exit code. (Wine generates no
@@ -358,7 +362,7 @@ TEST_F(SilentRun, CtrlCOnItsConsoleDoesNotCutARunShort) {
   FreeConsole();
   ASSERT_TRUE(AllocConsole());
   // This process lets them pass; ignoring them outright would be inherited.
-  SetConsoleCtrlHandler([](DWORD) -> BOOL { return TRUE; }, TRUE);
+  SetConsoleCtrlHandler(LetSignalPass, TRUE);
   win32::Win32RunLock other;
   ASSERT_TRUE(other.Acquire(0));
   STARTUPINFOW startup = {};
