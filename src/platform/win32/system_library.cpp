@@ -64,13 +64,14 @@ bool IsAbsolute(std::u16string_view path) {
 //                 (XP to 7; never a known DLL)
 //   clbcatq.dll   the COM catalog that ole32 reads for the shell object of a download click
 //                 (XP and 2003; known from Vista on)
-// Not here: the program's own imports and what user32 and gdi32 load as they start run before
-// its first instruction and are all known DLLs, except common controls 6 (comctl32), which
-// the manifest has Windows take from its side-by-side store before any folder is searched
-// (comctl32 itself imports known DLLs only); shell32, ole32 and oleaut32, which the program
-// loads by full path and which are known on every Windows; and what COM loads by the full path
-// that the registry gives (actxprxy, the shell's proxies). Each DLL here is loaded with
-// LOAD_WITH_ALTERED_SEARCH_PATH, so the DLLs it imports are found in the system directory.
+// Not here: what Windows loads before the program's first instruction, which no preload can
+// come before: its imports, known DLLs all but common controls 6 (comctl32), which the
+// manifest has Windows take from its side-by-side store before any folder is searched and
+// which imports known DLLs only, and what user32 and gdi32 load as they start (lpk.dll on XP,
+// for one). Nor shell32, ole32 and oleaut32, which the program loads by full path and which are
+// known on every Windows, nor what COM loads by the full path that the registry gives
+// (actxprxy, the shell's proxies). Each DLL here is loaded with LOAD_WITH_ALTERED_SEARCH_PATH,
+// so the DLLs it imports are found in the system directory.
 constexpr std::u16string_view kPreloaded[] = {
     u"uxtheme.dll", u"dwmapi.dll",  u"msimg32.dll", u"imm32.dll",
     u"msctf.dll",   u"version.dll", u"ntmarta.dll", u"clbcatq.dll",
