@@ -35,10 +35,10 @@ void Form1::cmdWindows7_Click() {
 void Form1::cmdGo_Click() {
   try {
     const HeldRunLock run(services_.lock, 0);
+    for (const std::u16string& line : LockMessages(run.result()))
+      log_.LogMessage(line);
     if (run.held())
       UpdateAuthProtocols(services_.registry, services_.backups, services_.system, log_);
-    else
-      log_.LogMessage(kAnotherRunInProgress);
   } catch (...) {
     // What was logged before the failure stays visible.
     view_.SetLogText(log_.Text());

@@ -10,8 +10,8 @@
 #include "app/form1_view.h"
 #include "app/url_opener.h"
 #include "backup/backup_files.h"
+#include "backup/run_lock.h"
 #include "platform/registry_ops.h"
-#include "platform/run_lock.h"
 #include "platform/system_info.h"
 #include "version/version_info.h"
 
@@ -39,7 +39,7 @@ class Form1 {
   void cmdWindows7_Click();
   // Runs the registry update; the log box then shows the whole log, also when the update
   // fails part way. When another run holds the machine-wide lock, it says so at once and does
-  // nothing: the window does not wait.
+  // nothing: the window does not wait. When the lock cannot be had, it says why.
   void cmdGo_Click();
   void cmdClose_Click();
 

@@ -8,10 +8,10 @@ namespace tarnwick {
 
 std::uint32_t RunSwitch(Invocation invocation, SilentServices services, MessageLog& log) {
   const HeldRunLock run(services.lock, kSwitchLockWaitMilliseconds);
-  if (!run.held()) {
-    log.LogMessage(kAnotherRunInProgress);
-    return kExitBusy;
-  }
+  for (const std::u16string& line : LockMessages(run.result()))
+    log.LogMessage(line);
+  if (!run.held())
+    return run.result().outcome == LockOutcome::kBusy ? kExitBusy : kExitFailed;
   switch (invocation) {
     case Invocation::kUpdate:
       return ExitCodeFor(

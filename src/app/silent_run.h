@@ -7,9 +7,9 @@
 
 #include "app/command_line.h"
 #include "backup/backup_files.h"
+#include "backup/run_lock.h"
 #include "log/message_log.h"
 #include "platform/registry_ops.h"
-#include "platform/run_lock.h"
 #include "platform/system_info.h"
 
 namespace tarnwick {
@@ -25,7 +25,8 @@ struct SilentServices {
 };
 
 // Runs /update, /check or /undo; the exit code. kExitBusy when another run held the lock the
-// whole minute, and then nothing was read or done.
+// whole minute, kExitFailed when the lock could not be had for another reason; then nothing
+// was read or done.
 std::uint32_t RunSwitch(Invocation invocation, SilentServices services, MessageLog& log);
 
 }  // namespace tarnwick

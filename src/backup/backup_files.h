@@ -27,21 +27,30 @@ enum class SaveOutcome {
   kNoFolder,          // the backup folder could not be found or made
   kAccessDenied,      // the folder or the file may not be written
   kDiskFull,          // the disk has no room for it
-  kFolderIsLink,      // a folder on the way is a junction, symbolic link or other reparse
-                      // point; `path` names it
   kFolderNotSecured,  // the folder's permissions could not be set; `path` names it, `status`
                       // says why
-  kFolderUntrusted,   // a folder that someone other than an administrator made could not be
-                      // moved aside; `path` names it, `status` says why
+  kFolderUntrusted,   // what has a folder's name is not a folder that an administrator made,
+                      // and it could not be moved aside; `path` names it, `status` says why
   kTooLarge,          // the file would be larger than kMaxBackupSize; nothing was written
   kFailed,            // any other failure; `status` holds the platform's error code
 };
 
-// A folder on the way that someone other than an administrator made, renamed so that it is not
-// used, and replaced by a new one.
+// Why what has the name of a folder on the way, or of the run lock's file, is not used.
+enum class EntryForm {
+  kUntrustedFolder,  // a folder that someone other than an administrator made
+  kFile,             // a file where a folder belongs
+  kLink,             // a junction, symbolic link or other reparse point
+  kUnopenable,       // it could not be opened as itself; `status` says why
+  kOwnerUnknown,     // its owner could not be read; `status` says why
+  kUntrustedFile,    // a file that someone other than an administrator made
+};
+
+// An entry renamed so that it is not used, nor what it points to; a new one is made in its place.
 struct MovedAside {
   std::u16string from;
   std::u16string to;
+  EntryForm form = EntryForm::kUntrustedFolder;
+  std::uint32_t status = 0;
 };
 
 struct SavedFile {
@@ -56,7 +65,6 @@ struct SavedFile {
 enum class LoadOutcome {
   kLoaded,            // `path` and `contents` hold the file
   kNone,              // there is no file of that kind (also when the folder does not exist)
-  kFolderIsLink,      // as for saving; `path` names the folder
   kFolderNotSecured,  // as for saving; `path` names the folder, `status` says why
   kFolderUntrusted,   // as for saving
   kFileNotSecured,    // the file is a link, has other names (hard links) or is open for writing

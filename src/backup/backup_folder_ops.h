@@ -68,8 +68,14 @@ class BackupFolderOps {
   // Makes the folder `path` with the administrators-only owner and DACL; kExists when
   // something of that name is already there (which is not looked at).
   virtual FsResult MakeFolder(std::u16string_view path) = 0;
-  // Opens the folder `path` to examine it and set its security; others may go on using it.
+  // Opens whatever has the name `path` (a folder, a file, a link) as itself, to examine it and
+  // set its security; no access to its contents is asked for, so others may go on using it and
+  // no sharing mode of theirs keeps it from opening.
   virtual Opened OpenFolder(std::u16string_view path) = 0;
+  // Opens the file `path` for reading and writing, sharing it with nobody, and makes it, with
+  // access for SYSTEM and Administrators alone, when it is missing. kInUse while it is open
+  // elsewhere for reading, writing or deleting.
+  virtual Opened OpenLockFile(std::u16string_view path) = 0;
   // Opens the file `path` to examine, secure and read it; nobody else may write it while it
   // is open, and the open fails (kInUse) when somebody is writing it already.
   virtual Opened OpenFileToLoad(std::u16string_view path) = 0;
@@ -85,6 +91,8 @@ class BackupFolderOps {
   // Renames the folder or file `from` to `to`; kExists when `to` is taken.
   virtual FsResult Rename(std::u16string_view from, std::u16string_view to) = 0;
   virtual BackupStamp LocalTime() = 0;
+  // Waits `milliseconds` before the next try.
+  virtual void Pause(std::uint32_t milliseconds) = 0;
 };
 
 }  // namespace tarnwick

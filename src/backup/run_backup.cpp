@@ -1,11 +1,34 @@
 #include "backup/run_backup.h"
 
+#include <string>
+
 namespace tarnwick {
 
 std::u16string MovedAsideMessage(const MovedAside& moved) {
-  return u"The folder " + moved.from +
-         u" was not made by an administrator, so it is not used: it was moved aside to " +
-         moved.to + u".";
+  const std::string digits = std::to_string(moved.status);
+  const std::u16string error = u" (error " + std::u16string(digits.begin(), digits.end()) + u")";
+  std::u16string what;
+  switch (moved.form) {
+    case EntryForm::kUntrustedFolder:
+      what = u"The folder " + moved.from + u" was not made by an administrator";
+      break;
+    case EntryForm::kFile:
+      what = moved.from + u" is a file where a folder belongs";
+      break;
+    case EntryForm::kLink:
+      what = moved.from + u" is a junction or link to another place";
+      break;
+    case EntryForm::kUnopenable:
+      what = moved.from + u" could not be opened" + error;
+      break;
+    case EntryForm::kOwnerUnknown:
+      what = u"The owner of " + moved.from + u" could not be read" + error;
+      break;
+    case EntryForm::kUntrustedFile:
+      what = u"The file " + moved.from + u" was not made by an administrator";
+      break;
+  }
+  return what + u", so it is not used: it was moved aside to " + moved.to + u".";
 }
 
 SavedFile RunBackup::Add(RegFileValue value, MessageLog& log) {

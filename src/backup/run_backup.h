@@ -11,8 +11,8 @@
 
 namespace tarnwick {
 
-// The log line for a folder that someone other than an administrator made: renamed aside, and
-// not used.
+// The log line for an entry that took the name of a folder on the way, or of the run lock's
+// file: why it is not used, and where it was renamed to.
 std::u16string MovedAsideMessage(const MovedAside& moved);
 
 class RunBackup {

@@ -10,8 +10,12 @@ namespace tarnwick {
 namespace {
 
 constexpr std::array<std::u16string_view, 2> kFolders = {u"Tarnwick", u"Backups"};
-// Windows' ERROR_DIRECTORY: the name is not a folder's.
-constexpr std::uint32_t kNotAFolder = 267;
+
+// Names tried for an entry moved aside within one second.
+constexpr int kMaxAsideNames = 16;
+// Looks at one folder's name, each time after it was made or moved aside: another run may have
+// done either meanwhile, and a name that keeps being taken again ends the walk.
+constexpr int kMaxLooks = 4;
 
 SecuredFolder Failed(FolderOutcome outcome, std::u16string path, std::uint32_t status) {
   return {outcome, std::move(path), status, {}, {}};
@@ -33,35 +37,46 @@ FolderOutcome WhenNotMade(FsError error) {
   }
 }
 
-// A folder that could not be opened: missing (made or not), or there but out of reach of the
-// rights that setting its security needs.
-FolderOutcome WhenNotOpened(FsError error, bool made) {
-  if (error != FsError::kNotFound)
-    return FolderOutcome::kNotSecured;
-  return made ? FolderOutcome::kNoFolder : FolderOutcome::kMissing;
+// What has a folder's name: nothing, a folder that an administrator made (`item` holds it
+// open), or something to move aside for `form`.
+struct Look {
+  enum { kMissing, kFolder, kAside } verdict = kMissing;
+  EntryForm form = EntryForm::kUntrustedFolder;
+  std::uint32_t status = 0;
+  std::unique_ptr<OpenItem> item;
+};
+
+Look Aside(EntryForm form, std::uint32_t status = 0) {
+  return {Look::kAside, form, status, nullptr};
 }
 
-// Names tried for a folder moved aside within one second.
-constexpr int kMaxAsideNames = 16;
-
-// Opens the folder `path` as itself and checks that it is a folder and no link.
-SecuredFolder Examine(BackupFolderOps& ops, const std::u16string& path, bool make,
-                      std::unique_ptr<OpenItem>& item) {
+// Opens `path` as itself; `made`: this walk has just made it, so its owner is known.
+Look LookAt(BackupFolderOps& ops, const std::u16string& path, bool made) {
   Opened opened = ops.OpenFolder(path);
-  if (!opened.result.ok())
-    return Failed(WhenNotOpened(opened.result.error, make), path, opened.result.code);
+  if (!opened.result.ok()) {
+    return opened.result.error == FsError::kNotFound
+               ? Look{Look::kMissing, EntryForm::kUntrustedFolder, opened.result.code, nullptr}
+               : Aside(EntryForm::kUnopenable, opened.result.code);
+  }
   ItemFacts facts;
   if (FsResult examined = opened.item->Facts(facts); !examined.ok())
-    return Failed(FolderOutcome::kNotSecured, path, examined.code);
+    return Aside(EntryForm::kUnopenable, examined.code);
   if (facts.link)
-    return Failed(FolderOutcome::kIsLink, path, 0);
+    return Aside(EntryForm::kLink);
   if (!facts.folder)
-    return Failed(FolderOutcome::kNoFolder, path, kNotAFolder);
-  item = std::move(opened.item);
-  return {FolderOutcome::kSecured, path, 0, {}, {}};
+    return Aside(EntryForm::kFile);
+  if (!made) {
+    bool trusted = false;
+    if (FsResult owner = opened.item->OwnerTrusted(trusted); !owner.ok())
+      return Aside(EntryForm::kOwnerUnknown, owner.code);
+    if (!trusted)
+      return Aside(EntryForm::kUntrustedFolder);
+  }
+  return {Look::kFolder, EntryForm::kUntrustedFolder, 0, std::move(opened.item)};
 }
 
-// Renames the folder `path` to "<path>.untrusted-<stamp>" (with "-n" from 2 on when taken).
+}  // namespace
+
 FsResult MoveAside(BackupFolderOps& ops, const std::u16string& path, std::u16string& aside) {
   const std::u16string base = path + u".untrusted-" + StampText(ops.LocalTime());
   FsResult renamed;
@@ -74,8 +89,6 @@ FsResult MoveAside(BackupFolderOps& ops, const std::u16string& path, std::u16str
   return renamed;
 }
 
-}  // namespace
-
 SecuredFolder SecureBackupFolder(BackupFolderOps& ops, bool make) {
   SecuredFolder secured;
   if (FsResult base = ops.BaseFolder(secured.path); !base.ok())
@@ -87,40 +100,43 @@ SecuredFolder SecureBackupFolder(BackupFolderOps& ops, bool make) {
   for (std::u16string_view name : kFolders) {
     secured.path += u'\\';
     secured.path += name;
-    bool made = false;
-    if (make) {
-      const FsResult result = ops.MakeFolder(secured.path);
-      if (!result.ok() && result.error != FsError::kExists)
-        return fail(Failed(WhenNotMade(result.error), secured.path, result.code));
-      made = result.ok();
-    }
     std::unique_ptr<OpenItem> item;
-    if (SecuredFolder examined = Examine(ops, secured.path, make, item); !examined.ok())
-      return fail(std::move(examined));
-    if (!made) {
-      bool trusted = false;
-      if (FsResult owner = item->OwnerTrusted(trusted); !owner.ok())
-        return fail(Failed(FolderOutcome::kNotSecured, secured.path, owner.code));
-      if (!trusted) {
-        // Closed first: an open folder cannot be renamed.
-        item.reset();
-        std::u16string aside;
-        if (FsResult moved = MoveAside(ops, secured.path, aside); !moved.ok())
-          return fail(Failed(FolderOutcome::kUntrusted, secured.path, moved.code));
-        secured.movedAside.push_back({secured.path, aside});
+    for (int looks = 0; item == nullptr; ++looks) {
+      if (looks == kMaxLooks)
+        return fail(Failed(FolderOutcome::kUntrusted, secured.path, 0));
+      bool made = false;
+      if (make) {
+        const FsResult result = ops.MakeFolder(secured.path);
+        if (!result.ok() && result.error != FsError::kExists)
+          return fail(Failed(WhenNotMade(result.error), secured.path, result.code));
+        made = result.ok();
+      }
+      Look look = LookAt(ops, secured.path, made);
+      if (look.verdict == Look::kMissing) {
         if (!make)
           return fail(Failed(FolderOutcome::kMissing, secured.path, 0));
-        const FsResult remade = ops.MakeFolder(secured.path);
-        if (!remade.ok())
-          return fail(Failed(remade.error == FsError::kExists ? FolderOutcome::kUntrusted
-                                                              : WhenNotMade(remade.error),
-                             secured.path, remade.code));
-        made = true;
-        if (SecuredFolder examined = Examine(ops, secured.path, make, item); !examined.ok())
-          return fail(std::move(examined));
-      } else if (FsResult applied = item->MakeAdminOnly(); !applied.ok()) {
-        return fail(Failed(FolderOutcome::kNotSecured, secured.path, applied.code));
+        if (made)
+          return fail(Failed(FolderOutcome::kNoFolder, secured.path, look.status));
+        continue;  // removed since: made anew
       }
+      if (look.verdict == Look::kFolder) {
+        if (!made) {
+          if (FsResult applied = look.item->MakeAdminOnly(); !applied.ok())
+            return fail(Failed(FolderOutcome::kNotSecured, secured.path, applied.code));
+        }
+        item = std::move(look.item);
+        continue;
+      }
+      // Renamed by its name alone: what a link points to is never reached.
+      std::u16string aside;
+      const FsResult moved = MoveAside(ops, secured.path, aside);
+      if (moved.error == FsError::kNotFound)
+        continue;  // gone since, moved aside by another run: looked at again
+      if (!moved.ok())
+        return fail(Failed(FolderOutcome::kUntrusted, secured.path, moved.code));
+      secured.movedAside.push_back({secured.path, aside, look.form, look.status});
+      if (!make)
+        return fail(Failed(FolderOutcome::kMissing, secured.path, 0));
     }
     secured.held.push_back(std::move(item));
   }

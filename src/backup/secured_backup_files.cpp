@@ -35,8 +35,6 @@ SavedFile SaveFailure(const SecuredFolder& folder) {
       return {SaveOutcome::kAccessDenied, folder.path, folder.status};
     case FolderOutcome::kDiskFull:
       return {SaveOutcome::kDiskFull, folder.path, folder.status};
-    case FolderOutcome::kIsLink:
-      return {SaveOutcome::kFolderIsLink, folder.path, folder.status};
     case FolderOutcome::kNotSecured:
       return {SaveOutcome::kFolderNotSecured, folder.path, folder.status};
     case FolderOutcome::kUntrusted:
@@ -65,8 +63,6 @@ LoadedFile LoadFailure(const SecuredFolder& folder) {
   switch (folder.outcome) {
     case FolderOutcome::kMissing:
       return LoadFailure(LoadOutcome::kNone, {}, 0);
-    case FolderOutcome::kIsLink:
-      return LoadFailure(LoadOutcome::kFolderIsLink, folder.path, folder.status);
     case FolderOutcome::kNotSecured:
       return LoadFailure(LoadOutcome::kFolderNotSecured, folder.path, folder.status);
     case FolderOutcome::kUntrusted:

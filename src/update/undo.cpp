@@ -93,7 +93,7 @@ bool Decide(BackupFiles& backups, MessageLog& log, std::vector<std::optional<Dec
   for (const MovedAside& moved : listing.movedAside)
     log.LogMessage(MovedAsideMessage(moved));
   if (!listing.ok()) {
-    log.LogMessage(LoadFailureMessage({listing.outcome, listing.path, {}, listing.status}));
+    log.LogMessage(ListFailureMessage(listing));
     return false;
   }
   anyUpdate = std::any_of(listing.newestFirst.begin(), listing.newestFirst.end(),

@@ -1,5 +1,7 @@
 #include "update/update_messages.h"
 
+#include "backup/run_backup.h"
+
 #include <string>
 
 namespace tarnwick {
@@ -44,6 +46,13 @@ constexpr std::u16string_view kRunAsAdministrator =
     u"access was refused. Please run this program as an administrator.";
 constexpr std::u16string_view kNothingRestored = u" Nothing was restored.";
 constexpr std::u16string_view kNotAdministrators = u" was not made by an administrator";
+
+// What has a folder's name is not a folder that an administrator made, and stays.
+std::u16string NotMovedAside(std::u16string_view path, std::uint32_t status) {
+  return std::u16string(path) +
+         u" is not a folder that an administrator made, and it could not be moved aside" +
+         ErrorNumber(status) + u".";
+}
 
 std::u16string StatusReason(RegStatus status) {
   if (status == kErrorAccessDenied)
@@ -115,17 +124,12 @@ std::u16string BackupFailureMessage(std::u16string_view where, const SavedFile& 
     case SaveOutcome::kDiskFull:
       reason = u"the disk is full.";
       break;
-    case SaveOutcome::kFolderIsLink:
-      reason = u"the backup folder " + saved.path +
-               u" is a junction or link to another place, so it is not used.";
-      break;
     case SaveOutcome::kFolderNotSecured:
       reason = u"the permissions of the backup folder " + saved.path +
                u" could not be set to administrators only (error " + Number(saved.status) + u").";
       break;
     case SaveOutcome::kFolderUntrusted:
-      reason = u"the backup folder " + saved.path + std::u16string(kNotAdministrators) +
-               u" and could not be moved aside" + ErrorNumber(saved.status) + u".";
+      reason = NotMovedAside(saved.path, saved.status);
       break;
     case SaveOutcome::kTooLarge:
       reason = u"it would be larger than the " + Number(static_cast<long long>(kMaxBackupSize)) +
@@ -170,18 +174,12 @@ std::u16string NoCredsspMessage(std::u16string_view name,
 std::u16string LoadFailureMessage(const LoadedFile& file) {
   std::u16string message;
   switch (file.outcome) {
-    case LoadOutcome::kFolderIsLink:
-      message = u"Could not read the backups: the folder " + file.path +
-                u" is a junction or link to another place.";
-      break;
     case LoadOutcome::kFolderNotSecured:
       message = u"Could not read the backups: the permissions of the folder " + file.path +
                 u" could not be set" + ErrorNumber(file.status) + u".";
       break;
     case LoadOutcome::kFolderUntrusted:
-      message = u"Could not read the backups: the folder " + file.path +
-                std::u16string(kNotAdministrators) + u" and could not be moved aside" +
-                ErrorNumber(file.status) + u".";
+      message = u"Could not read the backups: " + NotMovedAside(file.path, file.status);
       break;
     case LoadOutcome::kFileNotSecured:
       message = u"Could not read the backup " + file.path +
@@ -229,6 +227,69 @@ std::u16string AlreadyUndoneMessage(std::u16string_view where) {
 std::u16string ChangedSinceBackupMessage(std::u16string_view where) {
   return std::u16string(where) +
          u" has changed since the backup was saved; it was left as it is, to keep that change.";
+}
+
+std::u16string ListFailureMessage(const ListedBackups& listing) {
+  if (listing.outcome != LoadOutcome::kFailed && listing.outcome != LoadOutcome::kAccessDenied)
+    return LoadFailureMessage({listing.outcome, listing.path, {}, listing.status});
+  if (listing.path.empty()) {
+    return u"Could not find the all-users application data folder" + ErrorNumber(listing.status) +
+           u"." + std::u16string(kNothingRestored);
+  }
+  return u"Could not read the backup folder " + listing.path + u": " +
+         (listing.outcome == LoadOutcome::kAccessDenied
+              ? std::u16string(kRunAsAdministrator)
+              : u"the system reported error " + Number(listing.status) + u".") +
+         std::u16string(kNothingRestored);
+}
+
+std::u16string LockFailureMessage(const LockResult& lock) {
+  std::u16string reason;
+  switch (lock.folder) {
+    case FolderOutcome::kSecured:
+      reason = lock.notOurs
+                   ? u"the lock file " + lock.path +
+                         u" was not made by an administrator and could not be moved aside" +
+                         ErrorNumber(lock.status) + u"."
+                   : u"the lock file " + lock.path +
+                         u" could not be opened: the system reported error " + Number(lock.status) +
+                         u".";
+      break;
+    case FolderOutcome::kAccessDenied:
+      reason =
+          u"access to the folder " + lock.path + u" was refused" + ErrorNumber(lock.status) + u".";
+      break;
+    case FolderOutcome::kDiskFull:
+      reason = u"the disk is full.";
+      break;
+    case FolderOutcome::kNotSecured:
+      reason = u"the permissions of the folder " + lock.path +
+               u" could not be set to administrators only" + ErrorNumber(lock.status) + u".";
+      break;
+    case FolderOutcome::kUntrusted:
+      reason = NotMovedAside(lock.path, lock.status);
+      break;
+    case FolderOutcome::kMissing:
+    case FolderOutcome::kNoFolder:
+      reason = lock.path.empty() ? u"the all-users application data folder could not be found" +
+                                       ErrorNumber(lock.status) + u"."
+                                 : u"the folder " + lock.path + u" could not be found or made" +
+                                       ErrorNumber(lock.status) + u".";
+      break;
+  }
+  return u"Could not make sure that no other Tarnwick run is in progress: " + reason +
+         u" Nothing was done.";
+}
+
+std::vector<std::u16string> LockMessages(const LockResult& lock) {
+  std::vector<std::u16string> lines;
+  for (const MovedAside& moved : lock.movedAside)
+    lines.push_back(MovedAsideMessage(moved));
+  if (lock.outcome == LockOutcome::kBusy)
+    lines.emplace_back(kAnotherRunInProgress);
+  else if (lock.outcome == LockOutcome::kFailed)
+    lines.push_back(LockFailureMessage(lock));
+  return lines;
 }
 
 }  // namespace tarnwick

@@ -5,8 +5,10 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "backup/backup_files.h"
+#include "backup/run_lock.h"
 #include "platform/registry.h"
 
 namespace tarnwick {
@@ -14,6 +16,11 @@ namespace tarnwick {
 // Another run holds the machine-wide lock, so this one does nothing.
 inline constexpr std::u16string_view kAnotherRunInProgress =
     u"Another Tarnwick run is in progress, so nothing was done. Try again when it has finished.";
+// The lock could not be had for another reason: what failed, and why.
+std::u16string LockFailureMessage(const LockResult& lock);
+// What taking the lock has to say: the entries it moved aside, then, unless it was had, that
+// another run holds it or why it could not be had.
+std::vector<std::u16string> LockMessages(const LockResult& lock);
 
 // `where` is the key path, "\" and the value name.
 std::u16string ReadFailureMessage(std::u16string_view where, const RegRead& read);
@@ -38,6 +45,8 @@ std::u16string UntrustedBackupMessage(std::u16string_view path);
 
 // The newest update backup could not be read.
 std::u16string LoadFailureMessage(const LoadedFile& file);
+// The backups could not be listed; never calls a folder, or what took its name, a backup.
+std::u16string ListFailureMessage(const ListedBackups& listing);
 // The file is not one the update wrote, or names other values.
 std::u16string RefusedBackupMessage(std::u16string_view path);
 // The newest backup that names `where` is an undo's own: an undo put it back after its last

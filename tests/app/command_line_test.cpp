@@ -71,6 +71,17 @@ TEST(CommandLine, ASwitchWaitsAMinuteForAnotherRunThenDoesNothingWith1618) {
               u"again when it has finished.");
   }
   EXPECT_EQ(lock.waits, std::vector<std::uint32_t>(3, 60000u));
+  // Had by nobody, yet not to be had: no 1618, and why.
+  lock.heldElsewhere = false;
+  lock.result.outcome = LockOutcome::kFailed;
+  lock.result.path = u"C:\\ProgramData\\Tarnwick\\run.lock";
+  lock.result.status = 1450;
+  ActivityLog log;
+  EXPECT_EQ(RunSwitch(Invocation::kUpdate, {registry, backups, system, lock}, log), kExitFailed);
+  EXPECT_EQ(log.Text(),
+            u"\r\nCould not make sure that no other Tarnwick run is in progress: the "
+            u"lock file C:\\ProgramData\\Tarnwick\\run.lock could not be opened: the "
+            u"system reported error 1450. Nothing was done.");
   EXPECT_EQ(registry.SetValueCalls(), 0);
   EXPECT_TRUE(backups.Files().empty());
 }

@@ -32,39 +32,87 @@ void PlantFolders(Ops& ops, bool byUser = false) {
   ops.items[kTarnwick].trusted = ops.items[kBackups].trusted = !byUser;
 }
 
+// Folders an administrator made, then `item` at `path` (Tarnwick or Backups), on which
+// `operation` fails once as `failed`.
+std::function<void(Ops&)> At(const std::u16string& path, FakeItem item, const char* operation = "",
+                             FsResult failed = {}) {
+  return [=](Ops& ops) {
+    PlantFolders(ops);
+    if (path == kTarnwick)
+      ops.items.erase(kBackups);
+    ops.items[path] = item;
+    ops.Fail(operation, path, failed, 1);
+  };
+}
+
+struct FolderCase {
+  const char* label;
+  std::function<void(Ops&)> arrange;
+  std::u16string aside;  // the entry moved aside, if any
+  EntryForm form = EntryForm::kUntrustedFolder;
+  std::uint32_t status = 0;
+};
+
 TEST(SecuredBackupFiles, FoldersAreMadeOrSecuredBeforeTheFileAndHeldWhileItIsWritten) {
-  const std::u16string aside = kTarnwick + u".untrusted-2026-12-08_193012";
-  for (const char* before : {"no folders yet", "folders an administrator made", "planted"}) {
-    SCOPED_TRACE(before);
-    const bool planted = before == std::string_view("planted");
+  const std::u16string planted = kBackups + u"\\registry-000009-2026-12-08_193012.reg";
+  FakeItem link = FakeItem::Folder();
+  link.link = true;
+  const FsResult denied = {FsError::kAccessDenied, 5};
+  // Whatever is not a folder that an administrator made is neither taken over nor used: a
+  // handle opened before could still reach it. It is renamed aside whole, and a new one made.
+  const std::vector<FolderCase> cases = {
+      {"no folders yet", [](Ops&) {}, u""},
+      {"folders an administrator made", At(kBackups, FakeItem::Folder()), u""},
+      {"planted folders",
+       [&](Ops& ops) {
+         PlantFolders(ops, true);
+         ops.items[planted] = FakeItem::File();
+       },
+       kTarnwick},
+      {"a file at Tarnwick", At(kTarnwick, FakeItem::File()), kTarnwick, EntryForm::kFile},
+      {"a file at Backups", At(kBackups, FakeItem::File()), kBackups, EntryForm::kFile},
+      {"a junction at Tarnwick", At(kTarnwick, link), kTarnwick, EntryForm::kLink},
+      {"a link at Backups", At(kBackups, link), kBackups, EntryForm::kLink},
+      {"a Tarnwick that cannot be opened", At(kTarnwick, FakeItem::Folder(), "OpenFolder", denied),
+       kTarnwick, EntryForm::kUnopenable, 5},
+      {"a Backups whose owner cannot be read",
+       At(kBackups, FakeItem::Folder(), "OwnerTrusted", denied), kBackups, EntryForm::kOwnerUnknown,
+       5},
+      {"a file at Tarnwick that another run moves aside first",
+       At(kTarnwick, FakeItem::File(), "Rename", {FsError::kNotFound, 2}), kTarnwick,
+       EntryForm::kFile},
+  };
+  for (const FolderCase& c : cases) {
+    SCOPED_TRACE(c.label);
     Ops ops;
-    if (before != std::string_view("no folders yet"))
-      PlantFolders(ops, planted);
-    if (planted)
-      ops.items[kBackups + u"\\registry-000009-2026-12-08_193012.reg"] = FakeItem::File();
+    c.arrange(ops);
     SecuredBackupFiles files(ops);
     const SavedFile saved = files.SaveNew(BackupKind::kUpdate, kContents);
     ASSERT_EQ(saved.outcome, SaveOutcome::kSaved);
     EXPECT_EQ(saved.path, kFirst);
     EXPECT_EQ(ops.items.at(kFirst).bytes, kContents);
-    for (const std::u16string& path : {kTarnwick, kBackups, kFirst})
+    for (const std::u16string& path : {kTarnwick, kBackups, kFirst}) {
       EXPECT_TRUE(ops.items.at(path).secured);
+      EXPECT_TRUE(ops.items.at(path).trusted);
+      EXPECT_FALSE(ops.items.at(path).link);
+    }
     EXPECT_LT(IndexOf(ops.calls, "OpenFolder C:\\ProgramData\\Tarnwick\\Backups"),
               IndexOf(ops.calls,
                       "WriteNewFile C:\\ProgramData\\Tarnwick\\Backups\\registry-"
                       "000001-2026-12-08_193012.reg"));
     EXPECT_EQ(ops.openAtWrite, std::vector<int>{2}) << "both folders stay open while writing";
     EXPECT_EQ(ops.open, 0);
-    // A planted folder is neither taken over nor used: a handle opened before could still
-    // reach it. It is renamed aside whole, and a new one made.
-    EXPECT_EQ(saved.movedAside.size(), planted ? 1u : 0u);
-    EXPECT_EQ(ops.items.contains(aside + u"\\Backups\\registry-000009-2026-12-08_193012.reg"),
-              planted);
-    if (planted) {
-      EXPECT_EQ(saved.movedAside[0].from, kTarnwick);
-      EXPECT_EQ(saved.movedAside[0].to, aside);
-      EXPECT_FALSE(ops.items.at(aside).secured);
-    }
+    ASSERT_EQ(saved.movedAside.size(), c.aside.empty() ? 0u : 1u);
+    if (c.aside.empty())
+      continue;
+    const std::u16string to = c.aside + u".untrusted-2026-12-08_193012";
+    EXPECT_EQ(saved.movedAside[0].from, c.aside);
+    EXPECT_EQ(saved.movedAside[0].to, to);
+    EXPECT_EQ(saved.movedAside[0].form, c.form);
+    EXPECT_EQ(saved.movedAside[0].status, c.status);
+    EXPECT_FALSE(ops.items.at(to).secured) << "nothing moved aside is changed";
+    EXPECT_EQ(ops.items.contains(to + u"\\Backups\\registry-000009-2026-12-08_193012.reg"),
+              c.aside == kTarnwick && c.form == EntryForm::kUntrustedFolder);
   }
 }
 
@@ -100,30 +148,12 @@ struct SaveCase {
 
 TEST(SecuredBackupFiles, NothingIsWrittenUnlessEveryFolderIsSafe) {
   const std::vector<SaveCase> cases = {
-      {"Tarnwick is a link",
-       [](Ops& ops) {
-         ops.items[kTarnwick] = FakeItem::Folder();
-         ops.items[kTarnwick].link = true;
-       },
-       SaveOutcome::kFolderIsLink, kTarnwick, 0},
-      {"Backups is a link",
-       [](Ops& ops) {
-         PlantFolders(ops);
-         ops.items[kBackups].link = true;
-       },
-       SaveOutcome::kFolderIsLink, kBackups, 0},
       {"Tarnwick's permissions cannot be set",
        [](Ops& ops) {
          ops.items[kTarnwick] = FakeItem::Folder();
          ops.Fail("MakeAdminOnly", kTarnwick, {FsError::kOther, 1307});
        },
        SaveOutcome::kFolderNotSecured, kTarnwick, 1307},
-      {"Backups' owner cannot be read",
-       [](Ops& ops) {
-         PlantFolders(ops);
-         ops.Fail("OwnerTrusted", kBackups, {FsError::kAccessDenied, 5});
-       },
-       SaveOutcome::kFolderNotSecured, kBackups, 5},
       {"a planted Backups cannot be moved aside",
        [](Ops& ops) {
          PlantFolders(ops);
@@ -131,19 +161,24 @@ TEST(SecuredBackupFiles, NothingIsWrittenUnlessEveryFolderIsSafe) {
          ops.Fail("Rename", kBackups, {FsError::kInUse, 32});
        },
        SaveOutcome::kFolderUntrusted, kBackups, 32},
-      {"Backups cannot be opened to be secured",
+      {"a file at Tarnwick that is open elsewhere",
+       [](Ops& ops) {
+         ops.items[kTarnwick] = FakeItem::File();
+         ops.items[kTarnwick].beingWritten = true;
+       },
+       SaveOutcome::kFolderUntrusted, kTarnwick, 32},
+      {"a Backups that can be neither opened nor renamed",
        [](Ops& ops) {
          ops.Fail("OpenFolder", kBackups, {FsError::kAccessDenied, 5});
+         ops.Fail("Rename", kBackups, {FsError::kAccessDenied, 5});
        },
-       SaveOutcome::kFolderNotSecured, kBackups, 5},
-      {"Backups cannot be examined",
+       SaveOutcome::kFolderUntrusted, kBackups, 5},
+      {"a name taken again each time it is moved aside",
        [](Ops& ops) {
-         ops.Fail("Facts", kBackups, {FsError::kOther, 1});
+         ops.items[kTarnwick] = FakeItem::File();
+         ops.Fail("MakeFolder", kTarnwick, {FsError::kExists, 183});
        },
-       SaveOutcome::kFolderNotSecured, kBackups, 1},
-      {"a file stands where Tarnwick goes",
-       [](Ops& ops) { ops.items[kTarnwick] = FakeItem::File(); }, SaveOutcome::kNoFolder, kTarnwick,
-       267},
+       SaveOutcome::kFolderUntrusted, kTarnwick, 0},
       {"the base folder is unknown",
        [](Ops& ops) {
          ops.Fail("BaseFolder", u"", {FsError::kNotFound, 0x80070002});
@@ -260,8 +295,12 @@ struct LoadCase {
 
 TEST(SecuredBackupFiles, AFileIsReadOnlyWhenItAndItsFoldersAreSafe) {
   const std::vector<LoadCase> cases = {
-      {"Tarnwick is a link", [](Ops& ops) { ops.items[kTarnwick].link = true; },
-       LoadOutcome::kFolderIsLink, kTarnwick, 0},
+      {"Tarnwick is a link that cannot be moved aside",
+       [](Ops& ops) {
+         ops.items[kTarnwick].link = true;
+         ops.Fail("Rename", kTarnwick, {FsError::kAccessDenied, 5});
+       },
+       LoadOutcome::kFolderUntrusted, kTarnwick, 5},
       {"Backups cannot be secured",
        [](Ops& ops) {
          ops.Fail("MakeAdminOnly", kBackups, {FsError::kOther, 1307});

@@ -1,6 +1,7 @@
 // BackupFolderOps over folders and files in memory, keyed by full path. Any operation can be
 // made to fail on a path; every call is recorded as "<operation> <path>", and the items open
-// at each write are counted.
+// at each write are counted. As on Windows, the lock file opens for one holder at a time, and
+// a rename does not look at what an entry is.
 #pragma once
 
 #include <map>
@@ -18,7 +19,7 @@ struct FakeItem {
   bool link = false;
   std::uint32_t names = 1;
   bool secured = false;
-  bool beingWritten = false;  // open for writing elsewhere
+  bool beingWritten = false;  // open for writing elsewhere, or here as the lock
   bool trusted = true;        // owned by an administrator
   std::vector<std::byte> bytes;
 
@@ -66,6 +67,19 @@ class FakeBackupFolderOps final : public BackupFolderOps {
     return {};
   }
   Opened OpenFolder(std::u16string_view path) override { return Open("OpenFolder", path); }
+  Opened OpenLockFile(std::u16string_view path) override {
+    if (FsResult failed = Check("OpenLockFile", path); !failed.ok())
+      return {failed, nullptr};
+    const std::u16string name(path);
+    if (!items.contains(name) && HasParentFolder(path))
+      items[name] = FakeItem::File().Secured();
+    if (!items.contains(name))
+      return {{FsError::kNotFound, 3}, nullptr};
+    if (items[name].beingWritten)
+      return {{FsError::kInUse, 32}, nullptr};
+    items[name].beingWritten = true;
+    return {{}, std::make_unique<Item>(*this, name, true)};
+  }
   Opened OpenFileToLoad(std::u16string_view path) override {
     const auto found = items.find(std::u16string(path));
     if (found != items.end() && found->second.beingWritten)
@@ -109,6 +123,9 @@ class FakeBackupFolderOps final : public BackupFolderOps {
   FsResult Rename(std::u16string_view from, std::u16string_view to) override {
     if (FsResult failed = Check("Rename", from); !failed.ok())
       return failed;
+    if (auto found = items.find(std::u16string(from));
+        found != items.end() && found->second.beingWritten)
+      return {FsError::kInUse, 32};  // open without FILE_SHARE_DELETE
     if (items.contains(std::u16string(to)))
       return {FsError::kExists, 183};
     // The item and everything below it.
@@ -128,24 +145,32 @@ class FakeBackupFolderOps final : public BackupFolderOps {
     return {};
   }
   BackupStamp LocalTime() override { return {2026, 12, 8, 19, 30, 12}; }
+  void Pause(std::uint32_t milliseconds) override { pauses.push_back(milliseconds); }
 
-  // The operation `operation` on `path` (any path, when empty) fails so.
-  void Fail(std::string operation, std::u16string path, FsResult result) {
-    failures[{std::move(operation), std::move(path)}] = result;
+  // The operation `operation` on `path` (any path, when empty) fails so, `times` times (every
+  // time, when negative).
+  void Fail(std::string operation, std::u16string path, FsResult result, int times = -1) {
+    failures[{std::move(operation), std::move(path)}] = {result, times};
   }
 
   std::map<std::u16string, FakeItem> items;
   std::vector<std::string> calls;
+  std::vector<std::uint32_t> pauses;
   std::vector<int> openAtWrite;  // how many items were open at each WriteNewFile
   int open = 0;                  // items open now
 
  private:
   class Item final : public OpenItem {
    public:
-    Item(FakeBackupFolderOps& ops, std::u16string path) : ops_(ops), path_(std::move(path)) {
+    Item(FakeBackupFolderOps& ops, std::u16string path, bool exclusive = false)
+        : ops_(ops), path_(std::move(path)), exclusive_(exclusive) {
       ++ops_.open;
     }
-    ~Item() override { --ops_.open; }
+    ~Item() override {
+      --ops_.open;
+      if (auto item = ops_.items.find(path_); exclusive_ && item != ops_.items.end())
+        item->second.beingWritten = false;
+    }
     FsResult Facts(ItemFacts& facts) override {
       const FakeItem& item = ops_.items.at(path_);
       facts = {item.folder, item.link, item.names};
@@ -172,13 +197,17 @@ class FakeBackupFolderOps final : public BackupFolderOps {
    private:
     FakeBackupFolderOps& ops_;
     std::u16string path_;
+    bool exclusive_;
   };
 
   FsResult Check(const std::string& operation, std::u16string_view path) {
     calls.push_back(operation + " " + std::string(path.begin(), path.end()));
     for (const std::u16string& key : {std::u16string(path), std::u16string()}) {
-      if (auto found = failures.find({operation, key}); found != failures.end())
-        return found->second;
+      if (auto found = failures.find({operation, key});
+          found != failures.end() && found->second.second != 0) {
+        --found->second.second;
+        return found->second.first;
+      }
     }
     return {};
   }
@@ -194,7 +223,7 @@ class FakeBackupFolderOps final : public BackupFolderOps {
     return parent != items.end() && parent->second.folder;
   }
 
-  std::map<std::pair<std::string, std::u16string>, FsResult> failures;
+  std::map<std::pair<std::string, std::u16string>, std::pair<FsResult, int>> failures;
 };
 
 }  // namespace tarnwick::testing

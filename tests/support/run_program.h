@@ -51,7 +51,9 @@ inline Finished RunCommand(std::wstring command) {
   Finished finished;
   wchar_t temp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);
-  const std::wstring outputPath = std::wstring(temp) + L"tarnwick-silent-output.txt";
+  // One file per thread: programs may run side by side.
+  const std::wstring outputPath = std::wstring(temp) + L"tarnwick-silent-output-" +
+                                  std::to_wstring(GetCurrentThreadId()) + L".txt";
   SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
   HANDLE output = CreateFileW(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -76,7 +78,9 @@ inline Finished RunCommand(std::wstring command) {
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
 
-  HANDLE written = CreateFileW(outputPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+  // A program started meanwhile from another thread may hold the file too, inherited.
+  HANDLE written = CreateFileW(outputPath.c_str(), GENERIC_READ,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                OPEN_EXISTING, 0, nullptr);
   char buffer[4096];
   DWORD read = 0;

@@ -237,10 +237,15 @@ TEST_F(UndoTest, FailuresSayWhyInOneLineAndWriteNothing) {
     std::u16string_view line;
     bool packagesRestored;  // the first value is put back despite the failure
   } cases[] = {
-      {"the backups cannot be read",
-       [](MemoryRegistry&, MemoryBackupFiles& b) { b.FailLoad(LoadOutcome::kFolderIsLink); },
-       u"\r\nCould not read the backups: the folder C:\\Backups\\ is a junction or link to "
-       u"another place. Nothing was restored.",
+      {"a folder's name is taken for good",
+       [](MemoryRegistry&, MemoryBackupFiles& b) { b.FailLoad(LoadOutcome::kFolderUntrusted); },
+       u"\r\nCould not read the backups: C:\\Backups\\ is not a folder that an administrator "
+       u"made, and it could not be moved aside (error 5). Nothing was restored.",
+       false},
+      {"the folder cannot be listed",
+       [](MemoryRegistry&, MemoryBackupFiles& b) { b.FailLoad(LoadOutcome::kFailed); },
+       u"\r\nCould not read the backup folder C:\\Backups\\: the system reported error 5. "
+       u"Nothing was restored.",
        false},
       {"the file cannot be made safe",
        [](MemoryRegistry&, MemoryBackupFiles& b) { b.FailLoad(LoadOutcome::kFileNotSecured); },

@@ -11,15 +11,12 @@ TEST(BackupFailureMessage, SaysWhichFolderAndWhyInOneLine) {
     SavedFile saved;
     std::u16string reason;
   } cases[] = {
-      {{SaveOutcome::kFolderIsLink, u"C:\\ProgramData\\Tarnwick", 0},
-       u"the backup folder C:\\ProgramData\\Tarnwick is a junction or link to another place, so "
-       u"it is not used."},
       {{SaveOutcome::kFolderNotSecured, u"C:\\ProgramData\\Tarnwick\\Backups", 1307},
        u"the permissions of the backup folder C:\\ProgramData\\Tarnwick\\Backups could not be set "
        u"to administrators only (error 1307)."},
       {{SaveOutcome::kFolderUntrusted, u"C:\\ProgramData\\Tarnwick", 32},
-       u"the backup folder C:\\ProgramData\\Tarnwick was not made by an administrator and could "
-       u"not be moved aside (error 32)."},
+       u"C:\\ProgramData\\Tarnwick is not a folder that an administrator made, and it could not "
+       u"be moved aside (error 32)."},
       {{SaveOutcome::kNoFolder, u"C:\\ProgramData\\Tarnwick", 267},
        u"the backup folder C:\\ProgramData\\Tarnwick could not be found or made (error 267)."},
       {{SaveOutcome::kNoFolder, u"", 0}, u"the backup folder could not be found or made."},

@@ -171,8 +171,9 @@ TEST(Win32BackupFiles, LoadTheNewestByStampAndNumberOnlyWhenTheFileIsSafe) {
 }
 
 // Run by the linked_backup_folder test, which makes <base>\Tarnwick a symbolic link to another
-// folder of the prefix before it starts this program.
-TEST(LinkedBackupFolder, IsRefusedAndNothingIsWrittenThroughIt) {
+// folder of the prefix before it starts this program. Wine renames what such a link points to,
+// not the link: the link stays, and nothing is used or written through it.
+TEST(LinkedBackupFolder, IsNeitherUsedNorFollowedWhereItCannotBeRenamedItself) {
   wchar_t base[MAX_PATH] = {};
   wchar_t target[MAX_PATH] = {};
   if (GetEnvironmentVariableW(L"TARNWICK_LINKED_BASE", base, MAX_PATH) == 0 ||
@@ -185,11 +186,14 @@ TEST(LinkedBackupFolder, IsRefusedAndNothingIsWrittenThroughIt) {
     GTEST_SKIP() << "this Wine does not report a symbolic link as a reparse point";
   win32::Win32BackupFiles backups(Utf16(base));
   const SavedFile saved = backups.SaveNew(BackupKind::kUpdate, Bytes("x"));
-  EXPECT_EQ(saved.outcome, SaveOutcome::kFolderIsLink);
+  EXPECT_EQ(saved.outcome, SaveOutcome::kFolderUntrusted);
   EXPECT_EQ(saved.path, Utf16(link));
+  EXPECT_EQ(saved.status, static_cast<std::uint32_t>(ERROR_NOT_SUPPORTED));
+  EXPECT_TRUE(saved.movedAside.empty());
   const LoadedFile loaded = Newest(backups, BackupKind::kUpdate);
-  EXPECT_EQ(loaded.outcome, LoadOutcome::kFolderIsLink);
+  EXPECT_EQ(loaded.outcome, LoadOutcome::kFolderUntrusted);
   EXPECT_EQ(loaded.path, Utf16(link));
+  EXPECT_NE(GetFileAttributesW(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
   EXPECT_TRUE(std::filesystem::is_empty(std::filesystem::path(target)));
 }
 

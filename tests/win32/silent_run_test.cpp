@@ -11,15 +11,16 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <string>
 #include <vector>
 
 #include "app/command_line.h"
+#include "backup/win32/win32_run_lock.h"
 #include "common_app_data.h"
 #include "placed_credssp.h"
 #include "platform/win32/win32_registry.h"
-#include "platform/win32/win32_run_lock.h"
 #include "run_program.h"
 #include "value_backup.h"
 #include "xp_sp3.h"
@@ -79,7 +80,8 @@ TEST_F(SilentRun, UpdatesWithoutAWindowAndSaysHowItWentInTheExitCode) {
 
 TEST_F(SilentRun, BadArgumentsDoNothingAndShowNothing) {
   SeedXp();
-  for (const wchar_t* arguments : {L" /bogus", L" /update extra", L" update", L" /update /?"}) {
+  for (const wchar_t* arguments : {L" /bogus", L" /update extra", L" update", L" /update /?",
+                                   L" /check extra", L" -check /undo", L" check"}) {
     SCOPED_TRACE(std::string(arguments, arguments + wcslen(arguments)));
     Finished finished = RunProgram(arguments);
     EXPECT_EQ(finished.exitCode, kExitInvalidArguments);
@@ -135,6 +137,15 @@ class SilentUndo : public SilentRun {
     for (const std::wstring& file : Files(L""))
       DeleteFileW(file.c_str());
   }
+  // A file where the folder `path` belongs, in place of whatever was there; its log line once
+  // moved aside.
+  static std::string PlantFile(const std::wstring& path) {
+    std::filesystem::remove_all(path);
+    std::ofstream(std::filesystem::path(path)) << "planted";
+    return std::string(path.begin(), path.end()) +
+           " is a file where a folder belongs, so it is not used: it was moved aside to " +
+           std::string(path.begin(), path.end()) + ".untrusted-";
+  }
 
  private:
   bool clear_;
@@ -167,11 +178,17 @@ TEST_F(SilentUndo, UndoPutsBackWhatTheUpdateChangedByteForByteAndOnlyOnce) {
       Utf16Bytes(std::u16string(u"kerberos\0\0pku2u\0\0\0", 19)), Utf16Bytes(u"kerberos")};
   const std::vector<std::vector<std::byte>> providers = {
       Utf16Bytes(std::u16string(u"x.dll\0old.dll\0", 14)), Utf16Bytes(u"a.dll")};
+  // A file planted where either folder belongs is moved aside, not read as a backup.
+  const std::vector<std::wstring> planted = {CommonAppData() + L"\\Tarnwick", Folder()};
   for (std::size_t i = 0; i < packages.size(); ++i) {
     SCOPED_TRACE(i);
     ValueBackup::Write(registry_, kLsaKey, kPackagesValue, kRegMultiSz, packages[i]);
     ValueBackup::Write(registry_, kProvidersKey, kProvidersValue, kRegSz, providers[i]);
-    ASSERT_EQ(RunProgram(L" /update").exitCode, kExitRestartNeeded);
+    const std::string movedAside = PlantFile(planted[i]);
+    const Finished updated = RunProgram(L" /update");
+    std::printf("%s", updated.output.c_str());
+    ASSERT_EQ(updated.exitCode, kExitRestartNeeded);
+    EXPECT_EQ(updated.output.rfind(movedAside, 0), 0u);
     ASSERT_NE(Packages(), packages[i]);
 
     const Finished undone = RunProgram(L" /undo");
@@ -179,7 +196,7 @@ TEST_F(SilentUndo, UndoPutsBackWhatTheUpdateChangedByteForByteAndOnlyOnce) {
     EXPECT_FALSE(undone.otherWindow);
     EXPECT_EQ(Packages(), packages[i]);
     EXPECT_EQ(Providers(), providers[i]);
-    EXPECT_EQ(Files(L"before-undo-").size(), i + 1) << "what the undo replaced is saved first";
+    EXPECT_EQ(Files(L"before-undo-").size(), 1u) << "what the undo replaced is saved first";
     const std::wstring folder = Folder();
     EXPECT_NE(undone.output.find("\r\nBackup saved to: " +
                                  std::string(folder.begin(), folder.end()) + "\\before-undo-"),
@@ -189,21 +206,50 @@ TEST_F(SilentUndo, UndoPutsBackWhatTheUpdateChangedByteForByteAndOnlyOnce) {
     EXPECT_EQ(again.exitCode, kExitNothingToChange);
     EXPECT_EQ(Packages(), packages[i]);
   }
+  const std::string movedAside = PlantFile(planted[0]);
+  const Finished none = RunProgram(L" /undo");
+  EXPECT_EQ(none.exitCode, kExitNothingToChange);
+  EXPECT_EQ(none.output.rfind(movedAside, 0), 0u);
+  EXPECT_EQ(none.output.substr(none.output.find("\r\n")),
+            "\r\nNo backup of the update was found: there is nothing to undo.\r\n");
 }
 
-// Each script of deploy/, run by cmd beside a copy of the program, passes its exit code on and
-// leaves the program's log in %TEMP%.
-TEST_F(SilentUndo, TheDeployScriptsPassTheExitCodeOn) {
+// Each script of deploy/, run by cmd beside a copy of the program, named as a user would
+// (tarnwick.exe) or as the release names it, passes its exit code on and leaves the program's
+// log in %TEMP%. With no program beside it, or none that starts, it says so and ends with 1603.
+TEST_F(SilentUndo, TheDeployScriptsRunWhatTheReleaseShipsAndPassTheExitCodeOn) {
   wchar_t temp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);
   const std::wstring folder = std::wstring(temp) + L"tarnwick-deploy";
   CreateDirectoryW(folder.c_str(), nullptr);
-  ASSERT_TRUE(CopyFileW(ProgramPath().c_str(), (folder + L"\\tarnwick.exe").c_str(), FALSE));
-  for (const wchar_t* script : {L"detect.cmd", L"remediate.cmd", L"rollback.cmd"})
-    ASSERT_TRUE(CopyFileW((PathFromEnvironment(L"TARNWICK_DEPLOY") + L"\\" + script).c_str(),
-                          (folder + L"\\" + script).c_str(), FALSE));
+  const wchar_t* const scripts[] = {L"detect", L"remediate", L"rollback"};
+  for (const wchar_t* script : scripts)
+    ASSERT_TRUE(
+        CopyFileW((PathFromEnvironment(L"TARNWICK_DEPLOY") + L"\\" + script + L".cmd").c_str(),
+                  (folder + L"\\" + script + L".cmd").c_str(), FALSE));
   wchar_t system[MAX_PATH] = {};
   GetSystemDirectoryW(system, MAX_PATH);
+  auto runScript = [&](const wchar_t* script) {
+    return RunCommand(L"\"" + std::wstring(system) + L"\\cmd.exe\" /c \"" + folder + L"\\" +
+                      script + L".cmd\"");
+  };
+  // The release's file for this Windows first: x86_64 on 64-bit Windows.
+  BOOL wow64 = FALSE;
+  IsWow64Process(GetCurrentProcess(), &wow64);
+  const std::wstring release = PathFromEnvironment(L"TARNWICK_RELEASE");
+  const std::wstring x86 = release + L"-x86.exe";
+  const std::wstring own = sizeof(void*) == 8 || wow64 ? release + L"-x86_64.exe" : x86;
+  const std::wstring other = own == x86 ? release + L"-x86_64.exe" : x86;
+  // The program under `program` (none when empty) and a file that is no program under `others`.
+  auto place = [&](const std::wstring& program, std::vector<std::wstring> others) {
+    for (const std::wstring& name : {std::wstring(L"tarnwick.exe"), own, other})
+      DeleteFileW((folder + L"\\" + name).c_str());
+    if (!program.empty()) {
+      ASSERT_TRUE(CopyFileW(ProgramPath().c_str(), (folder + L"\\" + program).c_str(), FALSE));
+    }
+    for (const std::wstring& name : others)
+      std::ofstream(std::filesystem::path(folder + L"\\" + name)) << "not a program\r\n";
+  };
 
   const struct {
     const wchar_t* script;
@@ -214,26 +260,64 @@ TEST_F(SilentUndo, TheDeployScriptsPassTheExitCodeOn) {
       {L"remediate", L"update", 0},    {L"rollback", L"undo", 3010},    {L"rollback", L"undo", 0},
       {L"remediate", L"update", 3010}, {nullptr, nullptr, 0},           {L"detect", L"check", 1603},
       {L"remediate", L"update", 1603}, {L"rollback", L"undo", 1603}};
-  SeedXp();
-  for (const auto& run : runs) {
-    if (run.script == nullptr) {  // a value of the wrong type, then the same one changed
-      ValueBackup::Write(registry_, kLsaKey, kPackagesValue, kRegSz, SzBytes(u"kerberos"));
-      continue;
+  const struct {
+    const char* label;
+    std::wstring program;
+    std::vector<std::wstring> others;
+  } layouts[] = {{"tarnwick.exe, before the release's files", L"tarnwick.exe", {own, other}},
+                 {"the release's file for this Windows", own, {other}}};
+  for (const auto& layout : layouts) {
+    SCOPED_TRACE(layout.label);
+    place(layout.program, layout.others);
+    Clear();
+    SeedXp();
+    for (const auto& run : runs) {
+      if (run.script == nullptr) {  // a value of the wrong type, then the same one changed
+        ValueBackup::Write(registry_, kLsaKey, kPackagesValue, kRegSz, SzBytes(u"kerberos"));
+        continue;
+      }
+      SCOPED_TRACE(std::string(run.script, run.script + wcslen(run.script)));
+      const std::wstring log = std::wstring(temp) + L"tarnwick-" + run.log + L".log";
+      DeleteFileW(log.c_str());
+      const Finished finished = runScript(run.script);
+      EXPECT_EQ(finished.exitCode, run.exitCode) << finished.output;
+      EXPECT_FALSE(finished.otherWindow);
+      WIN32_FILE_ATTRIBUTE_DATA written{};
+      EXPECT_TRUE(GetFileAttributesExW(log.c_str(), GetFileExInfoStandard, &written));
+      EXPECT_GT(written.nFileSizeLow, 0u) << "the log is in %TEMP%";
+      DeleteFileW(log.c_str());
     }
-    SCOPED_TRACE(std::string(run.script, run.script + wcslen(run.script)));
-    const std::wstring log = std::wstring(temp) + L"tarnwick-" + run.log + L".log";
-    DeleteFileW(log.c_str());
-    const Finished finished = RunCommand(L"\"" + std::wstring(system) + L"\\cmd.exe\" /c \"" +
-                                         folder + L"\\" + run.script + L".cmd\"");
-    EXPECT_EQ(finished.exitCode, run.exitCode);
-    EXPECT_FALSE(finished.otherWindow);
-    WIN32_FILE_ATTRIBUTE_DATA written{};
-    EXPECT_TRUE(GetFileAttributesExW(log.c_str(), GetFileExInfoStandard, &written));
-    EXPECT_GT(written.nFileSizeLow, 0u) << "the log is in %TEMP%";
-    DeleteFileW(log.c_str());
   }
-  for (const wchar_t* file : {L"tarnwick.exe", L"detect.cmd", L"remediate.cmd", L"rollback.cmd"})
-    DeleteFileW((folder + L"\\" + file).c_str());
+  // Only the x86 file, which runs on every Windows: the scripts run it on 64-bit Windows too.
+  place(x86, {});
+  SeedXp();
+  EXPECT_EQ(runScript(L"detect").exitCode, kExitWouldChange);
+
+  const std::string folderText(folder.begin(), folder.end());
+  for (const bool planted : {false, true}) {
+    SCOPED_TRACE(planted ? "a file that is no program" : "no program");
+    place(L"", planted ? std::vector<std::wstring>{own} : std::vector<std::wstring>{});
+    for (const wchar_t* script : scripts) {
+      SCOPED_TRACE(std::string(script, script + wcslen(script)));
+      const Finished finished = runScript(script);
+      EXPECT_EQ(finished.exitCode, kExitFailed);
+      if (planted) {
+        EXPECT_NE(finished.output.find(" did not run to its end: \"" + folderText + "\\" +
+                                       std::string(own.begin(), own.end()) +
+                                       "\" could not be started or stopped abnormally"),
+                  std::string::npos)
+            << finished.output;
+      } else {
+        EXPECT_EQ(finished.output.rfind("Tarnwick /", 0), 0u) << finished.output;
+        EXPECT_NE(finished.output.find(" was not run: there is no tarnwick.exe or "),
+                  std::string::npos);
+        EXPECT_EQ(finished.output.find("\r\n"), finished.output.size() - 2) << "one line";
+      }
+    }
+  }
+  place(L"", {});
+  for (const wchar_t* script : scripts)
+    DeleteFileW((folder + L"\\" + script + L".cmd").c_str());
   RemoveDirectoryW(folder.c_str());
 }
 
@@ -332,20 +416,28 @@ TEST_F(ClockGoesBack, BackupsKeepTheOrderTheyWereMadeIn) {
     Clear();
 }
 
-TEST_F(SilentRun, ASwitchThatCannotHaveTheLockForAMinuteEndsWith1618) {
+TEST_F(SilentUndo, ASwitchThatCannotHaveTheLockForAMinuteEndsWith1618) {
   SeedXp();
   win32::Win32RunLock other;
-  ASSERT_TRUE(other.Acquire(0));
+  ASSERT_TRUE(other.Acquire(0).held());
   const DWORD start = GetTickCount();
-  const Finished waited = RunProgram(L" /update");
-  EXPECT_GE(GetTickCount() - start, 59000u) << "it waited for the other run";
-  EXPECT_EQ(waited.exitCode, kExitBusy);
-  EXPECT_EQ(waited.output,
-            "Another Tarnwick run is in progress, so nothing was done. Try again "
-            "when it has finished.\r\n");
+  auto check = std::async(std::launch::async, [] { return RunProgram(L" /check"); });
+  const Finished updated = RunProgram(L" /update");
+  for (const Finished& waited : {updated, check.get()}) {
+    EXPECT_EQ(waited.exitCode, kExitBusy);
+    EXPECT_EQ(waited.output,
+              "Another Tarnwick run is in progress, so nothing was done. Try again "
+              "when it has finished.\r\n");
+  }
+  EXPECT_GE(GetTickCount() - start, 59000u) << "each waited for the other run";
   EXPECT_EQ(Packages(), XpPackagesBytes());
   other.Release();
+  // The name the lock once had, taken by an object of another kind, holds nothing off.
+  HANDLE event = CreateEventW(nullptr, TRUE, FALSE, L"Global\\Tarnwick.Run");
+  ASSERT_NE(event, nullptr);
   EXPECT_EQ(RunProgram(L" /check").exitCode, kExitWouldChange) << "free again";
+  EXPECT_EQ(RunProgram(L" /update").exitCode, kExitRestartNeeded);
+  CloseHandle(event);
 }
 
 BOOL WINAPI LetSignalPass(DWORD) {

@@ -12,9 +12,9 @@
 #include "app/win32/dpi.h"
 #include "app/win32/form1_window.h"
 #include "backup/win32/win32_backup_files.h"
+#include "backup/win32/win32_run_lock.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/win32_registry.h"
-#include "platform/win32/win32_run_lock.h"
 #include "platform/win32/win32_system_info.h"
 #include "version/win32/win32_version_info.h"
 

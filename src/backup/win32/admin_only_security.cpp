@@ -4,9 +4,9 @@
 
 namespace tarnwick::win32 {
 
-AdminOnlySecurity::AdminOnlySecurity() {
-  if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(kAdminOnlySddl, SDDL_REVISION_1,
-                                                              &descriptor_, nullptr)) {
+AdminOnlySecurity::AdminOnlySecurity(const wchar_t* sddl) {
+  if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor_,
+                                                              nullptr)) {
     error_ = ::GetLastError();
     descriptor_ = nullptr;
     return;

@@ -11,10 +11,15 @@ namespace tarnwick::win32 {
 inline constexpr wchar_t kAdminOnlySddl[] =
     L"O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FR;;;S-1-3-4)(A;OICI;0x1200a9;;;BU)";
 
+// The run lock's file: owned by Administrators, SYSTEM and Administrators alone have any access.
+// Nobody else can open it for reading, writing or deleting, and so nobody else can hold it open
+// in a way that an exclusive open would take for another run.
+inline constexpr wchar_t kLockFileSddl[] = L"O:BAD:P(A;;FA;;;SY)(A;;FA;;;BA)";
+
 class AdminOnlySecurity {
  public:
-  // Builds the descriptor; `error` is ERROR_SUCCESS, or why it could not be built.
-  AdminOnlySecurity();
+  // Builds the descriptor from `sddl`; `error` is ERROR_SUCCESS, or why it could not be built.
+  explicit AdminOnlySecurity(const wchar_t* sddl = kAdminOnlySddl);
   ~AdminOnlySecurity();
   AdminOnlySecurity(const AdminOnlySecurity&) = delete;
   AdminOnlySecurity& operator=(const AdminOnlySecurity&) = delete;

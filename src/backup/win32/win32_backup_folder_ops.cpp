@@ -136,9 +136,46 @@ FsResult Win32BackupFolderOps::MakeFolder(std::u16string_view path) {
 }
 
 Opened Win32BackupFolderOps::OpenFolder(std::u16string_view path) {
-  // No FILE_SHARE_DELETE: the folder cannot be renamed or removed while it is open.
+  // FILE_FLAG_BACKUP_SEMANTICS opens a file as well as a folder, and FILE_FLAG_OPEN_REPARSE_POINT
+  // (added by Open) the link itself. No FILE_SHARE_DELETE: the folder cannot be renamed or
+  // removed while it is open. READ_CONTROL, WRITE_DAC and FILE_READ_ATTRIBUTES are no access to
+  // its contents, which is all that sharing modes govern: the open succeeds whatever sharing
+  // the handles already open allow.
   return Open(Wide(path), READ_CONTROL | WRITE_DAC | FILE_READ_ATTRIBUTES,
               FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_FLAG_BACKUP_SEMANTICS, security_, owners_);
+}
+
+// The run lock, as Windows keeps it from XP to 11:
+// - CreateFileW with dwShareMode 0: while the handle is open, any other open that asks for
+//   reading, writing or deleting (FILE_READ_DATA, FILE_WRITE_DATA, DELETE, or GENERIC_READ or
+//   GENERIC_WRITE) fails with ERROR_SHARING_VIOLATION (32), in this process or another, until
+//   the handle is closed; Windows closes it when the process ends in any way. Sharing is checked
+//   only between opens that ask for FILE_READ_DATA, FILE_EXECUTE, FILE_WRITE_DATA,
+//   FILE_APPEND_DATA or DELETE ([MS-FSA] 2.1.5.1.2.2): an open for READ_CONTROL or
+//   FILE_READ_ATTRIBUTES alone succeeds beside it, and does not keep it from being had.
+// - OPEN_ALWAYS makes the file with the given security when it is missing and opens it as it is
+//   otherwise (GetLastError then says ERROR_ALREADY_EXISTS, which is success).
+// - The file stays in place between runs. FILE_FLAG_DELETE_ON_CLOSE would remove it when the last
+//   handle closes, but any handle counts, also one opened with no access at all, which anybody
+//   may open ("If this parameter is zero, the application can query certain metadata ... even if
+//   GENERIC_READ access would have been denied"): a standard user holding such a handle would
+//   leave the file pending deletion after the run, and every later open would fail with
+//   ERROR_ACCESS_DENIED until they let go. Kept in place, the file is had whatever such handles
+//   are open.
+// - The file's DACL (kLockFileSddl) gives only SYSTEM and Administrators any access, so nobody
+//   else can hold it open in a way that makes ERROR_SHARING_VIOLATION; the folder around it
+//   lets only administrators make or rename anything in it.
+// - FILE_FLAG_OPEN_REPARSE_POINT: a link of that name is opened as itself, never followed.
+Opened Win32BackupFolderOps::OpenLockFile(std::u16string_view path) {
+  if (lockSecurity_.error() != ERROR_SUCCESS)
+    return {Result(lockSecurity_.error()), nullptr};
+  const std::wstring name = Wide(path);
+  UniqueFile handle(::CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                  lockSecurity_.attributes(), OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!handle.valid())
+    return {LastResult(), nullptr};
+  return {{}, std::make_unique<Win32OpenItem>(std::move(handle), name, security_, owners_)};
 }
 
 Opened Win32BackupFolderOps::OpenFileToLoad(std::u16string_view path) {
@@ -203,10 +240,36 @@ FsResult Win32BackupFolderOps::MoveOver(std::u16string_view from, std::u16string
   return {};
 }
 
+// MoveFileExW renames the name itself: a symbolic link or junction is renamed as the link, and
+// what it points to is not opened. Renaming asks for DELETE on the entry, which Windows grants
+// to whoever may delete the children of its folder (Administrators, in the all-users
+// application data folder), whatever the entry's own DACL says. A folder in which a file is
+// open, or an entry open without FILE_SHARE_DELETE, cannot be renamed (ERROR_ACCESS_DENIED or
+// ERROR_SHARING_VIOLATION).
+// Wine (8.0) keeps a link as a Unix symbolic link, opens through it even with
+// FILE_FLAG_OPEN_REPARSE_POINT, and renames what it points to. A link is therefore renamed only
+// where it opens as itself, as on Windows; elsewhere it stays, and ERROR_NOT_SUPPORTED says why.
 FsResult Win32BackupFolderOps::Rename(std::u16string_view from, std::u16string_view to) {
-  if (!::MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_WRITE_THROUGH))
+  const std::wstring name = Wide(from);
+  const DWORD named = ::GetFileAttributesW(name.c_str());
+  if (named != INVALID_FILE_ATTRIBUTES && (named & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    UniqueFile link(::CreateFileW(
+        name.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+        nullptr));
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (!link.valid() || !::GetFileInformationByHandle(link.get(), &info))
+      return LastResult();
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
+      return Result(ERROR_NOT_SUPPORTED);
+  }
+  if (!::MoveFileExW(name.c_str(), Wide(to).c_str(), MOVEFILE_WRITE_THROUGH))
     return LastResult();
   return {};
+}
+
+void Win32BackupFolderOps::Pause(std::uint32_t milliseconds) {
+  ::Sleep(milliseconds);
 }
 
 BackupStamp Win32BackupFolderOps::LocalTime() {

@@ -21,16 +21,19 @@ class Win32BackupFolderOps final : public BackupFolderOps {
   FsResult MakeFolder(std::u16string_view path) override;
   Opened OpenFolder(std::u16string_view path) override;
   Opened OpenFileToLoad(std::u16string_view path) override;
+  Opened OpenLockFile(std::u16string_view path) override;
   FsResult ListFiles(std::u16string_view path, std::vector<std::u16string>& names) override;
   FsResult WriteNewFile(std::u16string_view path, std::span<const std::byte> contents) override;
   FsResult Remove(std::u16string_view path) override;
   FsResult MoveOver(std::u16string_view from, std::u16string_view to) override;
   FsResult Rename(std::u16string_view from, std::u16string_view to) override;
   BackupStamp LocalTime() override;
+  void Pause(std::uint32_t milliseconds) override;
 
  private:
   std::u16string base_;
   AdminOnlySecurity security_;
+  AdminOnlySecurity lockSecurity_{kLockFileSddl};
   TrustedOwners owners_;
 };
 

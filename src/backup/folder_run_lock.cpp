@@ -1,0 +1,109 @@
+#include "backup/folder_run_lock.h"
+
+#include <algorithm>
+#include <optional>
+#include <string>
+
+namespace tarnwick {
+namespace {
+
+// A lock file found not to be ours is moved aside at most so often in one Acquire.
+constexpr int kMaxAsides = 4;
+
+// Why the lock file open as `item` is not the one an administrator's run made: nothing when it
+// is. `status` receives the platform's error code.
+std::optional<EntryForm> NotOurs(OpenItem& item, std::uint32_t& status) {
+  ItemFacts facts;
+  if (FsResult examined = item.Facts(facts); !examined.ok()) {
+    status = examined.code;
+    return EntryForm::kUnopenable;
+  }
+  if (facts.link)
+    return EntryForm::kLink;
+  if (facts.folder || facts.names != 1)
+    return EntryForm::kUntrustedFile;
+  bool trusted = false;
+  if (FsResult owner = item.OwnerTrusted(trusted); !owner.ok()) {
+    status = owner.code;
+    return EntryForm::kOwnerUnknown;
+  }
+  return trusted ? std::nullopt : std::optional(EntryForm::kUntrustedFile);
+}
+
+}  // namespace
+
+LockResult FolderRunLock::Acquire(std::uint32_t waitMilliseconds) {
+  if (file_ != nullptr)
+    return LockResultOf(LockOutcome::kHeld);
+  SecuredFolder folder = SecureBackupFolder(ops_, true);
+  LockResult result;
+  result.movedAside = std::move(folder.movedAside);
+  if (!folder.ok()) {
+    result.folder = folder.outcome;
+    result.path = folder.path;
+    result.status = folder.status;
+    return result;
+  }
+  // Beside the Backups folder, in the Tarnwick folder.
+  result.path =
+      folder.path.substr(0, folder.path.rfind(u'\\') + 1) + std::u16string(kRunLockFileName);
+  std::uint32_t waited = 0;
+  for (int asides = 0;;) {
+    Opened opened = ops_.OpenLockFile(result.path);
+    std::uint32_t status = 0;
+    std::optional<EntryForm> form;
+    if (opened.result.ok()) {
+      form = NotOurs(*opened.item, status);
+      if (!form) {
+        file_ = std::move(opened.item);
+        folder_ = std::move(folder);
+        result.outcome = LockOutcome::kHeld;
+        return result;
+      }
+      opened.item.reset();  // closed first: an open file cannot be renamed
+    } else if (opened.result.error == FsError::kInUse) {
+      // Open elsewhere. Looked at without access to its contents, which no sharing mode
+      // refuses: another run holds it only if an administrator made it.
+      Opened seen = ops_.OpenFolder(result.path);
+      if (seen.result.error == FsError::kNotFound && ++asides <= kMaxAsides)
+        continue;  // gone since: tried again
+      if (seen.result.ok()) {
+        form = NotOurs(*seen.item, status);
+      } else {
+        form = EntryForm::kUnopenable;
+        status = seen.result.code;
+      }
+      seen.item.reset();
+      if (!form) {
+        if (waited >= waitMilliseconds) {
+          result.outcome = LockOutcome::kBusy;
+          return result;
+        }
+        const std::uint32_t pause = std::min(kRunLockPollMilliseconds, waitMilliseconds - waited);
+        ops_.Pause(pause);
+        waited += pause;
+        continue;
+      }
+    } else {
+      result.status = opened.result.code;
+      return result;
+    }
+    std::u16string aside;
+    const FsResult moved =
+        ++asides > kMaxAsides ? FsResult{FsError::kOther, 0} : MoveAside(ops_, result.path, aside);
+    if (!moved.ok() && moved.error != FsError::kNotFound) {
+      result.status = moved.code;
+      result.notOurs = true;
+      return result;
+    }
+    if (moved.ok())
+      result.movedAside.push_back({result.path, aside, *form, status});
+  }
+}
+
+void FolderRunLock::Release() {
+  file_.reset();
+  folder_ = {};
+}
+
+}  // namespace tarnwick
