@@ -458,7 +458,7 @@ TEST_F(SilentRun, CtrlCOnItsConsoleDoesNotCutARunShort) {
   // This process lets them pass; ignoring them outright would be inherited.
   SetConsoleCtrlHandler(LetSignalPass, TRUE);
   win32::Win32RunLock other;
-  ASSERT_TRUE(other.Acquire(0));
+  ASSERT_TRUE(other.Acquire(0).held());
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESTDHANDLES;
