@@ -230,8 +230,14 @@ TEST_F(SilentUndo, TheDeployScriptsRunWhatTheReleaseShipsAndPassTheExitCodeOn) {
   wchar_t system[MAX_PATH] = {};
   GetSystemDirectoryW(system, MAX_PATH);
   auto runScript = [&](const wchar_t* script) {
-    return RunCommand(L"\"" + std::wstring(system) + L"\\cmd.exe\" /c \"" + folder + L"\\" +
-                      script + L".cmd\"");
+    const std::wstring command =
+        L"\"" + std::wstring(system) + L"\\cmd.exe\" /c \"" + folder + L"\\" + script + L".cmd\"";
+    Finished finished = RunCommand(command);
+    // Wine's cmd now and then fails to start a program that it started a moment before, and
+    // says "Can't recognize" (seen under Wine 8.0 on a loaded machine); then it is tried once more.
+    if (finished.output.find("Can't recognize") != std::string::npos)
+      finished = RunCommand(command);
+    return finished;
   };
   // The release's file for this Windows first: x86_64 on 64-bit Windows.
   BOOL wow64 = FALSE;
