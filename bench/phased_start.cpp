@@ -15,7 +15,7 @@
 #include "app/win32/dpi.h"
 #include "app/win32/form1_window.h"
 #include "backup/win32/win32_backup_files.h"
-#include "platform/win32/win32_run_lock.h"
+#include "backup/win32/win32_run_lock.h"
 #include "phase_stamp.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_system_info.h"

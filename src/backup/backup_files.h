@@ -21,6 +21,9 @@ namespace tarnwick {
 // the folder, of either kind, and <stamp> the local "YYYY-MM-DD_HHMMSS" (see backup_names.h).
 enum class BackupKind { kUpdate, kBeforeUndo };
 
+// The largest backup file the program makes, and reads: an undo reads no larger file.
+inline constexpr std::size_t kMaxBackupSize = std::size_t{1} << 20;
+
 enum class SaveOutcome {
   kSaved,             // written, flushed and closed; `path` names the file
   kNoFolder,          // the backup folder could not be found or made
@@ -30,6 +33,7 @@ enum class SaveOutcome {
                       // says why
   kFolderUntrusted,   // what has a folder's name is not a folder that an administrator made,
                       // and it could not be moved aside; `path` names it, `status` says why
+  kTooLarge,          // the file would be larger than kMaxBackupSize; nothing was written
   kFailed,            // any other failure; `status` holds the platform's error code
 };
 

@@ -84,6 +84,10 @@ std::u16string BackupFailureMessage(std::u16string_view where, const SavedFile& 
     case SaveOutcome::kFolderUntrusted:
       reason = NotMovedAside(saved.path, saved.status);
       break;
+    case SaveOutcome::kTooLarge:
+      reason = u"it would be larger than the " + NumberText(kMaxBackupSize) +
+               u" bytes that an undo reads.";
+      break;
     case SaveOutcome::kSaved:
     case SaveOutcome::kFailed:
       reason = (saved.path.empty() ? u"" : u"writing to " + saved.path + u" failed: ") +

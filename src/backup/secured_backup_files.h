@@ -10,9 +10,6 @@
 
 namespace tarnwick {
 
-// Larger than any backup the program makes; a larger file is not read.
-inline constexpr std::size_t kMaxBackupSize = std::size_t{1} << 20;
-
 class SecuredBackupFiles final : public BackupFiles {
  public:
   explicit SecuredBackupFiles(BackupFolderOps& ops) : ops_(ops) {}

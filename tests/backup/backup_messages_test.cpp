@@ -32,6 +32,8 @@ TEST(BackupFailureMessage, SaysWhichFolderAndWhyInOneLine) {
        u"Access "
        u"is denied)."},
       {{SaveOutcome::kFailed, u"", {1117, u""}}, u"the system reported error 1117."},
+      {{SaveOutcome::kTooLarge, u"", {}},
+       u"it would be larger than the 1048576 bytes that an undo reads."},
   };
   for (const auto& c : cases) {
     const std::u16string message = BackupFailureMessage(where, c.saved);

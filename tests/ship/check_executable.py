@@ -13,7 +13,10 @@ import pefile
 
 # The only DLLs the program imports. shell32, ole32, oleaut32 and version.dll are loaded at run
 # time from the system directory by full path instead, the first three at the first click.
-SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "msvcrt.dll"}
+# comctl32 is the manifest's common controls 6, which Windows takes from its side-by-side store
+# before it looks in any folder.
+SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "msvcrt.dll",
+               "comctl32.dll"}
 VERSION_STRINGS = {
     "FileVersion": "1.02",
     "ProductVersion": "1.02",

@@ -100,6 +100,26 @@ TEST_F(UpdateAuthProtocolsTest, WhenNoBackupCanBeSavedNothingIsWritten) {
   EXPECT_EQ(log.find(u"Key updated"), std::u16string::npos);
 }
 
+// Each value alone fits a backup, both together do not: the second is left for a run whose
+// backup holds it alone, and the undo can read every backup made.
+TEST_F(UpdateAuthProtocolsTest, AValueWhoseBackupTheUndoWouldNotReadIsNotWritten) {
+  SeedXpSp3(registry_);
+  const std::u16string large(kMaxBackupSize / 16, u'x');
+  registry_.Seed(kHkeyLocalMachine, kLsaKey, kPackagesValue, kRegMultiSz, MultiSzBytes({large}));
+  registry_.Seed(kHkeyLocalMachine, kProvidersKey, kProvidersValue, kRegSz, SzBytes(large));
+  const std::u16string log = Run();
+  EXPECT_EQ(outcome_, UpdateOutcome::kFailed);
+  EXPECT_EQ(Packages(), MultiSzBytes({large, u"tspkg"}));
+  EXPECT_EQ(Providers(), SzBytes(large));
+  EXPECT_NE(log.find(u"\r\nCould not save a backup of "
+                     u"SYSTEM\\CurrentControlSet\\Control\\SecurityProviders\\SecurityProviders: "
+                     u"it would be larger than the 1048576 bytes that an undo reads. The value was "
+                     u"left unchanged.\r\nStep 2 Complete"),
+            std::u16string::npos);
+  for (const auto& [path, contents] : backups_.Files())
+    EXPECT_LE(contents.size(), kMaxBackupSize);
+}
+
 TEST_F(UpdateAuthProtocolsTest, AWriteNotOnDiskIsNotReportedAsDone) {
   SeedXpSp3(registry_);
   registry_.FailFlush(kHkeyLocalMachine, kProvidersKey, 1021);

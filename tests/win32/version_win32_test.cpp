@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -119,6 +120,30 @@ TEST(SystemLibrary, ComesFromTheSystemDirectoryAndNeverFromAPathThatIsNotAbsolut
   unreadable.systemDirectoryCount = 0;
   EXPECT_FALSE(win32::LoadSystemLibrary(unreadable, u"oleaut32.dll"));
   EXPECT_FALSE(win32::LoadLibraryAt(u"oleaut32.dll"));
+}
+
+// What start-up does where Windows has no SetDefaultDllDirectories: each listed DLL that the
+// system has is then loaded, from the system directory, and a later load by name finds it.
+TEST(SystemLibrary, PreloadingLoadsEachListedDllFromTheSystemDirectory) {
+  Win32SystemInfo system;
+  const std::vector<win32::UniqueModule> preloaded = win32::RestrictDllSearchByPreloading(system);
+  std::size_t present = 0;
+  for (std::u16string_view name : win32::PreloadedLibraryNames()) {
+    const std::u16string path = SystemDir(system) + std::u16string(name);
+    if (!Exists(path)) {
+      std::printf("not in this system: %s\n", std::string(name.begin(), name.end()).c_str());
+      continue;
+    }
+    ++present;
+    const HMODULE module = GetModuleHandleW(Wide(name).c_str());
+    ASSERT_NE(module, nullptr) << std::string(name.begin(), name.end());
+    EXPECT_TRUE(SamePath(ModulePath(module), path))
+        << std::string(ModulePath(module).begin(), ModulePath(module).end());
+    EXPECT_EQ(LoadLibraryW(Wide(name).c_str()), module);
+    FreeLibrary(module);
+  }
+  EXPECT_EQ(preloaded.size(), present);
+  EXPECT_GE(present, 4u);
 }
 
 std::vector<std::byte> ReadBlock(Win32VersionInfo& versions, std::u16string_view path) {

@@ -2,9 +2,12 @@
 // and message box.
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include "app/command_line.h"
 #include "app/silent_run.h"
 #include "app/win32/console_log.h"
+#include "app/win32/console_signals.h"
 #include "app/win32/desktop_api.h"
 #include "app/win32/dpi.h"
 #include "app/win32/form1_window.h"
@@ -18,6 +21,7 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // A window program has no console for the C++ runtime's verbose terminate message, and its name
 // demangler would be a tenth of the executable. Every handler already turns an escaping
@@ -37,6 +41,7 @@ namespace {
 // it went.
 int RunSilently(tarnwick::Invocation invocation, tarnwick::SilentServices services) {
   tarnwick::win32::ConsoleLog log;
+  tarnwick::win32::FinishRunThroughConsoleSignals();
   try {
     return static_cast<int>(tarnwick::RunSwitch(invocation, services, log));
   } catch (...) {
@@ -45,18 +50,29 @@ int RunSilently(tarnwick::Invocation invocation, tarnwick::SilentServices servic
   }
 }
 
+// Registers the common controls' standard classes (buttons, labels, edit boxes) of the version
+// the manifest asks for, before the first window or message box: Windows XP's visual styles
+// guide asks for it, and XP programs without it failed to make their controls. A comctl32
+// older than 6 knows no such class set and does nothing.
+void InitStandardControls() {
+  INITCOMMONCONTROLSEX controls{};
+  controls.dwSize = sizeof(controls);
+  controls.dwICC = ICC_STANDARD_CLASSES;
+  ::InitCommonControlsEx(&controls);
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   using namespace tarnwick;
-  win32::RestrictDllSearch();
+  win32::Win32SystemInfo system;
+  const std::vector<win32::UniqueModule> preloaded = win32::RestrictDllSearch(system);
 
   const std::wstring_view arguments = commandLine != nullptr ? commandLine : L"";
   const Invocation invocation = ParseCommandLine(
       std::u16string_view(reinterpret_cast<const char16_t*>(arguments.data()), arguments.size()));
   win32::Win32Registry registry;
   win32::Win32BackupFiles backups;
-  win32::Win32SystemInfo system;
   win32::Win32MessageBox messages;
   win32::Win32RunLock lock;
   switch (invocation) {
@@ -68,6 +84,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     case Invocation::kUndo:
       return RunSilently(invocation, {registry, backups, system, lock});
     case Invocation::kUsage: {
+      InitStandardControls();
       const std::wstring usage(kUsage.begin(), kUsage.end());
       messages.Show(nullptr, usage.c_str(), L"Tarnwick", MB_OK | MB_ICONINFORMATION);
       return 0;
@@ -77,6 +94,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   }
 
   win32::EnableDpiAwareness();
+  InitStandardControls();
   win32::Win32VersionInfo versions(system);
   win32::Win32Shell shell;
   win32::Form1Window window(instance, {registry, backups, system, versions, shell, messages, lock});

@@ -2,17 +2,30 @@
 // directory out of the search for every DLL that Windows loads later by name.
 #pragma once
 
+#include <span>
 #include <string_view>
+#include <vector>
 
 #include "platform/system_info.h"
 #include "platform/win32/unique_module.h"
 
 namespace tarnwick::win32 {
 
-// For the whole process, once at start: where Windows has SetDefaultDllDirectories (8 and
-// later, 7 and Vista with KB2533623) only the system directory is searched; elsewhere
-// SetDllDirectoryW(L"") takes the current directory out of the search (XP SP1 and later).
-void RestrictDllSearch();
+// For the whole process, once at start, before the first window: where Windows has
+// SetDefaultDllDirectories (8 and later, 7 and Vista with KB2533623) only the system directory
+// is searched; elsewhere RestrictDllSearchByPreloading does it. The DLLs loaded ahead stay
+// loaded while the result lives.
+std::vector<UniqueModule> RestrictDllSearch(SystemInfoApi& system);
+
+// For a Windows without SetDefaultDllDirectories (XP, Server 2003, Vista and 7 without
+// KB2533623), where SetDllDirectoryW(L"") takes only the current directory out of the search
+// and the program's own folder stays first: loads every DLL of PreloadedLibraryNames() from
+// the system directory by full path, so that a later load by name finds it loaded already.
+std::vector<UniqueModule> RestrictDllSearchByPreloading(SystemInfoApi& system);
+
+// The DLLs that Windows would load by name, from the program's folder first, once the program
+// runs on such a Windows (the list and the reason for each are in system_library.cpp).
+std::span<const std::u16string_view> PreloadedLibraryNames();
 
 // The DLL at `path`, an absolute path (a drive's or a share's), with the DLLs it needs found
 // in the system directory (or, where Windows cannot be told that, beside it). Nothing is
