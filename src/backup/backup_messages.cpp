@@ -1,5 +1,7 @@
 #include "backup/backup_messages.h"
 
+#include "platform/text.h"
+
 namespace tarnwick {
 namespace {
 

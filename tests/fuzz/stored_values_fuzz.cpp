@@ -24,8 +24,8 @@
 #include "memory_registry.h"
 #include "platform/registry.h"
 #include "update/auth_protocols.h"
-#include "update/stages.h"
 #include "update/undo.h"
+#include "update/value_table.h"
 
 namespace tarnwick::fuzz {
 namespace {
