@@ -62,7 +62,8 @@ check() {
 }
 check all-installable "" "" 0 no "install.* wine32:i386" wine32:i386 cmake wine64
 check wine32-refused "wine32:i386" "" 0 yes "install.* wine64" cmake wine64 g++-mingw-w64-i686-posix
-check i386-list-broken "" yes 0 no "install.* -t bookworm wine32:i386" wine32:i386 wine64
+suite=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+check i386-list-broken "" yes 0 no "install.* -t $suite wine32:i386" wine32:i386 wine64
 check other-refused "wine64" "" 100 no "install.* wine32:i386" wine32:i386
 grep -q "Unable to correct problems" "$tmp/state-wine32-refused/out" ||
   { echo "FAIL: apt's reason is not given"; failures=$((failures + 1)); }
