@@ -1,17 +1,14 @@
 #include "app/win32/dpi.h"
 
 #include "app/win32/gdi_handles.h"
+#include "platform/win32/exported_function.h"
 
 namespace tarnwick::win32 {
 namespace {
 
 template <typename Function>
 Function User32Function(const char* name) {
-  HMODULE user32 = GetModuleHandleW(L"user32.dll");
-  if (user32 == nullptr)
-    return nullptr;
-  // Through void(*)() so that the compiler accepts the change of signature.
-  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(user32, name)));
+  return LoadedFunction<Function>(L"user32.dll", name);
 }
 
 int ScreenDpi() {

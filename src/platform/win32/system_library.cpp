@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/win32/exported_function.h"
 #include "platform/win32/wide_text.h"
 
 namespace tarnwick::win32 {
@@ -14,10 +15,7 @@ using SetDllDirectoryFn = BOOL(WINAPI*)(LPCWSTR);
 
 template <typename Fn>
 Fn Kernel32Function(const char* name) {
-  HMODULE kernel32 = ::GetModuleHandleW(L"kernel32.dll");
-  if (kernel32 == nullptr)
-    return nullptr;
-  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(kernel32, name)));
+  return LoadedFunction<Fn>(L"kernel32.dll", name);
 }
 
 // The LOAD_LIBRARY_SEARCH_* flags came with SetDefaultDllDirectories; a Windows without it

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "platform/win32/exported_function.h"
 #include "platform/win32/unique_handle.h"
 
 namespace tarnwick::win32 {
@@ -18,10 +19,7 @@ class UniqueModule : public UniqueAny<HMODULE, UnloadModule> {
   // The exported function `name` as a pointer of type Fn; null when it is not exported.
   template <typename Fn>
   Fn Function(const char* name) const {
-    if (!valid())
-      return nullptr;
-    // Through void(*)(): the one function pointer type any other may be cast from and to.
-    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(get(), name)));
+    return valid() ? ExportedFunction<Fn>(get(), name) : nullptr;
   }
 };
 

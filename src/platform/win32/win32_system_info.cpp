@@ -6,6 +6,8 @@
 #include <limits>
 #include <string>
 
+#include "platform/win32/exported_function.h"
+
 // The members carry the names that windows.h defines as macros.
 #undef GetSystemDirectory
 #undef GetComputerName
@@ -49,11 +51,7 @@ bool Win32SystemInfo::GetUserName(std::span<char16_t> buffer, std::uint32_t& siz
 bool Win32SystemInfo::GetWindowsVersion(WindowsVersion& version) {
   // ntdll is in every process; RtlGetVersion is there since Windows 2000.
   using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
-  HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
-  if (ntdll == nullptr)
-    return false;
-  auto rtlGetVersion = reinterpret_cast<RtlGetVersionFn>(
-      reinterpret_cast<void (*)()>(::GetProcAddress(ntdll, "RtlGetVersion")));
+  auto rtlGetVersion = LoadedFunction<RtlGetVersionFn>(L"ntdll.dll", "RtlGetVersion");
   OSVERSIONINFOW info{};
   info.dwOSVersionInfoSize = sizeof(info);
   if (rtlGetVersion == nullptr || rtlGetVersion(&info) != 0)
@@ -66,15 +64,8 @@ bool Win32SystemInfo::IsNativeFile(std::u16string_view path) {
   // Only 64-bit Windows has these; elsewhere, and for a 64-bit program, nothing is redirected.
   using DisableFn = BOOL(WINAPI*)(PVOID*);
   using RevertFn = BOOL(WINAPI*)(PVOID);
-  HMODULE kernel32 = ::GetModuleHandleW(L"kernel32.dll");
-  auto disable = kernel32 == nullptr
-                     ? nullptr
-                     : reinterpret_cast<DisableFn>(reinterpret_cast<void (*)()>(
-                           ::GetProcAddress(kernel32, "Wow64DisableWow64FsRedirection")));
-  auto revert = kernel32 == nullptr
-                    ? nullptr
-                    : reinterpret_cast<RevertFn>(reinterpret_cast<void (*)()>(
-                          ::GetProcAddress(kernel32, "Wow64RevertWow64FsRedirection")));
+  auto disable = LoadedFunction<DisableFn>(L"kernel32.dll", "Wow64DisableWow64FsRedirection");
+  auto revert = LoadedFunction<RevertFn>(L"kernel32.dll", "Wow64RevertWow64FsRedirection");
   PVOID redirection = nullptr;
   const bool disabled = disable != nullptr && revert != nullptr && disable(&redirection);
   const std::wstring name(path.begin(), path.end());
