@@ -16,10 +16,11 @@ class UniqueModule : public UniqueAny<HMODULE, UnloadModule> {
  public:
   using UniqueAny::UniqueAny;
 
-  // The exported function `name` as a pointer of type Fn; null when it is not exported.
+  // The exported function `name` as a pointer of type Fn; null when no DLL is held or it does
+  // not export that function.
   template <typename Fn>
   Fn Function(const char* name) const {
-    return valid() ? ExportedFunction<Fn>(get(), name) : nullptr;
+    return ExportedFunction<Fn>(get(), name);
   }
 };
 
