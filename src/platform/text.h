@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace tarnwick {
 
@@ -24,5 +26,7 @@ constexpr char16_t FoldAscii(char16_t c) {
 
 // UTF-16LE bytes as characters; a stray odd byte at the end belongs to no character.
 std::u16string DecodeUtf16Le(std::span<const std::byte> bytes);
+// Characters as UTF-16LE bytes.
+std::vector<std::byte> EncodeUtf16Le(std::u16string_view text);
 
 }  // namespace tarnwick

@@ -1,5 +1,7 @@
 #include "update/value_table.h"
 
+#include <vector>
+
 #include "update/name_lists.h"
 #include "update/update_messages.h"
 
@@ -39,16 +41,44 @@ std::optional<RegRead> ReadStageValue(RegistryOps& registry, MessageLog& log, co
   return read;
 }
 
-bool FlushStageKeys(RegistryOps& registry, MessageLog& log, std::span<const Stage* const> written) {
-  bool flushed = true;
+bool ReplaceStageValue(RunBackup& backup, MessageLog& log, const Stage& stage, const RegRead& read,
+                       const std::function<RegResult()>& write) {
+  const std::u16string where = Where(stage.keyPath, stage.valueName);
+  const SavedFile saved = backup.Add(
+      {std::u16string(stage.keyPath), std::u16string(stage.valueName), read.type, read.bytes}, log);
+  if (!saved.ok()) {
+    log.LogMessage(BackupFailureMessage(where, saved));
+    return false;
+  }
+  const RegResult written = write();
+  if (!written.ok())
+    log.LogMessage(WriteFailureMessage(where, written));
+  return written.ok();
+}
+
+StagesRun RunEachStage(RegistryOps& registry, MessageLog& log,
+                       const std::function<ValueOutcome(const Stage&)>& each) {
+  StagesRun run;
+  std::vector<const Stage*> written;
+  for (const Stage& stage : UpdateStages()) {
+    const ValueOutcome outcome = each(stage);
+    if (outcome == ValueOutcome::kSkipped)
+      continue;
+    if (outcome == ValueOutcome::kWritten)
+      written.push_back(&stage);
+    run.changed |= outcome == ValueOutcome::kChanged || outcome == ValueOutcome::kWritten;
+    run.failed |= outcome == ValueOutcome::kFailed;
+    log.LogMessage(stage.complete);
+  }
   for (const Stage* stage : written) {
     if (const SystemError status = FlushRegKey(registry, kHkeyLocalMachine, stage->keyPath);
         status.code != 0) {
       log.LogMessage(FlushFailureMessage(stage->keyPath, status));
-      flushed = false;
+      run.failed = true;
     }
   }
-  return flushed;
+  log.LogMessage(u"DONE!");
+  return run;
 }
 
 }  // namespace tarnwick

@@ -1,17 +1,18 @@
 // The two values the update extends, and how: where each lives, the name it must hold, and the
-// form of its list. The update, its check and its undo all work from this one table.
+// form of its list. The update, its check and its undo all work from this one table, and go
+// through it the same way (RunEachStage).
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
+#include "backup/run_backup.h"
 #include "log/message_log.h"
 #include "platform/registry.h"
-#include "platform/registry_ops.h"
-#include "platform/system_info.h"
 
 namespace tarnwick {
 
@@ -45,9 +46,28 @@ std::u16string Where(std::u16string_view keyPath, std::u16string_view valueName)
 // why it could not read it. The read's `type` is the type the value has.
 std::optional<RegRead> ReadStageValue(RegistryOps& registry, MessageLog& log, const Stage& stage);
 
-// Flushes the keys of the stages a run wrote (each stage has a key of its own), so that the writes
-// are on disk before the run reports them; logs each key that could not be flushed. Whether all
-// were.
-bool FlushStageKeys(RegistryOps& registry, MessageLog& log, std::span<const Stage* const> written);
+// Saves the stage's value as `read` found it to `backup`, then has `write` store its new form;
+// logs why when either fails. Whether the value was written.
+bool ReplaceStageValue(RunBackup& backup, MessageLog& log, const Stage& stage, const RegRead& read,
+                       const std::function<RegResult()>& write);
+
+enum class ValueOutcome {
+  kSkipped,    // the run has nothing to do for the value, and does not close its stage
+  kUnchanged,  // the value stays as it is
+  kChanged,    // the value would change (the check writes nothing)
+  kWritten,    // the value was written
+  kFailed,
+};
+
+struct StagesRun {
+  bool changed = false;  // a value was written or would change
+  bool failed = false;
+};
+
+// Runs `each` for the stages in order, closing each with its line; then flushes the keys of the
+// values written to disk, so that the writes are there before the run reports them (logging
+// each key that could not be flushed), and logs "DONE!".
+StagesRun RunEachStage(RegistryOps& registry, MessageLog& log,
+                       const std::function<ValueOutcome(const Stage&)>& each);
 
 }  // namespace tarnwick
