@@ -8,17 +8,11 @@
 #include "backup/reg_file.h"
 #include "backup/run_backup.h"
 #include "platform/registry.h"
-#include "update/name_lists.h"
 #include "update/update_messages.h"
 #include "update/value_table.h"
 
 namespace tarnwick {
 namespace {
-
-bool Names(const RegFileValue& value, const Stage& stage) {
-  return value.keyPath == stage.keyPath && value.valueName == stage.valueName &&
-         value.type == stage.type;
-}
 
 // The saved value of each stage, in the stages' order; nothing when the file names any other
 // value, or one of them twice.
@@ -27,14 +21,13 @@ std::optional<std::vector<std::optional<RegFileValue>>> SavedValues(
   const auto stages = UpdateStages();
   std::vector<std::optional<RegFileValue>> saved(stages.size());
   for (const RegFileValue& value : values) {
-    const auto stage =
-        std::find_if(stages.begin(), stages.end(), [&](const Stage& s) { return Names(value, s); });
-    if (stage == stages.end())
+    const auto stage = std::find_if(stages.begin(), stages.end(), [&](const Stage& s) {
+      return value.keyPath == s.keyPath && value.valueName == s.valueName && value.type == s.type;
+    });
+    auto* slot = stage == stages.end() ? nullptr : &saved[std::size_t(stage - stages.begin())];
+    if (slot == nullptr || *slot)
       return std::nullopt;
-    auto& slot = saved[static_cast<std::size_t>(stage - stages.begin())];
-    if (slot)
-      return std::nullopt;
-    slot = value;
+    *slot = value;
   }
   return saved;
 }

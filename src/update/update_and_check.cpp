@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "backup/run_backup.h"
-#include "update/name_lists.h"
 #include "update/update_messages.h"
 #include "update/value_table.h"
 
