@@ -1,7 +1,6 @@
 #include "platform/registry.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstdint>
 #include <string>
 
@@ -51,19 +50,19 @@ std::optional<std::int32_t> ParseInt32(std::u16string_view text) {
     text.remove_prefix(2);
   else if (negative || text[0] == u'+')
     text.remove_prefix(1);
-  // from_chars reads ASCII digits, and no sign for an unsigned number.
-  std::string digits;
-  for (char16_t c : text) {
-    if (c > 0x7F)
-      return std::nullopt;
-    digits.push_back(static_cast<char>(c));
-  }
-  std::uint64_t value = 0;
-  const char* end = digits.data() + digits.size();
-  const auto [stop, error] = std::from_chars(digits.data(), end, value, hex ? 16 : 10);
+  const unsigned base = hex ? 16 : 10;
   const std::uint64_t limit = hex ? 0xFFFFFFFFu : negative ? 0x80000000u : 0x7FFFFFFFu;
-  if (error != std::errc() || stop != end || value > limit || (hex && digits.size() > 8))
+  if (text.empty() || (hex && text.size() > 8))
     return std::nullopt;
+  std::uint64_t value = 0;
+  for (char16_t c : text) {
+    const int digit = HexDigitValue(c);
+    if (digit < 0 || static_cast<unsigned>(digit) >= base)
+      return std::nullopt;
+    value = value * base + static_cast<unsigned>(digit);
+    if (value > limit)
+      return std::nullopt;
+  }
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(negative ? 0 - value : value));
 }
 

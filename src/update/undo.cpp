@@ -51,10 +51,10 @@ ValueOutcome Restore(RegistryOps& registry, RunBackup& backup, MessageLog& log, 
     return ValueOutcome::kFailed;
   }
   log.LogMessage(u"Restoring Value saved in backup.");
-  if (!ReplaceStageValue(backup, log, stage, *read, [&] {
-        return SetKeyDataBytes(registry, kHkeyLocalMachine, stage.keyPath, saved.type,
-                               stage.valueName, saved.bytes);
-      }))
+  if (!SaveStageValue(backup, log, stage, *read) ||
+      !StoredStageValue(log, stage,
+                        SetKeyDataBytes(registry, kHkeyLocalMachine, stage.keyPath, saved.type,
+                                        stage.valueName, saved.bytes)))
     return ValueOutcome::kFailed;
   log.LogMessage(u"Key restored to value: " + WithNulsAsBlanks(ValueText(saved.type, saved.bytes)));
   return ValueOutcome::kWritten;
@@ -127,19 +127,22 @@ UndoOutcome UndoAuthProtocols(RegistryOps& registry, BackupFiles& backups, Messa
   }
   RunBackup backup(backups, BackupKind::kBeforeUndo);
   const auto stages = UpdateStages();
-  const StagesRun run = RunEachStage(registry, log, [&](const Stage& stage) {
-    const auto& decision = (*decisions)[static_cast<std::size_t>(&stage - stages.data())];
+  StagesRun run(registry, log);
+  for (std::size_t i = 0; i < stages.size(); ++i) {
+    const std::optional<Decision>& decision = (*decisions)[i];
     if (!decision)
-      return ValueOutcome::kSkipped;
+      continue;
     if (decision->kind == BackupKind::kBeforeUndo) {
-      log.LogMessage(AlreadyUndoneMessage(Where(stage.keyPath, stage.valueName)));
-      return ValueOutcome::kUnchanged;
+      log.LogMessage(AlreadyUndoneMessage(Where(stages[i].keyPath, stages[i].valueName)));
+      run.Close(stages[i], ValueOutcome::kUnchanged);
+    } else {
+      run.Close(stages[i], Restore(registry, backup, log, stages[i], decision->saved));
     }
-    return Restore(registry, backup, log, stage, decision->saved);
-  });
-  if (run.failed)
+  }
+  run.Finish();
+  if (run.failed())
     return UndoOutcome::kFailed;
-  return run.changed ? UndoOutcome::kRestored : UndoOutcome::kNothingToUndo;
+  return run.changed() ? UndoOutcome::kRestored : UndoOutcome::kNothingToUndo;
 }
 
 }  // namespace tarnwick

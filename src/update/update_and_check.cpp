@@ -49,7 +49,7 @@ UpdateOutcome RunStages(RegistryOps& registry, SystemInfoApi& system, RunBackup*
   // are missing names a package that cannot load. Looked for once, when a name is missing.
   std::optional<std::vector<std::u16string_view>> missingFiles;
   std::u16string folder;
-  const StagesRun run = RunEachStage(registry, log, [&](const Stage& stage) {
+  const auto runStage = [&](const Stage& stage) {
     const std::optional<RegRead> read = ReadStageValue(registry, log, stage);
     if (!read)
       return ValueOutcome::kFailed;
@@ -81,17 +81,21 @@ UpdateOutcome RunStages(RegistryOps& registry, SystemInfoApi& system, RunBackup*
     }
     log.LogMessage(u"Adding Value " + std::u16string(stage.name) + u" to registry key.");
     const std::u16string updated = stage.with(read->text, stage.name);
-    if (!ReplaceStageValue(*backup, log, stage, *read, [&] {
-          return SetKeyDataValue(registry, kHkeyLocalMachine, stage.keyPath, read->type,
-                                 stage.valueName, updated);
-        }))
+    if (!SaveStageValue(*backup, log, stage, *read) ||
+        !StoredStageValue(log, stage,
+                          SetKeyDataValue(registry, kHkeyLocalMachine, stage.keyPath, read->type,
+                                          stage.valueName, updated)))
       return ValueOutcome::kFailed;
     log.LogMessage(u"Key updated to value: " + WithNulsAsBlanks(updated));
     return ValueOutcome::kWritten;
-  });
-  if (run.failed)
+  };
+  StagesRun run(registry, log);
+  for (const Stage& stage : UpdateStages())
+    run.Close(stage, runStage(stage));
+  run.Finish();
+  if (run.failed())
     return UpdateOutcome::kFailed;
-  return run.changed ? UpdateOutcome::kChanged : UpdateOutcome::kNothingToChange;
+  return run.changed() ? UpdateOutcome::kChanged : UpdateOutcome::kNothingToChange;
 }
 
 }  // namespace

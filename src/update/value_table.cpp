@@ -111,44 +111,37 @@ std::optional<RegRead> ReadStageValue(RegistryOps& registry, MessageLog& log, co
   return read;
 }
 
-bool ReplaceStageValue(RunBackup& backup, MessageLog& log, const Stage& stage, const RegRead& read,
-                       const std::function<RegResult()>& write) {
-  const std::u16string where = Where(stage.keyPath, stage.valueName);
+bool SaveStageValue(RunBackup& backup, MessageLog& log, const Stage& stage, const RegRead& read) {
   const SavedFile saved = backup.Add(
       {std::u16string(stage.keyPath), std::u16string(stage.valueName), read.type, read.bytes}, log);
-  if (!saved.ok()) {
-    log.LogMessage(BackupFailureMessage(where, saved));
-    return false;
-  }
-  const RegResult written = write();
-  if (!written.ok())
-    log.LogMessage(WriteFailureMessage(where, written));
-  return written.ok();
+  if (!saved.ok())
+    log.LogMessage(BackupFailureMessage(Where(stage.keyPath, stage.valueName), saved));
+  return saved.ok();
 }
 
-StagesRun RunEachStage(RegistryOps& registry, MessageLog& log,
-                       const std::function<ValueOutcome(const Stage&)>& each) {
-  StagesRun run;
-  std::vector<const Stage*> written;
-  for (const Stage& stage : UpdateStages()) {
-    const ValueOutcome outcome = each(stage);
-    if (outcome == ValueOutcome::kSkipped)
-      continue;
-    if (outcome == ValueOutcome::kWritten)
-      written.push_back(&stage);
-    run.changed |= outcome == ValueOutcome::kChanged || outcome == ValueOutcome::kWritten;
-    run.failed |= outcome == ValueOutcome::kFailed;
-    log.LogMessage(stage.complete);
-  }
-  for (const Stage* stage : written) {
-    if (const SystemError status = FlushRegKey(registry, kHkeyLocalMachine, stage->keyPath);
+bool StoredStageValue(MessageLog& log, const Stage& stage, const RegResult& write) {
+  if (!write.ok())
+    log.LogMessage(WriteFailureMessage(Where(stage.keyPath, stage.valueName), write));
+  return write.ok();
+}
+
+void StagesRun::Close(const Stage& stage, ValueOutcome outcome) {
+  if (outcome == ValueOutcome::kWritten)
+    written_.push_back(&stage);
+  changed_ |= outcome == ValueOutcome::kChanged || outcome == ValueOutcome::kWritten;
+  failed_ |= outcome == ValueOutcome::kFailed;
+  log_.LogMessage(stage.complete);
+}
+
+void StagesRun::Finish() {
+  for (const Stage* stage : written_) {
+    if (const SystemError status = FlushRegKey(registry_, kHkeyLocalMachine, stage->keyPath);
         status.code != 0) {
-      log.LogMessage(FlushFailureMessage(stage->keyPath, status));
-      run.failed = true;
+      log_.LogMessage(FlushFailureMessage(stage->keyPath, status));
+      failed_ = true;
     }
   }
-  log.LogMessage(u"DONE!");
-  return run;
+  log_.LogMessage(u"DONE!");
 }
 
 }  // namespace tarnwick

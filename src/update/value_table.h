@@ -1,14 +1,14 @@
 // The two values the update extends, and how: where each lives, the name it must hold, and the
 // form of its list. The update, its check and its undo all work from this one table, and go
-// through it the same way (RunEachStage).
+// through it the same way (StagesRun).
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "backup/run_backup.h"
 #include "log/message_log.h"
@@ -64,28 +64,37 @@ std::u16string Where(std::u16string_view keyPath, std::u16string_view valueName)
 // why it could not read it. The read's `type` is the type the value has.
 std::optional<RegRead> ReadStageValue(RegistryOps& registry, MessageLog& log, const Stage& stage);
 
-// Saves the stage's value as `read` found it to `backup`, then has `write` store its new form;
-// logs why when either fails. Whether the value was written.
-bool ReplaceStageValue(RunBackup& backup, MessageLog& log, const Stage& stage, const RegRead& read,
-                       const std::function<RegResult()>& write);
+// Saves the stage's value as `read` found it to `backup`, and logs why when it cannot. Whether
+// it did.
+bool SaveStageValue(RunBackup& backup, MessageLog& log, const Stage& stage, const RegRead& read);
+// Whether `write` stored the stage's new value; logs why when not.
+bool StoredStageValue(MessageLog& log, const Stage& stage, const RegResult& write);
 
 enum class ValueOutcome {
-  kSkipped,    // the run has nothing to do for the value, and does not close its stage
   kUnchanged,  // the value stays as it is
   kChanged,    // the value would change (the check writes nothing)
   kWritten,    // the value was written
   kFailed,
 };
 
-struct StagesRun {
-  bool changed = false;  // a value was written or would change
-  bool failed = false;
-};
+// One pass of a run over the stages, in their order. Close notes how a stage went and logs its
+// closing line; Finish flushes the keys of the values written, so that the writes are on disk
+// before the run reports them (logging each key that could not be flushed), and logs "DONE!".
+class StagesRun {
+ public:
+  StagesRun(RegistryOps& registry, MessageLog& log) : registry_(registry), log_(log) {}
 
-// Runs `each` for the stages in order, closing each with its line; then flushes the keys of the
-// values written to disk, so that the writes are there before the run reports them (logging
-// each key that could not be flushed), and logs "DONE!".
-StagesRun RunEachStage(RegistryOps& registry, MessageLog& log,
-                       const std::function<ValueOutcome(const Stage&)>& each);
+  void Close(const Stage& stage, ValueOutcome outcome);
+  void Finish();
+  bool changed() const { return changed_; }  // a value was written, or would change
+  bool failed() const { return failed_; }
+
+ private:
+  RegistryOps& registry_;
+  MessageLog& log_;
+  std::vector<const Stage*> written_;
+  bool changed_ = false;
+  bool failed_ = false;
+};
 
 }  // namespace tarnwick

@@ -186,6 +186,8 @@ TEST_P(RegistryContract, WritesTheBytesOfEachType) {
       {"dword decimal", kRegDword, u"256", RawBytes({0, 1, 0, 0})},
       {"dword negative", kRegDword, u"-2", RawBytes({0xFE, 0xFF, 0xFF, 0xFF})},
       {"dword hex as read", kRegDword, u"&h000100", RawBytes({0, 1, 0, 0})},
+      {"dword lowest", kRegDword, u" -2147483648 ", RawBytes({0, 0, 0, 0x80})},
+      {"dword hex all ones", kRegDword, u"&HFFFFFFFF", RawBytes({0xFF, 0xFF, 0xFF, 0xFF})},
       {"unicode", kRegSz, u"\u00E9t\u00E9 \u4E2D", SzBytes(u"\u00E9t\u00E9 \u4E2D")},
   };
   for (const auto& c : cases) {
@@ -218,6 +220,9 @@ TEST_P(RegistryContract, WritesThatCannotBeStoredLeaveTheStoreAlone) {
   for (const Case& c : {Case{kRegExpandSz, u"x", kErrorUnsupportedType},
                         Case{kRegDword, u"twelve", kErrorInvalidData},
                         Case{kRegDword, u"4294967296", kErrorInvalidData},
+                        Case{kRegDword, u"2147483648", kErrorInvalidData},
+                        Case{kRegDword, u"&h0FFFFFFFF", kErrorInvalidData},
+                        Case{kRegDword, u"+-5", kErrorInvalidData},
                         Case{kRegBinary, u"\u0100", kErrorInvalidData}}) {
     EXPECT_EQ(SetKeyDataValue(*ops_, kHkeyCurrentUser, Scratch(), c.type, u"v", c.text).error,
               c.error);
