@@ -49,11 +49,10 @@ constexpr Stage kStages[] = {
 }  // namespace
 
 bool PackageListContains(std::u16string_view packages, std::u16string_view name) {
-  for (auto element : Split(packages, u'\0')) {
-    if (EqualsIgnoringCase(element, name))
-      return true;
-  }
-  return false;
+  const auto elements = Split(packages, u'\0');
+  return std::any_of(elements.begin(), elements.end(), [&](std::u16string_view element) {
+    return EqualsIgnoringCase(element, name);
+  });
 }
 
 std::u16string PackageListWith(std::u16string_view packages, std::u16string_view name) {
@@ -71,11 +70,10 @@ std::u16string PackageListWith(std::u16string_view packages, std::u16string_view
 }
 
 bool ProviderListContains(std::u16string_view providers, std::u16string_view name) {
-  for (auto entry : Split(providers, u',')) {
-    if (EqualsIgnoringCase(TrimBlanks(entry), name))
-      return true;
-  }
-  return false;
+  const auto entries = Split(providers, u',');
+  return std::any_of(entries.begin(), entries.end(), [&](std::u16string_view entry) {
+    return EqualsIgnoringCase(TrimBlanks(entry), name);
+  });
 }
 
 std::u16string ProviderListWith(std::u16string_view providers, std::u16string_view name) {
