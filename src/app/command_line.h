@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "update/auth_protocols.h"
 #include "update/undo.h"
+#include "update/update_and_check.h"
 
 namespace tarnwick {
 

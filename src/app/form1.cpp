@@ -1,7 +1,7 @@
 #include "app/form1.h"
 
 #include "app/form1_texts.h"
-#include "update/auth_protocols.h"
+#include "update/update_and_check.h"
 #include "update/update_messages.h"
 #include "version/rdp_version.h"
 

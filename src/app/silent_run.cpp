@@ -1,7 +1,7 @@
 #include "app/silent_run.h"
 
-#include "update/auth_protocols.h"
 #include "update/undo.h"
+#include "update/update_and_check.h"
 #include "update/update_messages.h"
 
 namespace tarnwick {

@@ -17,7 +17,6 @@ inline constexpr RegStatus kErrorFileNotFound = 2;
 inline constexpr RegStatus kErrorPathNotFound = 3;
 inline constexpr RegStatus kErrorAccessDenied = 5;
 inline constexpr RegStatus kErrorInvalidHandle = 6;
-inline constexpr RegStatus kErrorInvalidParameter = 87;
 inline constexpr RegStatus kErrorMoreData = 234;
 
 // A key handle: a predefined root or a key opened by OpenKey or CreateKey. Predefined roots

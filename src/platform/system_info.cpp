@@ -11,6 +11,17 @@ namespace {
 constexpr std::size_t kSystemDirChars = 1024;
 constexpr std::size_t kNameChars = 256;
 
+// A name that `ask` reports; `withNul` where the size it reports counts the terminating NUL.
+std::u16string Name(SystemInfoApi& api,
+                    bool (SystemInfoApi::*ask)(std::span<char16_t>, std::uint32_t&), bool withNul) {
+  std::u16string buffer(kNameChars, u' ');
+  std::uint32_t size = kNameChars;
+  if (!(api.*ask)(buffer, size) || (withNul && size == 0))
+    return {};
+  buffer.resize(std::min<std::size_t>(size - (withNul ? 1 : 0), buffer.size()));
+  return buffer;
+}
+
 }  // namespace
 
 std::u16string SystemDir(SystemInfoApi& api) {
@@ -30,22 +41,11 @@ std::u16string SystemDir(SystemInfoApi& api) {
 }
 
 std::u16string ComputerName(SystemInfoApi& api) {
-  std::u16string buffer(kNameChars, u' ');
-  std::uint32_t size = kNameChars;
-  if (!api.GetComputerName(buffer, size))
-    return {};
-  buffer.resize(std::min<std::size_t>(size, buffer.size()));
-  return buffer;
+  return Name(api, &SystemInfoApi::GetComputerName, false);
 }
 
 std::u16string UserName(SystemInfoApi& api) {
-  std::u16string buffer(kNameChars, u' ');
-  std::uint32_t size = kNameChars;
-  if (!api.GetUserName(buffer, size) || size == 0)
-    return {};
-  // The reported size counts the terminating NUL.
-  buffer.resize(std::min<std::size_t>(size - 1, buffer.size()));
-  return buffer;
+  return Name(api, &SystemInfoApi::GetUserName, true);
 }
 
 WindowsVersion RunningWindows(SystemInfoApi& api) {

@@ -1,7 +1,8 @@
 #include "platform/text.h"
 
-namespace tarnwick {
+#include "platform/system_error.h"
 
+namespace tarnwick {
 namespace {
 
 std::u16string Digits(std::uint64_t value, unsigned base, std::size_t width, bool lower) {
@@ -31,6 +32,25 @@ std::u16string DecodeUtf16Le(std::span<const std::byte> bytes) {
                                     (std::to_integer<unsigned>(bytes[2 * i + 1]) << 8));
   }
   return text;
+}
+
+std::vector<std::byte> EncodeUtf16Le(std::u16string_view text) {
+  std::vector<std::byte> bytes;
+  bytes.reserve(2 * text.size());
+  for (char16_t c : text) {
+    bytes.push_back(static_cast<std::byte>(c & 0xFF));
+    bytes.push_back(static_cast<std::byte>(c >> 8));
+  }
+  return bytes;
+}
+
+std::u16string ErrorText(const SystemError& error) {
+  const std::u16string number =
+      (error.code & 0x80000000u) != 0 ? u"0x" + HexText(error.code, 8) : NumberText(error.code);
+  std::u16string text = error.text;
+  while (!text.empty() && (text.back() == u'.' || text.back() == u' '))
+    text.pop_back();
+  return u"error " + number + (text.empty() ? u"" : u": " + text);
 }
 
 }  // namespace tarnwick

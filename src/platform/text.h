@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace tarnwick {
 
@@ -22,7 +24,16 @@ constexpr char16_t FoldAscii(char16_t c) {
   return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + (u'a' - u'A')) : c;
 }
 
+// The value of a hexadecimal digit of either case; -1 for any other character.
+constexpr int HexDigitValue(char16_t c) {
+  if (c >= u'0' && c <= u'9')
+    return c - u'0';
+  return FoldAscii(c) >= u'a' && FoldAscii(c) <= u'f' ? FoldAscii(c) - u'a' + 10 : -1;
+}
+
 // UTF-16LE bytes as characters; a stray odd byte at the end belongs to no character.
 std::u16string DecodeUtf16Le(std::span<const std::byte> bytes);
+// Characters as UTF-16LE bytes.
+std::vector<std::byte> EncodeUtf16Le(std::u16string_view text);
 
 }  // namespace tarnwick

@@ -8,19 +8,11 @@
 #include "backup/reg_file.h"
 #include "backup/run_backup.h"
 #include "platform/registry.h"
-#include "update/name_lists.h"
 #include "update/update_messages.h"
 #include "update/value_table.h"
 
 namespace tarnwick {
 namespace {
-
-enum class ValueOutcome { kUnchanged, kRestored, kFailed };
-
-bool Names(const RegFileValue& value, const Stage& stage) {
-  return value.keyPath == stage.keyPath && value.valueName == stage.valueName &&
-         value.type == stage.type;
-}
 
 // The saved value of each stage, in the stages' order; nothing when the file names any other
 // value, or one of them twice.
@@ -29,14 +21,13 @@ std::optional<std::vector<std::optional<RegFileValue>>> SavedValues(
   const auto stages = UpdateStages();
   std::vector<std::optional<RegFileValue>> saved(stages.size());
   for (const RegFileValue& value : values) {
-    const auto stage =
-        std::find_if(stages.begin(), stages.end(), [&](const Stage& s) { return Names(value, s); });
-    if (stage == stages.end())
+    const auto stage = std::find_if(stages.begin(), stages.end(), [&](const Stage& s) {
+      return value.keyPath == s.keyPath && value.valueName == s.valueName && value.type == s.type;
+    });
+    auto* slot = stage == stages.end() ? nullptr : &saved[std::size_t(stage - stages.begin())];
+    if (slot == nullptr || *slot)
       return std::nullopt;
-    auto& slot = saved[static_cast<std::size_t>(stage - stages.begin())];
-    if (slot)
-      return std::nullopt;
-    slot = value;
+    *slot = value;
   }
   return saved;
 }
@@ -51,31 +42,22 @@ ValueOutcome Restore(RegistryOps& registry, RunBackup& backup, MessageLog& log, 
   const std::optional<RegRead> read = ReadStageValue(registry, log, stage);
   if (!read)
     return ValueOutcome::kFailed;
-  const std::u16string where = Where(stage.keyPath, stage.valueName);
   if (read->type == saved.type && read->bytes == saved.bytes) {
     log.LogMessage(u"Value already as saved, no change required");
     return ValueOutcome::kUnchanged;
   }
   if (read->type != saved.type || read->bytes != UpdatedBytes(stage, saved)) {
-    log.LogMessage(ChangedSinceBackupMessage(where));
+    log.LogMessage(ChangedSinceBackupMessage(Where(stage.keyPath, stage.valueName)));
     return ValueOutcome::kFailed;
   }
   log.LogMessage(u"Restoring Value saved in backup.");
-  SavedFile replaced = backup.Add(
-      {std::u16string(stage.keyPath), std::u16string(stage.valueName), read->type, read->bytes},
-      log);
-  if (!replaced.ok()) {
-    log.LogMessage(BackupFailureMessage(where, replaced));
+  if (!SaveStageValue(backup, log, stage, *read) ||
+      !StoredStageValue(log, stage,
+                        SetKeyDataBytes(registry, kHkeyLocalMachine, stage.keyPath, saved.type,
+                                        stage.valueName, saved.bytes)))
     return ValueOutcome::kFailed;
-  }
-  RegWrite write = SetKeyDataBytes(registry, kHkeyLocalMachine, stage.keyPath, saved.type,
-                                   stage.valueName, saved.bytes);
-  if (!write.ok()) {
-    log.LogMessage(WriteFailureMessage(where, write));
-    return ValueOutcome::kFailed;
-  }
   log.LogMessage(u"Key restored to value: " + WithNulsAsBlanks(ValueText(saved.type, saved.bytes)));
-  return ValueOutcome::kRestored;
+  return ValueOutcome::kWritten;
 }
 
 // What decides a value: the newest backup that names it, with what that backup saved.
@@ -84,23 +66,26 @@ struct Decision {
   RegFileValue saved;
 };
 
+using Decisions = std::vector<std::optional<Decision>>;
+
 // Reads the backups newest first until each stage's value has the one that decides it, or
-// there are no more. Any file read that is not one of ours refuses the whole undo: false,
-// after logging why.
-bool Decide(BackupFiles& backups, MessageLog& log, std::vector<std::optional<Decision>>& decisions,
-            bool& anyUpdate) {
+// there are no more (none where no backup is an update's). Any file read that is not one of
+// ours refuses the whole undo: nothing, after logging why.
+std::optional<Decisions> Decide(BackupFiles& backups, MessageLog& log) {
+  Decisions decisions(UpdateStages().size());
   const ListedBackups listing = backups.ListNewestFirst();
   for (const MovedAside& moved : listing.movedAside)
     log.LogMessage(MovedAsideMessage(moved));
   if (!listing.ok()) {
     log.LogMessage(ListFailureMessage(listing));
-    return false;
+    return std::nullopt;
   }
-  anyUpdate = std::any_of(listing.newestFirst.begin(), listing.newestFirst.end(),
-                          [](const BackupEntry& e) { return e.kind == BackupKind::kUpdate; });
-  std::size_t open = decisions.size();
+  const bool anyUpdate =
+      std::any_of(listing.newestFirst.begin(), listing.newestFirst.end(),
+                  [](const BackupEntry& e) { return e.kind == BackupKind::kUpdate; });
+  std::size_t open = anyUpdate ? decisions.size() : 0;
   for (const BackupEntry& entry : listing.newestFirst) {
-    if (open == 0 || !anyUpdate)
+    if (open == 0)
       break;
     const LoadedFile file = backups.Load(entry.path);
     if (file.outcome == LoadOutcome::kFileUntrusted) {
@@ -110,14 +95,14 @@ bool Decide(BackupFiles& backups, MessageLog& log, std::vector<std::optional<Dec
     }
     if (!file.ok()) {
       log.LogMessage(LoadFailureMessage(file));
-      return false;
+      return std::nullopt;
     }
     log.LogMessage(u"Reading Backup From: " + file.path);
     const auto values = ParseRegFile(file.contents);
     const auto saved = values ? SavedValues(*values) : std::nullopt;
     if (!saved || values->empty()) {
       log.LogMessage(RefusedBackupMessage(file.path));
-      return false;
+      return std::nullopt;
     }
     for (std::size_t i = 0; i < decisions.size(); ++i) {
       if ((*saved)[i] && !decisions[i]) {
@@ -126,51 +111,38 @@ bool Decide(BackupFiles& backups, MessageLog& log, std::vector<std::optional<Dec
       }
     }
   }
-  return true;
+  return decisions;
 }
 
 }  // namespace
 
 UndoOutcome UndoAuthProtocols(RegistryOps& registry, BackupFiles& backups, MessageLog& log) {
-  const auto stages = UpdateStages();
-  std::vector<std::optional<Decision>> decisions(stages.size());
-  bool anyUpdate = false;
-  if (!Decide(backups, log, decisions, anyUpdate))
+  const std::optional<Decisions> decisions = Decide(backups, log);
+  if (!decisions)
     return UndoOutcome::kFailed;
-  if (!anyUpdate || std::none_of(decisions.begin(), decisions.end(),
-                                 [](const auto& decision) { return decision.has_value(); })) {
+  if (std::none_of(decisions->begin(), decisions->end(),
+                   [](const auto& decision) { return decision.has_value(); })) {
     log.LogMessage(u"No backup of the update was found: there is nothing to undo.");
     return UndoOutcome::kNothingToUndo;
   }
-
   RunBackup backup(backups, BackupKind::kBeforeUndo);
-  std::vector<const Stage*> written;
-  bool failed = false;
+  const auto stages = UpdateStages();
+  StagesRun run(registry, log);
   for (std::size_t i = 0; i < stages.size(); ++i) {
-    if (!decisions[i])
+    const std::optional<Decision>& decision = (*decisions)[i];
+    if (!decision)
       continue;
-    if (decisions[i]->kind == BackupKind::kBeforeUndo) {
+    if (decision->kind == BackupKind::kBeforeUndo) {
       log.LogMessage(AlreadyUndoneMessage(Where(stages[i].keyPath, stages[i].valueName)));
+      run.Close(stages[i], ValueOutcome::kUnchanged);
     } else {
-      switch (Restore(registry, backup, log, stages[i], decisions[i]->saved)) {
-        case ValueOutcome::kUnchanged:
-          break;
-        case ValueOutcome::kRestored:
-          written.push_back(&stages[i]);
-          break;
-        case ValueOutcome::kFailed:
-          failed = true;
-          break;
-      }
+      run.Close(stages[i], Restore(registry, backup, log, stages[i], decision->saved));
     }
-    log.LogMessage(stages[i].complete);
   }
-  if (!FlushStageKeys(registry, log, written))
-    failed = true;
-  log.LogMessage(u"DONE!");
-  if (failed)
+  run.Finish();
+  if (run.failed())
     return UndoOutcome::kFailed;
-  return written.empty() ? UndoOutcome::kNothingToUndo : UndoOutcome::kRestored;
+  return run.changed() ? UndoOutcome::kRestored : UndoOutcome::kNothingToUndo;
 }
 
 }  // namespace tarnwick

@@ -1,5 +1,6 @@
 #include "update/update_messages.h"
 
+#include <iterator>
 #include <string>
 
 #include "platform/text.h"
@@ -8,28 +9,19 @@ namespace tarnwick {
 namespace {
 
 std::u16string TypeName(RegType type) {
-  switch (type) {
-    case kRegNone:
-      return u"REG_NONE";
-    case kRegSz:
-      return u"REG_SZ";
-    case kRegExpandSz:
-      return u"REG_EXPAND_SZ";
-    case kRegBinary:
-      return u"REG_BINARY";
-    case kRegDword:
-      return u"REG_DWORD";
-    case 5:
-      return u"REG_DWORD_BIG_ENDIAN";
-    case 6:
-      return u"REG_LINK";
-    case kRegMultiSz:
-      return u"REG_MULTI_SZ";
-    case 11:
-      return u"REG_QWORD";
-    default:
-      return u"type " + NumberText(type);
-  }
+  constexpr std::u16string_view kNames[] = {u"REG_NONE",
+                                            u"REG_SZ",
+                                            u"REG_EXPAND_SZ",
+                                            u"REG_BINARY",
+                                            u"REG_DWORD",
+                                            u"REG_DWORD_BIG_ENDIAN",
+                                            u"REG_LINK",
+                                            u"REG_MULTI_SZ",
+                                            u"REG_RESOURCE_LIST",
+                                            u"REG_FULL_RESOURCE_DESCRIPTOR",
+                                            u"REG_RESOURCE_REQUIREMENTS_LIST",
+                                            u"REG_QWORD"};
+  return type < std::size(kNames) ? std::u16string(kNames[type]) : u"type " + NumberText(type);
 }
 
 std::u16string StatusReason(const SystemError& status) {
@@ -39,26 +31,11 @@ std::u16string StatusReason(const SystemError& status) {
 }
 
 std::u16string ReadReason(const RegRead& read) {
-  std::u16string message;
-  switch (read.outcome) {
-    case ReadOutcome::kKeyMissing:
-      message += u"the key does not exist.";
-      break;
-    case ReadOutcome::kValueMissing:
-      message += u"the value does not exist.";
-      break;
-    case ReadOutcome::kAccessDenied:
-      message += kRunAsAdministrator;
-      break;
-    case ReadOutcome::kUnsupportedType:
-      message += u"its type (" + TypeName(read.type) + u") is not supported.";
-      break;
-    case ReadOutcome::kRead:
-    case ReadOutcome::kFailed:
-      message += StatusReason(read.status);
-      break;
-  }
-  return message;
+  if (read.Missing())
+    return read.atKey ? u"the key does not exist." : u"the value does not exist.";
+  if (read.error == kErrorUnsupportedType)
+    return u"its type (" + TypeName(read.type) + u") is not supported.";
+  return StatusReason(read.error);
 }
 
 }  // namespace
@@ -68,20 +45,10 @@ std::u16string ReadFailureMessage(std::u16string_view where, const RegRead& read
          u" Nothing was changed.";
 }
 
-std::u16string WriteFailureMessage(std::u16string_view where, const RegWrite& write) {
-  std::u16string message = u"Could not update " + std::u16string(where) + u": ";
-  switch (write.outcome) {
-    case WriteOutcome::kUnsupportedType:
-    case WriteOutcome::kInvalidValue:
-      message += u"the value cannot be stored in its type.";
-      break;
-    case WriteOutcome::kStored:
-    case WriteOutcome::kOpenFailed:
-    case WriteOutcome::kSetFailed:
-      message += StatusReason(write.status);
-      break;
-  }
-  return message;
+std::u16string WriteFailureMessage(std::u16string_view where, const RegResult& write) {
+  const bool refused = write.error == kErrorUnsupportedType || write.error == kErrorInvalidData;
+  return u"Could not update " + std::u16string(where) + u": " +
+         (refused ? u"the value cannot be stored in its type." : StatusReason(write.error));
 }
 
 std::u16string UnexpectedTypeMessage(std::u16string_view where, RegType found, RegType expected) {

@@ -13,7 +13,7 @@ namespace tarnwick {
 
 // `where` is the key path, "\" and the value name.
 std::u16string ReadFailureMessage(std::u16string_view where, const RegRead& read);
-std::u16string WriteFailureMessage(std::u16string_view where, const RegWrite& write);
+std::u16string WriteFailureMessage(std::u16string_view where, const RegResult& write);
 std::u16string UnexpectedTypeMessage(std::u16string_view where, RegType found, RegType expected);
 // The built-in package list exists but cannot be used; the stage goes on without it.
 std::u16string BuiltInReadFailureMessage(std::u16string_view where, const RegRead& read);

@@ -1,10 +1,40 @@
 #include "update/value_table.h"
 
-#include "update/name_lists.h"
+#include <algorithm>
+#include <vector>
+
+#include "platform/text.h"
 #include "update/update_messages.h"
 
 namespace tarnwick {
 namespace {
+
+bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(),
+                    [](char16_t x, char16_t y) { return FoldAscii(x) == FoldAscii(y); });
+}
+
+// The text without the blanks and tabs around it.
+std::u16string_view TrimBlanks(std::u16string_view text) {
+  const std::size_t first = text.find_first_not_of(u" \t");
+  if (first == text.npos)
+    return {};
+  return text.substr(first, text.find_last_not_of(u" \t") + 1 - first);
+}
+
+std::vector<std::u16string_view> Split(std::u16string_view text, char16_t separator) {
+  std::vector<std::u16string_view> parts;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    std::size_t end = text.find(separator, start);
+    if (end == std::u16string_view::npos)
+      end = text.size();
+    parts.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return parts;
+}
 
 constexpr BuiltInPackage kTspkgBuiltIn = {u"SYSTEM\\CurrentControlSet\\Control\\Lsa\\OSConfig", 6,
                                           3};
@@ -17,6 +47,46 @@ constexpr Stage kStages[] = {
 };
 
 }  // namespace
+
+bool PackageListContains(std::u16string_view packages, std::u16string_view name) {
+  const auto elements = Split(packages, u'\0');
+  return std::any_of(elements.begin(), elements.end(), [&](std::u16string_view element) {
+    return EqualsIgnoringCase(element, name);
+  });
+}
+
+std::u16string PackageListWith(std::u16string_view packages, std::u16string_view name) {
+  std::u16string list;
+  list.reserve(packages.size() + name.size() + 2);
+  for (auto element : Split(packages, u'\0')) {
+    if (element.empty())
+      continue;
+    list += element;
+    list += u'\0';
+  }
+  list += name;
+  list += u'\0';
+  return list;
+}
+
+bool ProviderListContains(std::u16string_view providers, std::u16string_view name) {
+  const auto entries = Split(providers, u',');
+  return std::any_of(entries.begin(), entries.end(), [&](std::u16string_view entry) {
+    return EqualsIgnoringCase(TrimBlanks(entry), name);
+  });
+}
+
+std::u16string ProviderListWith(std::u16string_view providers, std::u16string_view name) {
+  if (TrimBlanks(providers).empty())
+    return std::u16string(name);
+  return std::u16string(providers) + u", " + std::u16string(name);
+}
+
+std::u16string WithNulsAsBlanks(std::u16string_view text) {
+  std::u16string shown(text);
+  std::replace(shown.begin(), shown.end(), u'\0', u' ');
+  return shown;
+}
 
 std::span<const Stage> UpdateStages() {
   return kStages;
@@ -39,16 +109,37 @@ std::optional<RegRead> ReadStageValue(RegistryOps& registry, MessageLog& log, co
   return read;
 }
 
-bool FlushStageKeys(RegistryOps& registry, MessageLog& log, std::span<const Stage* const> written) {
-  bool flushed = true;
-  for (const Stage* stage : written) {
-    if (const SystemError status = FlushRegKey(registry, kHkeyLocalMachine, stage->keyPath);
+bool SaveStageValue(RunBackup& backup, MessageLog& log, const Stage& stage, const RegRead& read) {
+  const SavedFile saved = backup.Add(
+      {std::u16string(stage.keyPath), std::u16string(stage.valueName), read.type, read.bytes}, log);
+  if (!saved.ok())
+    log.LogMessage(BackupFailureMessage(Where(stage.keyPath, stage.valueName), saved));
+  return saved.ok();
+}
+
+bool StoredStageValue(MessageLog& log, const Stage& stage, const RegResult& write) {
+  if (!write.ok())
+    log.LogMessage(WriteFailureMessage(Where(stage.keyPath, stage.valueName), write));
+  return write.ok();
+}
+
+void StagesRun::Close(const Stage& stage, ValueOutcome outcome) {
+  if (outcome == ValueOutcome::kWritten)
+    written_.push_back(&stage);
+  changed_ |= outcome == ValueOutcome::kChanged || outcome == ValueOutcome::kWritten;
+  failed_ |= outcome == ValueOutcome::kFailed;
+  log_.LogMessage(stage.complete);
+}
+
+void StagesRun::Finish() {
+  for (const Stage* stage : written_) {
+    if (const SystemError status = FlushRegKey(registry_, kHkeyLocalMachine, stage->keyPath);
         status.code != 0) {
-      log.LogMessage(FlushFailureMessage(stage->keyPath, status));
-      flushed = false;
+      log_.LogMessage(FlushFailureMessage(stage->keyPath, status));
+      failed_ = true;
     }
   }
-  return flushed;
+  log_.LogMessage(u"DONE!");
 }
 
 }  // namespace tarnwick

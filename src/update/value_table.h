@@ -1,5 +1,6 @@
 // The two values the update extends, and how: where each lives, the name it must hold, and the
-// form of its list. The update, its check and its undo all work from this one table.
+// form of its list. The update, its check and its undo all work from this one table, and go
+// through it the same way (StagesRun).
 #pragma once
 
 #include <cstdint>
@@ -7,13 +8,31 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "backup/run_backup.h"
 #include "log/message_log.h"
 #include "platform/registry.h"
-#include "platform/registry_ops.h"
-#include "platform/system_info.h"
 
 namespace tarnwick {
+
+// The two list forms the table extends: a security package list (REG_MULTI_SZ, read with its
+// final NUL removed, so each element is followed by its own NUL) and a provider list (one
+// REG_SZ text of names separated by commas). Names compare whole and without regard to case.
+bool PackageListContains(std::u16string_view packages, std::u16string_view name);
+
+// The list with `name` as its new last element, each element followed by one NUL. The
+// existing elements stay as they are, whatever form the list was stored in; empty elements,
+// which would end the list early for Windows, are not kept.
+std::u16string PackageListWith(std::u16string_view packages, std::u16string_view name);
+
+bool ProviderListContains(std::u16string_view providers, std::u16string_view name);
+
+// The list with ", " and `name` appended, or `name` alone when the list holds no name.
+std::u16string ProviderListWith(std::u16string_view providers, std::u16string_view name);
+
+// The text with every NUL shown as one blank, for the log.
+std::u16string WithNulsAsBlanks(std::u16string_view text);
 
 // A package that Windows loads by itself from a version on, whatever the value lists.
 struct BuiltInPackage {
@@ -45,9 +64,37 @@ std::u16string Where(std::u16string_view keyPath, std::u16string_view valueName)
 // why it could not read it. The read's `type` is the type the value has.
 std::optional<RegRead> ReadStageValue(RegistryOps& registry, MessageLog& log, const Stage& stage);
 
-// Flushes the keys of the stages a run wrote (each stage has a key of its own), so that the writes
-// are on disk before the run reports them; logs each key that could not be flushed. Whether all
-// were.
-bool FlushStageKeys(RegistryOps& registry, MessageLog& log, std::span<const Stage* const> written);
+// Saves the stage's value as `read` found it to `backup`, and logs why when it cannot. Whether
+// it did.
+bool SaveStageValue(RunBackup& backup, MessageLog& log, const Stage& stage, const RegRead& read);
+// Whether `write` stored the stage's new value; logs why when not.
+bool StoredStageValue(MessageLog& log, const Stage& stage, const RegResult& write);
+
+enum class ValueOutcome {
+  kUnchanged,  // the value stays as it is
+  kChanged,    // the value would change (the check writes nothing)
+  kWritten,    // the value was written
+  kFailed,
+};
+
+// One pass of a run over the stages, in their order. Close notes how a stage went and logs its
+// closing line; Finish flushes the keys of the values written, so that the writes are on disk
+// before the run reports them (logging each key that could not be flushed), and logs "DONE!".
+class StagesRun {
+ public:
+  StagesRun(RegistryOps& registry, MessageLog& log) : registry_(registry), log_(log) {}
+
+  void Close(const Stage& stage, ValueOutcome outcome);
+  void Finish();
+  bool changed() const { return changed_; }  // a value was written, or would change
+  bool failed() const { return failed_; }
+
+ private:
+  RegistryOps& registry_;
+  MessageLog& log_;
+  std::vector<const Stage*> written_;
+  bool changed_ = false;
+  bool failed_ = false;
+};
 
 }  // namespace tarnwick

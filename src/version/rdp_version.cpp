@@ -1,6 +1,7 @@
 #include "version/rdp_version.h"
 
-#include "version/dotted_version.h"
+#include <array>
+#include <limits>
 
 namespace tarnwick {
 namespace {
@@ -21,6 +22,24 @@ constexpr std::u16string_view kUndetermined =
     u"It is recommended you proceed to step #2";
 
 }  // namespace
+
+std::optional<DottedVersion> LeadingDottedVersion(std::u16string_view text) {
+  constexpr std::uint32_t kMax = std::numeric_limits<std::uint32_t>::max();
+  std::array<std::uint32_t, 3> numbers{};
+  std::size_t pos = 0;
+  for (std::size_t i = 0; i < numbers.size(); ++i) {
+    if (i > 0 && (pos >= text.size() || text[pos++] != u'.'))
+      return std::nullopt;
+    const std::size_t start = pos;
+    for (; pos < text.size() && text[pos] >= u'0' && text[pos] <= u'9'; ++pos) {
+      const std::uint32_t digit = text[pos] - u'0';
+      numbers[i] = numbers[i] > (kMax - digit) / 10 ? kMax : numbers[i] * 10 + digit;
+    }
+    if (pos == start)
+      return std::nullopt;
+  }
+  return DottedVersion{numbers[0], numbers[1], numbers[2]};
+}
 
 std::u16string_view ClassifyRDPVersion(std::u16string_view version) {
   if (version.find(kRdp70Build) != std::u16string_view::npos)

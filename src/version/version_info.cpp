@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <exception>
 #include <vector>
 
 #include "platform/text.h"
@@ -29,38 +30,37 @@ std::u16string TextUpToNul(std::span<const std::byte> bytes) {
 
 }  // namespace
 
-std::int32_t ReadVersionInfo(VersionInfoApi& api, std::u16string_view path,
-                             FileVersionRecord& record) {
+bool ReadVersionInfo(VersionInfoApi& api, std::u16string_view path, FileVersionRecord& record) {
   record.FileVersion.clear();
 
   std::uint32_t size = api.GetFileVersionInfoSize(path);
   if (size < 1)
-    return kVersionNotFound;
+    return false;
   std::vector<std::byte> block(size);
   if (!api.GetFileVersionInfo(path, block))
-    return kVersionNotFound;
+    return false;
 
   auto translation = api.VerQueryValue(block, kTranslationBlock);
   if (!translation)
-    return kVersionNotFound;
+    return false;
 
   std::u16string subBlock =
       u"\\StringFileInfo\\" + HexText(FirstTranslationKey(*translation), 8) + u"\\FileVersion";
   auto value = api.VerQueryValue(block, subBlock);
   if (!value)
-    return kVersionNotFound;
+    return false;
 
   record.FileVersion = TextUpToNul(*value);
-  return kVersionFound;
+  return true;
 }
 
 std::u16string GetFileVersion(VersionInfoApi& api, std::u16string_view path) {
   try {
     FileVersionRecord record;
-    if (ReadVersionInfo(api, path, record) == kVersionFound)
+    if (ReadVersionInfo(api, path, record))
       return record.FileVersion;
-  } catch (...) {
-    // Any failure while reading the version counts as "cannot be had".
+  } catch (const std::exception&) {
+    // A block too large to hold (its size is the file's to say) counts as "cannot be had".
   }
   return u"?";
 }

@@ -43,12 +43,9 @@ struct FileVersionRecord {
   std::u16string ProductVersion;
 };
 
-inline constexpr std::int32_t kVersionFound = 1;
-inline constexpr std::int32_t kVersionNotFound = 2;
-
-// Reads the FileVersion string under the file's first translation into record.FileVersion.
-std::int32_t ReadVersionInfo(VersionInfoApi& api, std::u16string_view path,
-                             FileVersionRecord& record);
+// Reads the FileVersion string under the file's first translation into record.FileVersion;
+// whether it found one (record.FileVersion is empty when not).
+bool ReadVersionInfo(VersionInfoApi& api, std::u16string_view path, FileVersionRecord& record);
 
 // The file's FileVersion string, or "?" when it cannot be had for any reason.
 std::u16string GetFileVersion(VersionInfoApi& api, std::u16string_view path);

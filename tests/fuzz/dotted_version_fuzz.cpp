@@ -4,7 +4,7 @@
 #include <string>
 
 #include "fuzz_input.h"
-#include "version/dotted_version.h"
+#include "version/rdp_version.h"
 
 namespace {
 

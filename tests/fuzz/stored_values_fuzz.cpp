@@ -23,8 +23,8 @@
 #include "memory_backup_files.h"
 #include "memory_registry.h"
 #include "platform/registry.h"
-#include "update/auth_protocols.h"
 #include "update/undo.h"
+#include "update/update_and_check.h"
 #include "update/value_table.h"
 
 namespace tarnwick::fuzz {

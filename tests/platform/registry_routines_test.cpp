@@ -29,8 +29,7 @@ TEST(RegistryRoutines, EveryPathClosesTheKeyItOpened) {
   SetKeyDataValue(registry, kHkeyLocalMachine, u"SYSTEM\\New", kRegSz, u"sz", u"y");
   SetKeyDataValue(registry, kHkeyLocalMachine, u"SYSTEM\\Locked", kRegSz, u"sz", u"y");
   SetKeyDataValue(registry, kHkeyLocalMachine, u"SYSTEM\\Full", kRegSz, u"sz", u"y");
-  DeleteRegValue(registry, kHkeyLocalMachine, kKey, u"sz");
-  DeleteRegValue(registry, kHkeyLocalMachine, kKey, u"absent");
+  FlushRegKey(registry, kHkeyLocalMachine, kKey);
   EXPECT_EQ(registry.OpenHandles(), 0);
 }
 
@@ -40,22 +39,21 @@ TEST(RegistryRoutines, ReadRefusedAccessIsReportedAsSuch) {
   registry.DenyWrite(kHkeyLocalMachine, kKey);
   RegType type = kRegMultiSz;
   RegRead read = GetKeyDataValue(registry, kHkeyLocalMachine, kKey, type, u"v");
-  EXPECT_EQ(read.outcome, ReadOutcome::kAccessDenied);
-  EXPECT_EQ(read.status, kErrorAccessDenied);
+  EXPECT_EQ(read.error, kErrorAccessDenied);
 }
 
 TEST(RegistryRoutines, WriteReportsTheStatusOfTheStepThatFailed) {
   MemoryRegistry registry;
   registry.Seed(kHkeyLocalMachine, kKey, u"v", kRegSz, SzBytes(u"old"));
   registry.DenyWrite(kHkeyLocalMachine, kKey);
-  RegWrite write = SetKeyDataValue(registry, kHkeyLocalMachine, kKey, kRegSz, u"v", u"new");
-  EXPECT_EQ(write.outcome, WriteOutcome::kOpenFailed);
-  EXPECT_EQ(write.status, kErrorAccessDenied);
+  RegResult write = SetKeyDataValue(registry, kHkeyLocalMachine, kKey, kRegSz, u"v", u"new");
+  EXPECT_TRUE(write.atKey);
+  EXPECT_EQ(write.error, kErrorAccessDenied);
 
   registry.FailSetValue(kHkeyLocalMachine, u"SYSTEM\\Other", 1450);
   write = SetKeyDataValue(registry, kHkeyLocalMachine, u"SYSTEM\\Other", kRegSz, u"v", u"new");
-  EXPECT_EQ(write.outcome, WriteOutcome::kSetFailed);
-  EXPECT_EQ(write.status, 1450);
+  EXPECT_FALSE(write.atKey);
+  EXPECT_EQ(write.error, 1450u);
   EXPECT_EQ(registry.Find(kHkeyLocalMachine, kKey, u"v")->bytes, SzBytes(u"old"));
 }
 

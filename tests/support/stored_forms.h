@@ -13,7 +13,7 @@
 #include "memory_registry.h"
 #include "platform/registry_ops.h"
 #include "platform/system_info.h"
-#include "update/auth_protocols.h"
+#include "update/update_and_check.h"
 #include "xp_sp3.h"
 
 namespace tarnwick::testing {

@@ -5,7 +5,7 @@
 #include "memory_backup_files.h"
 #include "memory_registry.h"
 #include "stored_forms.h"
-#include "update/auth_protocols.h"
+#include "update/update_and_check.h"
 
 namespace tarnwick::testing {
 namespace {

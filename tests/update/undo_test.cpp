@@ -7,7 +7,7 @@
 #include "fake_system_info.h"
 #include "memory_backup_files.h"
 #include "memory_registry.h"
-#include "update/auth_protocols.h"
+#include "update/update_and_check.h"
 #include "update/update_messages.h"
 #include "update/value_table.h"
 #include "xp_sp3.h"
@@ -260,9 +260,7 @@ TEST_F(UndoTest, FailuresSayWhyInOneLineAndWriteNothing) {
        [](MemoryRegistry& r, MemoryBackupFiles&) {
          r.FailSetValue(kHkeyLocalMachine, kProvidersKey, 1450);
        },
-       u"\r\n" +
-           WriteFailureMessage(Where(kProvidersKey, kProvidersValue),
-                               {WriteOutcome::kSetFailed, 1450}) +
+       u"\r\n" + WriteFailureMessage(Where(kProvidersKey, kProvidersValue), {1450}) +
            u"\r\nStep 2 Complete",
        true},
   };

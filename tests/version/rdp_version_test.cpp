@@ -6,7 +6,7 @@
 #include "fake_version_info.h"
 #include "fake_version_labels.h"
 #include "memory_registry.h"
-#include "version/dotted_version.h"
+#include "version/rdp_version.h"
 
 namespace tarnwick::testing {
 namespace {

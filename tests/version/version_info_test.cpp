@@ -129,13 +129,13 @@ TEST(ReadVersionInfo, FillsOnlyTheFileVersionAndEmptiesItFirst) {
 
   FileVersionRecord record;
   record.FileVersion = u"stale";
-  EXPECT_EQ(ReadVersionInfo(api, kPath, record), kVersionFound);
+  EXPECT_TRUE(ReadVersionInfo(api, kPath, record));
   EXPECT_EQ(record.FileVersion, kWin7Sp1);
   EXPECT_EQ(record.Comments, u"");
   EXPECT_EQ(record.ProductVersion, u"");
 
   record.FileVersion = u"stale";
-  EXPECT_EQ(ReadVersionInfo(api, u"missing", record), kVersionNotFound);
+  EXPECT_FALSE(ReadVersionInfo(api, u"missing", record));
   EXPECT_EQ(record.FileVersion, u"");
 }
 

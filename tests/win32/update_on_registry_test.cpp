@@ -17,7 +17,7 @@
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_system_info.h"
 #include "reported_windows.h"
-#include "update/auth_protocols.h"
+#include "update/update_and_check.h"
 #include "value_backup.h"
 #include "xp_sp3.h"
 

@@ -65,7 +65,8 @@ struct FixtureCase {
 class FileVersionOfFixture : public ::testing::TestWithParam<FixtureCase> {};
 
 TEST_P(FileVersionOfFixture, IsTheFirstTranslationsFileVersion) {
-  Win32VersionInfo versions;
+  Win32SystemInfo system;
+  Win32VersionInfo versions(system);
   ASSERT_TRUE(versions.Loaded());
   ASSERT_TRUE(Exists(Fixture(u"en_us.dll"))) << "fixtures missing";
   EXPECT_EQ(GetFileVersion(versions, Fixture(GetParam().file)), GetParam().expected);
@@ -158,7 +159,8 @@ bool Inside(std::span<const std::byte> part, const std::vector<std::byte>& block
 }
 
 TEST(Win32VersionInfo, ValuesAreMeasuredInBytesInsideTheBlock) {
-  Win32VersionInfo versions;
+  Win32SystemInfo system;
+  Win32VersionInfo versions(system);
   std::vector<std::byte> block = ReadBlock(versions, Fixture(u"two_translations.dll"));
 
   auto translation = versions.VerQueryValue(block, u"\\VarFileInfo\\Translation");
@@ -186,7 +188,8 @@ TEST(Win32VersionInfo, ValuesAreMeasuredInBytesInsideTheBlock) {
 }
 
 TEST(Win32VersionInfo, AValueReachingPastTheBlockIsCutAtItsEnd) {
-  Win32VersionInfo versions;
+  Win32SystemInfo system;
+  Win32VersionInfo versions(system);
   std::vector<std::byte> block = ReadBlock(versions, Fixture(u"long_version.dll"));
   constexpr std::u16string_view kName = u"\\StringFileInfo\\040904B0\\FileVersion";
   auto whole = versions.VerQueryValue(block, kName);

@@ -49,12 +49,12 @@ int DesktopDpi() {
 // The resolution functions as the Windows version that this system reports would offer them:
 // none on Windows XP, whatever user32 has on later ones. Under a prefix set to Windows XP the
 // window thus takes the path it takes on XP, although Wine's user32 has the newer functions.
-win32::DpiFunctions ReportedDpiFunctions() {
+win32::RunTimeFunctions ReportedDpiFunctions() {
   OSVERSIONINFOW version{};
   version.dwOSVersionInfoSize = sizeof(version);
   if (GetVersionExW(&version) && version.dwMajorVersion < 6)
     return {};
-  return win32::DpiFunctions::OfThisWindows();
+  return win32::RunTimeFunctions::OfThisWindows();
 }
 
 // Whether `actual` is `twips` at `dpi` within one pixel.
@@ -319,8 +319,8 @@ UINT WINAPI OtherThanTheDesktopsDpi() {
 }
 
 TEST_F(Form1WindowTest, AFrameMadeForTheSystemsResolutionIsSizedForTheWindowsOwn) {
-  win32::DpiFunctions functions = ReportedDpiFunctions();
-  functions.getDpiForSystem = OtherThanTheDesktopsDpi;
+  win32::RunTimeFunctions functions = ReportedDpiFunctions();
+  functions.GetDpiForSystem = OtherThanTheDesktopsDpi;
   window_ = std::make_unique<Form1Window>(GetModuleHandleW(nullptr), Services(), functions);
   ASSERT_TRUE(window_->Load());
   DrainMessages();
@@ -486,7 +486,7 @@ TEST_F(Form1WindowTest, TheCaptionFontGrowsWithTheResolution) {
 
 TEST_F(Form1WindowTest, WithoutThePerMonitorFunctionsTheResolutionIsTheScreens) {
   Form1Window& window = Loaded();
-  const win32::DpiFunctions none{};
+  const win32::RunTimeFunctions none{};
   EXPECT_EQ(win32::WindowDpi(window.Handle(), none), DesktopDpi());
   EXPECT_EQ(win32::SystemDpi(none), DesktopDpi());
   EXPECT_EQ(win32::WindowDpi(window.Handle()), DesktopDpi());

@@ -39,7 +39,7 @@ int CharacterHeight(const LOGFONTW& font, int dpi) {
 
 }  // namespace
 
-BaseFont MessageFont(const DpiFunctions& dpiFunctions) {
+BaseFont MessageFont(const RunTimeFunctions& dpiFunctions) {
   BaseFont base{};
   base.dpi = SystemDpi(dpiFunctions);
   // Windows XP refuses the larger structure of later systems; later systems take both.

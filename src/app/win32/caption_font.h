@@ -18,7 +18,7 @@ struct BaseFont {
   LOGFONTW font;
   int dpi;
 };
-BaseFont MessageFont(const DpiFunctions& dpiFunctions = DpiFunctions::OfThisWindows());
+BaseFont MessageFont(const RunTimeFunctions& dpiFunctions = RunTimeFunctions::OfThisWindows());
 
 // A caption and the control that shows it, in pixels at the resolution being fitted.
 struct CaptionBox {

@@ -1,22 +1,17 @@
 #include "app/win32/dpi.h"
 
 #include "app/win32/gdi_handles.h"
-#include "platform/win32/exported_function.h"
 
 namespace tarnwick::win32 {
 namespace {
 
-template <typename Function>
-Function User32Function(const char* name) {
-  return LoadedFunction<Function>(L"user32.dll", name);
-}
-
-int ScreenDpi() {
+// The resolution that `dpi` reports where it reports one, else the screen's.
+int DpiOrScreen(UINT dpi) {
+  if (dpi > 0)
+    return static_cast<int>(dpi);
   const WindowDc screen(nullptr);
-  if (!screen)
-    return kDefaultDpi;
-  const int dpi = GetDeviceCaps(screen.Get(), LOGPIXELSX);
-  return dpi > 0 ? dpi : kDefaultDpi;
+  const int screenDpi = screen ? GetDeviceCaps(screen.Get(), LOGPIXELSX) : 0;
+  return screenDpi > 0 ? screenDpi : kDefaultDpi;
 }
 
 // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2, which older headers lack.
@@ -24,38 +19,21 @@ const HANDLE kPerMonitorAwareV2 = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(
 
 }  // namespace
 
-DpiFunctions DpiFunctions::OfThisWindows() {
-  return {
-      User32Function<GetDpiForWindowFn>("GetDpiForWindow"),
-      User32Function<GetDpiForSystemFn>("GetDpiForSystem"),
-      User32Function<SetProcessDpiAwarenessContextFn>("SetProcessDpiAwarenessContext"),
-      User32Function<SetProcessDPIAwareFn>("SetProcessDPIAware"),
-  };
+int WindowDpi(HWND window, const RunTimeFunctions& functions) {
+  const bool asked = functions.GetDpiForWindow != nullptr && window != nullptr;
+  return DpiOrScreen(asked ? functions.GetDpiForWindow(window) : 0);
 }
 
-int WindowDpi(HWND window, const DpiFunctions& functions) {
-  if (functions.getDpiForWindow != nullptr && window != nullptr) {
-    UINT dpi = functions.getDpiForWindow(window);
-    if (dpi > 0)
-      return static_cast<int>(dpi);
-  }
-  return ScreenDpi();
+int SystemDpi(const RunTimeFunctions& functions) {
+  return DpiOrScreen(functions.GetDpiForSystem != nullptr ? functions.GetDpiForSystem() : 0);
 }
 
-int SystemDpi(const DpiFunctions& functions) {
-  if (functions.getDpiForSystem != nullptr) {
-    UINT dpi = functions.getDpiForSystem();
-    if (dpi > 0)
-      return static_cast<int>(dpi);
-  }
-  return ScreenDpi();
-}
-
-void EnableDpiAwareness(const DpiFunctions& functions) {
-  if (functions.setContext != nullptr && functions.setContext(kPerMonitorAwareV2))
+void EnableDpiAwareness(const RunTimeFunctions& functions) {
+  if (functions.SetProcessDpiAwarenessContext != nullptr &&
+      functions.SetProcessDpiAwarenessContext(kPerMonitorAwareV2))
     return;
-  if (functions.setProcessDpiAware != nullptr)
-    functions.setProcessDpiAware();
+  if (functions.SetProcessDPIAware != nullptr)
+    functions.SetProcessDPIAware();
 }
 
 }  // namespace tarnwick::win32

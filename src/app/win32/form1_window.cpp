@@ -93,7 +93,7 @@ RECT CentredFrame(int dpi) {
 }  // namespace
 
 Form1Window::Form1Window(HINSTANCE instance, Form1WindowServices services,
-                         DpiFunctions dpiFunctions)
+                         RunTimeFunctions dpiFunctions)
     : instance_(instance),
       services_(services),
       dpiFunctions_(dpiFunctions),

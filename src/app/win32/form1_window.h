@@ -39,7 +39,7 @@ class Form1Window final : private Form1View, private UrlOpener {
  public:
   // `dpiFunctions`: the resolution functions to use; this Windows' own unless a test chooses.
   Form1Window(HINSTANCE instance, Form1WindowServices services,
-              DpiFunctions dpiFunctions = DpiFunctions::OfThisWindows());
+              RunTimeFunctions dpiFunctions = RunTimeFunctions::OfThisWindows());
   Form1Window(const Form1Window&) = delete;
   Form1Window& operator=(const Form1Window&) = delete;
   // Destroys a window that is still open without ending the message loop.
@@ -102,7 +102,7 @@ class Form1Window final : private Form1View, private UrlOpener {
 
   HINSTANCE instance_;
   Form1WindowServices services_;
-  DpiFunctions dpiFunctions_;
+  RunTimeFunctions dpiFunctions_;
   Form1 form_;
   HWND window_ = nullptr;
   std::array<HWND, kForm1Controls.size()> controls_{};

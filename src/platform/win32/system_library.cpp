@@ -4,31 +4,16 @@
 
 #include <string>
 
-#include "platform/win32/exported_function.h"
+#include "platform/text.h"
+#include "platform/win32/run_time_functions.h"
 #include "platform/win32/wide_text.h"
 
 namespace tarnwick::win32 {
 namespace {
 
-using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-using SetDllDirectoryFn = BOOL(WINAPI*)(LPCWSTR);
-
-template <typename Fn>
-Fn Kernel32Function(const char* name) {
-  return LoadedFunction<Fn>(L"kernel32.dll", name);
-}
-
-// The LOAD_LIBRARY_SEARCH_* flags came with SetDefaultDllDirectories; a Windows without it
-// refuses them.
-bool HasSearchFlags() {
-  return Kernel32Function<SetDefaultDllDirectoriesFn>("SetDefaultDllDirectories") != nullptr;
-}
-
 bool IsAbsolute(std::u16string_view path) {
-  const bool drive =
-      path.size() >= 3 &&
-      ((path[0] >= u'A' && path[0] <= u'Z') || (path[0] >= u'a' && path[0] <= u'z')) &&
-      path[1] == u':' && path[2] == u'\\';
+  const bool drive = path.size() >= 3 && FoldAscii(path[0]) >= u'a' && FoldAscii(path[0]) <= u'z' &&
+                     path[1] == u':' && path[2] == u'\\';
   const bool share = path.size() >= 3 && path[0] == u'\\' && path[1] == u'\\' && path[2] != u'\\';
   return drive || share;
 }
@@ -78,7 +63,7 @@ constexpr std::u16string_view kPreloaded[] = {
 }  // namespace
 
 std::vector<UniqueModule> RestrictDllSearch(SystemInfoApi& system) {
-  if (auto setDefault = Kernel32Function<SetDefaultDllDirectoriesFn>("SetDefaultDllDirectories")) {
+  if (auto setDefault = RunTimeFunctions::OfThisWindows().SetDefaultDllDirectories) {
     setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
     return {};
   }
@@ -86,7 +71,7 @@ std::vector<UniqueModule> RestrictDllSearch(SystemInfoApi& system) {
 }
 
 std::vector<UniqueModule> RestrictDllSearchByPreloading(SystemInfoApi& system) {
-  if (auto setDirectory = Kernel32Function<SetDllDirectoryFn>("SetDllDirectoryW"))
+  if (auto setDirectory = RunTimeFunctions::OfThisWindows().SetDllDirectoryW)
     setDirectory(L"");
   std::vector<UniqueModule> loaded;
   for (std::u16string_view name : kPreloaded) {
@@ -105,8 +90,11 @@ UniqueModule LoadLibraryAt(std::u16string_view path) {
   // Windows would read the path only up to an embedded NUL, so a different file than asked.
   if (!IsAbsolute(path) || path.find(u'\0') != std::u16string_view::npos)
     return UniqueModule();
-  const DWORD flags =
-      HasSearchFlags() ? LOAD_LIBRARY_SEARCH_SYSTEM32 : LOAD_WITH_ALTERED_SEARCH_PATH;
+  // The LOAD_LIBRARY_SEARCH_* flags came with SetDefaultDllDirectories; a Windows without it
+  // refuses them.
+  const DWORD flags = RunTimeFunctions::OfThisWindows().SetDefaultDllDirectories != nullptr
+                          ? LOAD_LIBRARY_SEARCH_SYSTEM32
+                          : LOAD_WITH_ALTERED_SEARCH_PATH;
   return UniqueModule(::LoadLibraryExW(Wide(path).c_str(), nullptr, flags));
 }
 

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "platform/win32/exported_function.h"
+#include "platform/win32/run_time_functions.h"
 #include "platform/win32/unique_handle.h"
 
 namespace tarnwick::win32 {

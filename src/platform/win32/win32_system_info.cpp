@@ -6,7 +6,7 @@
 #include <limits>
 #include <string>
 
-#include "platform/win32/exported_function.h"
+#include "platform/win32/run_time_functions.h"
 
 // The members carry the names that windows.h defines as macros.
 #undef GetSystemDirectory
@@ -22,8 +22,13 @@ wchar_t* Chars(std::span<char16_t> buffer) {
   return reinterpret_cast<wchar_t*>(buffer.data());
 }
 
-DWORD Capacity(std::span<char16_t> buffer, std::uint32_t size) {
-  return static_cast<DWORD>(std::min<std::size_t>(size, buffer.size()));
+// Calls GetComputerNameW or GetUserNameW, which take the capacity and give the length through
+// one DWORD.
+bool AskName(BOOL(WINAPI* ask)(LPWSTR, LPDWORD), std::span<char16_t> buffer, std::uint32_t& size) {
+  DWORD inOut = static_cast<DWORD>(std::min<std::size_t>(size, buffer.size()));
+  const BOOL ok = ask(Chars(buffer), &inOut);
+  size = inOut;
+  return ok != FALSE;
 }
 
 }  // namespace
@@ -35,23 +40,15 @@ std::uint32_t Win32SystemInfo::GetSystemDirectory(std::span<char16_t> buffer) {
 }
 
 bool Win32SystemInfo::GetComputerName(std::span<char16_t> buffer, std::uint32_t& size) {
-  DWORD inOut = Capacity(buffer, size);
-  BOOL ok = ::GetComputerNameW(Chars(buffer), &inOut);
-  size = inOut;
-  return ok != FALSE;
+  return AskName(::GetComputerNameW, buffer, size);
 }
 
 bool Win32SystemInfo::GetUserName(std::span<char16_t> buffer, std::uint32_t& size) {
-  DWORD inOut = Capacity(buffer, size);
-  BOOL ok = ::GetUserNameW(Chars(buffer), &inOut);
-  size = inOut;
-  return ok != FALSE;
+  return AskName(::GetUserNameW, buffer, size);
 }
 
 bool Win32SystemInfo::GetWindowsVersion(WindowsVersion& version) {
-  // ntdll is in every process; RtlGetVersion is there since Windows 2000.
-  using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
-  auto rtlGetVersion = LoadedFunction<RtlGetVersionFn>(L"ntdll.dll", "RtlGetVersion");
+  const auto rtlGetVersion = RunTimeFunctions::OfThisWindows().RtlGetVersion;
   OSVERSIONINFOW info{};
   info.dwOSVersionInfoSize = sizeof(info);
   if (rtlGetVersion == nullptr || rtlGetVersion(&info) != 0)
@@ -62,10 +59,9 @@ bool Win32SystemInfo::GetWindowsVersion(WindowsVersion& version) {
 
 bool Win32SystemInfo::IsNativeFile(std::u16string_view path) {
   // Only 64-bit Windows has these; elsewhere, and for a 64-bit program, nothing is redirected.
-  using DisableFn = BOOL(WINAPI*)(PVOID*);
-  using RevertFn = BOOL(WINAPI*)(PVOID);
-  auto disable = LoadedFunction<DisableFn>(L"kernel32.dll", "Wow64DisableWow64FsRedirection");
-  auto revert = LoadedFunction<RevertFn>(L"kernel32.dll", "Wow64RevertWow64FsRedirection");
+  const RunTimeFunctions functions = RunTimeFunctions::OfThisWindows();
+  const auto disable = functions.Wow64DisableWow64FsRedirection;
+  const auto revert = functions.Wow64RevertWow64FsRedirection;
   PVOID redirection = nullptr;
   const bool disabled = disable != nullptr && revert != nullptr && disable(&redirection);
   const std::wstring name(path.begin(), path.end());

@@ -11,7 +11,6 @@
 #include "platform/win32/system_library.h"
 #include "platform/win32/unique_module.h"
 #include "platform/win32/wide_text.h"
-#include "platform/win32/win32_system_info.h"
 
 // The members carry the names that windows.h defines as macros.
 #undef GetFileVersionInfoSize
@@ -39,23 +38,13 @@ bool HasNul(std::u16string_view text) {
 // Values under \StringFileInfo are text; VerQueryValueW gives their length in characters.
 bool IsStringValue(std::u16string_view subBlock) {
   constexpr std::u16string_view kStrings = u"stringfileinfo\\";
-  std::size_t start = subBlock.find_first_not_of(u'\\');
-  if (start == std::u16string_view::npos || subBlock.size() - start < kStrings.size())
-    return false;
-  for (std::size_t i = 0; i < kStrings.size(); ++i)
-    if (FoldAscii(subBlock[start + i]) != kStrings[i])
-      return false;
-  return true;
-}
-
-std::u16string WindowsSystemDir() {
-  Win32SystemInfo system;
-  return SystemDir(system);
+  subBlock.remove_prefix(std::min(subBlock.find_first_not_of(u'\\'), subBlock.size()));
+  return subBlock.size() >= kStrings.size() &&
+         std::equal(kStrings.begin(), kStrings.end(), subBlock.begin(),
+                    [](char16_t a, char16_t b) { return a == FoldAscii(b); });
 }
 
 }  // namespace
-
-Win32VersionInfo::Win32VersionInfo() : Win32VersionInfo(WindowsSystemDir()) {}
 
 Win32VersionInfo::Win32VersionInfo(SystemInfoApi& system) : Win32VersionInfo(SystemDir(system)) {}
 
@@ -68,22 +57,20 @@ Win32VersionInfo::Win32VersionInfo(std::u16string_view directory)
     path.push_back(u'\\');
   path += u"version.dll";
 
-  UniqueModule module = LoadLibraryAt(path);
-  auto getSize = module.Function<decltype(&::GetFileVersionInfoSizeW)>("GetFileVersionInfoSizeW");
-  auto getInfo = module.Function<decltype(&::GetFileVersionInfoW)>("GetFileVersionInfoW");
-  auto queryValue = module.Function<decltype(&::VerQueryValueW)>("VerQueryValueW");
-  if (getSize == nullptr || getInfo == nullptr || queryValue == nullptr)
-    return;
-  library_->module = std::move(module);
-  library_->getSize = getSize;
-  library_->getInfo = getInfo;
-  library_->queryValue = queryValue;
+  Library& library = *library_;
+  library.module = LoadLibraryAt(path);
+  library.getSize =
+      library.module.Function<decltype(&::GetFileVersionInfoSizeW)>("GetFileVersionInfoSizeW");
+  library.getInfo =
+      library.module.Function<decltype(&::GetFileVersionInfoW)>("GetFileVersionInfoW");
+  library.queryValue = library.module.Function<decltype(&::VerQueryValueW)>("VerQueryValueW");
 }
 
 Win32VersionInfo::~Win32VersionInfo() = default;
 
 bool Win32VersionInfo::Loaded() const {
-  return library_->queryValue != nullptr;
+  return library_->getSize != nullptr && library_->getInfo != nullptr &&
+         library_->queryValue != nullptr;
 }
 
 std::uint32_t Win32VersionInfo::GetFileVersionInfoSize(std::u16string_view path) {

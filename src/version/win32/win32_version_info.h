@@ -19,15 +19,11 @@ namespace tarnwick::win32 {
 
 class Win32VersionInfo final : public VersionInfoApi {
  public:
-  // version.dll of the system directory that Windows reports.
-  Win32VersionInfo();
   // version.dll of SystemDir(system).
   explicit Win32VersionInfo(SystemInfoApi& system);
   // version.dll in `directory`, a full path. Nothing is loaded from a relative one.
   explicit Win32VersionInfo(std::u16string_view directory);
   ~Win32VersionInfo() override;
-  Win32VersionInfo(const Win32VersionInfo&) = delete;
-  Win32VersionInfo& operator=(const Win32VersionInfo&) = delete;
 
   // Whether version.dll was loaded with all three functions; when not, every query fails.
   bool Loaded() const;

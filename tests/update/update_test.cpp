@@ -1,4 +1,4 @@
-#include "update/auth_protocols.h"
+#include "update/update_and_check.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-// Adds the CredSSP package "tspkg" to HKLM\SYSTEM\CurrentControlSet\Control\Lsa
-// "Security Packages" and the provider "credssp.dll" to
-// HKLM\SYSTEM\CurrentControlSet\Control\SecurityProviders "SecurityProviders", each only when
-// it is missing, reporting every read, decision and write in the log. Before its first write a
-// run saves the values it changes, as found, to a registry editor file; after its last, it
-// flushes the keys it wrote to disk before it reports how it went.
+// /update and /check. The update adds the CredSSP package "tspkg" to
+// HKLM\SYSTEM\CurrentControlSet\Control\Lsa "Security Packages" and the provider "credssp.dll"
+// to HKLM\SYSTEM\CurrentControlSet\Control\SecurityProviders "SecurityProviders", each only
+// when it is missing, reporting every read, decision and write in the log. Before its first
+// write a run saves the values it changes, as found, to a registry editor file; after its last,
+// it flushes the keys it wrote to disk before it reports how it went.
 #pragma once
 
 #include "backup/backup_files.h"

@@ -1,4 +1,4 @@
-#include "update/name_lists.h"
+#include "update/value_table.h"
 
 #include <gtest/gtest.h>
 
