@@ -12,10 +12,10 @@ Function User32Function(const char* name) {
 }
 
 int ScreenDpi() {
-  const WindowDc screen(nullptr);
+  const ScreenDc screen(GetDC(nullptr));
   if (!screen)
     return kDefaultDpi;
-  const int dpi = GetDeviceCaps(screen.Get(), LOGPIXELSX);
+  const int dpi = GetDeviceCaps(screen.get(), LOGPIXELSX);
   return dpi > 0 ? dpi : kDefaultDpi;
 }
 

@@ -5,10 +5,7 @@
 #include <commctrl.h>
 
 #include "app/command_line.h"
-#include "app/silent_run.h"
 #include "app/win32/console_log.h"
-#include "app/win32/console_signals.h"
-#include "app/win32/desktop_api.h"
 #include "app/win32/dpi.h"
 #include "app/win32/form1_window.h"
 #include "backup/win32/win32_backup_files.h"
@@ -96,8 +93,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   win32::EnableDpiAwareness();
   InitStandardControls();
   win32::Win32VersionInfo versions(system);
-  win32::Win32Shell shell;
-  win32::Form1Window window(instance, {registry, backups, system, versions, shell, messages, lock});
+  win32::Win32Shell shell(system);
+  win32::Form1Window window(instance, {registry, backups, system, versions, lock}, shell, messages);
   if (!window.Load())
     return win32::kExitRunTimeError;
   return window.Run();
