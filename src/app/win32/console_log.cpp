@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/win32/wide_text.h"
+
 namespace tarnwick::win32 {
 namespace {
 
@@ -47,16 +49,13 @@ bool IsConsole(HANDLE handle) {
   return ::GetConsoleMode(handle, &mode) != FALSE;
 }
 
-// A console reads bytes in its own code page, which need not be UTF-8; UTF-16 text it shows as
-// it is.
-void WriteToConsole(HANDLE console, std::u16string_view message) {
-  std::wstring line(message.begin(), message.end());
-  line += L"\r\n";
-  std::size_t done = 0;
-  while (done < line.size()) {
+// Hands `line` to `write` (WriteFile or WriteConsoleW) until all of it is written. A failed or
+// empty write ends it: nobody is reading, and the run goes on regardless.
+template <typename Text, typename Write>
+void WriteAll(const Text& line, Write write) {
+  for (std::size_t done = 0; done < line.size();) {
     DWORD written = 0;
-    if (!::WriteConsoleW(console, line.data() + done, static_cast<DWORD>(line.size() - done),
-                         &written, nullptr) ||
+    if (!write(line.data() + done, static_cast<DWORD>(line.size() - done), &written) ||
         written == 0)
       return;
     done += written;
@@ -109,19 +108,16 @@ ConsoleLog::ConsoleLog() {
 void ConsoleLog::LogMessage(std::u16string_view message) {
   if (output_ == INVALID_HANDLE_VALUE)
     return;
+  // A console reads bytes in its own code page, which need not be UTF-8; UTF-16 text it shows
+  // as it is.
   if (isConsole_) {
-    WriteToConsole(output_, message);
-    return;
-  }
-  const std::string line = Utf8(message) + "\r\n";
-  std::size_t done = 0;
-  while (done < line.size()) {
-    DWORD written = 0;
-    if (!::WriteFile(output_, line.data() + done, static_cast<DWORD>(line.size() - done), &written,
-                     nullptr) ||
-        written == 0)
-      return;  // nobody is reading; the run goes on regardless
-    done += written;
+    WriteAll(Wide(message) + L"\r\n", [&](const wchar_t* text, DWORD size, DWORD* written) {
+      return ::WriteConsoleW(output_, text, size, written, nullptr);
+    });
+  } else {
+    WriteAll(Utf8(message) + "\r\n", [&](const char* bytes, DWORD size, DWORD* written) {
+      return ::WriteFile(output_, bytes, size, written, nullptr);
+    });
   }
 }
 
