@@ -1,6 +1,5 @@
 #include "app/form1.h"
 
-#include <exception>
 #include <new>
 #include <string>
 
@@ -95,13 +94,6 @@ SystemError CurrentRunTimeError() {
     return error;
   } catch (const std::bad_alloc&) {
     return {7, u"Out of memory"};
-  } catch (const std::exception& error) {
-    // what() texts are ASCII in practice; anything else is shown byte by byte as Latin-1.
-    const std::string_view what = error.what();
-    std::u16string message;
-    for (char c : what)
-      message += static_cast<char16_t>(static_cast<unsigned char>(c));
-    return {51, message.empty() ? u"Internal error" : message};
   } catch (...) {
     return {51, u"Internal error"};
   }

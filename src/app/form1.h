@@ -61,8 +61,6 @@ class Form1 {
   // Runs the click handler of a control; controls without one are ignored.
   void Click(ControlId control);
 
-  const ActivityLog& Log() const { return log_; }
-
  private:
   void ShowRDPVersion();
   void OpenDownload(std::u16string_view url);
@@ -73,8 +71,8 @@ class Form1 {
 };
 
 // The run-time error that the exception being handled ends the program with; call only inside
-// a catch block. A SystemError is itself; running out of memory is error 7; anything else is
-// error 51 with the exception's own text, when it has one.
+// a catch block. A SystemError is itself; running out of memory is error 7; anything else is a
+// fault of the program's own, error 51, an internal error.
 SystemError CurrentRunTimeError();
 
 // The text of the message box that ends the program after a run-time error: its number as a

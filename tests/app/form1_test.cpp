@@ -190,10 +190,9 @@ TEST(RunTimeError, EveryExceptionBecomesANumberAndAMessage) {
   const Case cases[] = {
       {[] { throw SystemError(5, u"Access is denied."); }, 5, u"Access is denied."},
       {[] { throw std::bad_alloc(); }, 7, u"Out of memory"},
-      {[] { throw std::length_error("basic_string::append"); }, 51, u"basic_string::append"},
+      {[] { throw std::length_error("basic_string::append"); }, 51, u"Internal error"},
       {[] { throw std::runtime_error(""); }, 51, u"Internal error"},
       {[] { throw 42; }, 51, u"Internal error"},
-      {[] { throw std::runtime_error("caf\xE9"); }, 51, u"caf\u00E9"},
   };
   for (const Case& c : cases) {
     const SystemError error = Describe(c.raise);
