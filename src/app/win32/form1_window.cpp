@@ -23,12 +23,11 @@ int CommandId(ControlId id) {
   return kFirstControlId + static_cast<int>(id);
 }
 
-bool FromCommandId(int command, ControlId& id) {
+std::optional<ControlId> FromCommandId(int command) {
   const int index = command - kFirstControlId;
   if (index < 0 || index >= static_cast<int>(kForm1Controls.size()))
-    return false;
-  id = static_cast<ControlId>(index);
-  return true;
+    return std::nullopt;
+  return static_cast<ControlId>(index);
 }
 
 const wchar_t* WideText(std::u16string_view text) {
@@ -56,18 +55,13 @@ bool RegisterWindowClass(HINSTANCE instance, WNDPROC proc) {
   return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
-RECT PrimaryWorkArea() {
-  RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+// A frame of `width` by `height` pixels, centred in the work area of the primary monitor.
+RECT CentredInWorkArea(int width, int height) {
+  RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   MONITORINFO info{};
   info.cbSize = sizeof(info);
   if (GetMonitorInfoW(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &info))
-    area = info.rcWork;
-  return area;
-}
-
-// A frame of `width` by `height` pixels, centred in the work area of the primary monitor.
-RECT CentredInWorkArea(int width, int height) {
-  const RECT work = PrimaryWorkArea();
+    work = info.rcWork;
   const int left = work.left + ((work.right - work.left) - width) / 2;
   const int top = work.top + ((work.bottom - work.top) - height) / 2;
   return {left, top, left + width, top + height};
@@ -419,19 +413,18 @@ LRESULT CALLBACK Form1Window::LogBoxProc(HWND window, UINT message, WPARAM wPara
 
 LRESULT Form1Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_COMMAND: {
-      ControlId id{};
-      if (HIWORD(wParam) == BN_CLICKED && FromCommandId(LOWORD(wParam), id))
-        form_.Click(id);
+    case WM_COMMAND:
+      if (const auto id = FromCommandId(LOWORD(wParam)); id && HIWORD(wParam) == BN_CLICKED)
+        form_.Click(*id);
       return 0;
-    }
     case DM_GETDEFID: {
       // Enter presses the button that has the focus.
       HWND focus = GetFocus();
-      ControlId id{};
-      if (focus != nullptr && GetParent(focus) == window_ &&
-          FromCommandId(GetDlgCtrlID(focus), id) && Form1Control(id).kind == ControlKind::kButton)
-        return MAKELRESULT(CommandId(id), DC_HASDEFID);
+      if (focus == nullptr || GetParent(focus) != window_)
+        return 0;
+      const auto id = FromCommandId(GetDlgCtrlID(focus));
+      if (id && Form1Control(*id).kind == ControlKind::kButton)
+        return MAKELRESULT(CommandId(*id), DC_HASDEFID);
       return 0;
     }
     case WM_ACTIVATE:

@@ -94,20 +94,7 @@ ComPtr<U> As(const ComPtr<T>& object) {
 }
 
 // A BSTR, freed when its owner goes.
-class UniqueBstr {
- public:
-  UniqueBstr(const ComApartment& com, const wchar_t* text)
-      : com_(com), text_(com.allocString(text)) {}
-  ~UniqueBstr() { com_.freeString(text_); }
-  UniqueBstr(const UniqueBstr&) = delete;
-  UniqueBstr& operator=(const UniqueBstr&) = delete;
-
-  BSTR get() const { return text_; }
-
- private:
-  const ComApartment& com_;
-  BSTR text_;
-};
+using UniqueBstr = std::unique_ptr<OLECHAR, ComApartment::SysFreeStringFn>;
 
 VARIANT Variant(VARTYPE type, LONG number = 0, BSTR text = nullptr) {
   VARIANT value{};
@@ -202,8 +189,8 @@ bool Win32Shell::ExecuteOnDesktop(const wchar_t* verb, const wchar_t* file) {
   ComPtr<IShellDispatch2> shell = DesktopApplication(com);
   if (!shell)
     return false;
-  UniqueBstr fileText(com, file);
-  UniqueBstr verbText(com, verb);
+  const UniqueBstr fileText(com.allocString(file), com.freeString);
+  const UniqueBstr verbText(com.allocString(verb), com.freeString);
   if (fileText.get() == nullptr || verbText.get() == nullptr)
     return false;
   const HRESULT result =
