@@ -11,7 +11,6 @@
 
 #include <optional>
 
-#include "app/win32/desktop_api.h"
 #include "app/win32/dpi.h"
 #include "app/win32/form1_window.h"
 #include "backup/win32/win32_backup_files.h"
@@ -82,10 +81,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   win32::Win32SystemInfo system;
   win32::Win32VersionInfo versions(system);
   StampedVersions stamped(versions);
-  win32::Win32Shell shell;
+  win32::Win32Shell shell(system);
   win32::Win32RunLock lock;
   Stamp("services");
-  win32::Form1Window window(instance, {registry, backups, system, stamped, shell, messages, lock},
+  win32::Form1Window window(instance, {registry, backups, system, stamped, lock}, shell, messages,
                             StampedDpiFunctions());
   if (!window.Load())
     return win32::kExitRunTimeError;

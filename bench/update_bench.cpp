@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/activity_log.h"
 #include "backup/win32/win32_backup_files.h"
+#include "log/activity_log.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_system_info.h"
 #include "update/auth_protocols.h"

@@ -4,6 +4,9 @@
 #include <vector>
 
 #include "platform/text.h"
+#include "update/update_and_check.h"
+#include "update/undo.h"
+#include "update/update_messages.h"
 
 namespace tarnwick {
 namespace {
@@ -63,40 +66,23 @@ Invocation ParseCommandLine(std::u16string_view arguments) {
   return Invocation::kInvalid;
 }
 
-std::uint32_t ExitCodeFor(UpdateOutcome outcome) {
-  switch (outcome) {
-    case UpdateOutcome::kNothingToChange:
-      return kExitNothingToChange;
-    case UpdateOutcome::kChanged:
-      return kExitRestartNeeded;
-    case UpdateOutcome::kFailed:
-      break;
+std::uint32_t RunSwitch(Invocation invocation, SilentServices services, MessageLog& log) {
+  const HeldRunLock run(services.lock, kSwitchLockWaitMilliseconds);
+  for (const std::u16string& line : LockMessages(run.result()))
+    log.LogMessage(line);
+  if (!run.held())
+    return run.result().outcome == LockOutcome::kBusy ? kExitBusy : kExitFailed;
+  switch (invocation) {
+    case Invocation::kUpdate:
+      return ExitCodeFor(invocation, UpdateAuthProtocols(services.registry, services.backups,
+                                                         services.system, log));
+    case Invocation::kCheck:
+      return ExitCodeFor(invocation, CheckAuthProtocols(services.registry, services.system, log));
+    case Invocation::kUndo:
+      return ExitCodeFor(invocation, UndoAuthProtocols(services.registry, services.backups, log));
+    default:
+      return kExitInvalidArguments;
   }
-  return kExitFailed;
-}
-
-std::uint32_t CheckExitCodeFor(UpdateOutcome outcome) {
-  switch (outcome) {
-    case UpdateOutcome::kNothingToChange:
-      return kExitNothingToChange;
-    case UpdateOutcome::kChanged:
-      return kExitWouldChange;
-    case UpdateOutcome::kFailed:
-      break;
-  }
-  return kExitFailed;
-}
-
-std::uint32_t ExitCodeFor(UndoOutcome outcome) {
-  switch (outcome) {
-    case UndoOutcome::kNothingToUndo:
-      return kExitNothingToChange;
-    case UndoOutcome::kRestored:
-      return kExitRestartNeeded;
-    case UndoOutcome::kFailed:
-      break;
-  }
-  return kExitFailed;
 }
 
 }  // namespace tarnwick

@@ -1,12 +1,17 @@
-// What the program was asked to do on its command line, and the exit codes of a silent run:
-// the installer codes that deployment tools read.
+// What the program was asked to do on its command line, and the switches' runs without a
+// window: each holds the machine-wide lock from its first read to its last write, waiting for
+// another run to end for a minute at most, and says how it went in its exit code, one of the
+// installer codes that deployment tools read.
 #pragma once
 
 #include <cstdint>
 #include <string_view>
 
-#include "update/undo.h"
-#include "update/update_and_check.h"
+#include "backup/backup_files.h"
+#include "backup/run_lock.h"
+#include "log/message_log.h"
+#include "platform/registry_ops.h"
+#include "platform/system_info.h"
 
 namespace tarnwick {
 
@@ -57,10 +62,31 @@ inline constexpr std::u16string_view kUsage =
 // `arguments` is the command line after the program's name, as Windows hands it over.
 Invocation ParseCommandLine(std::u16string_view arguments);
 
-// The exit code of /update.
-std::uint32_t ExitCodeFor(UpdateOutcome outcome);
-// The exit code of /check, whose kChanged means that the update would change a value.
-std::uint32_t CheckExitCodeFor(UpdateOutcome outcome);
-std::uint32_t ExitCodeFor(UndoOutcome outcome);
+// The exit code of a switch's run that ended with `outcome` (an UpdateOutcome or UndoOutcome):
+// kFailed; the outcome's first value, nothing to do; or a change made, which for /check is one
+// that /update would make.
+template <typename Outcome>
+constexpr std::uint32_t ExitCodeFor(Invocation invocation, Outcome outcome) {
+  if (outcome == Outcome::kFailed)
+    return kExitFailed;
+  if (outcome == Outcome{})
+    return kExitNothingToChange;
+  return invocation == Invocation::kCheck ? kExitWouldChange : kExitRestartNeeded;
+}
+
+// How long a switch waits for another run to end.
+inline constexpr std::uint32_t kSwitchLockWaitMilliseconds = 60 * 1000;
+
+struct SilentServices {
+  RegistryOps& registry;
+  BackupFiles& backups;
+  SystemInfoApi& system;
+  RunLock& lock;
+};
+
+// Runs /update, /check or /undo; the exit code. kExitBusy when another run held the lock the
+// whole minute, kExitFailed when the lock could not be had for another reason; then nothing
+// was read or done.
+std::uint32_t RunSwitch(Invocation invocation, SilentServices services, MessageLog& log);
 
 }  // namespace tarnwick

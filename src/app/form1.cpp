@@ -1,9 +1,11 @@
 #include "app/form1.h"
 
+#include <new>
+#include <string>
+
 #include "app/form1_texts.h"
 #include "update/update_and_check.h"
 #include "update/update_messages.h"
-#include "version/rdp_version.h"
 
 namespace tarnwick {
 
@@ -80,9 +82,27 @@ void Form1::OpenDownload(std::u16string_view url) {
   // Whatever happens on the way to the user's default handler, the program carries on and
   // says nothing.
   try {
-    services_.urls.OpenUrl(url);
+    view_.OpenUrl(url);
   } catch (...) {
   }
+}
+
+SystemError CurrentRunTimeError() {
+  try {
+    throw;
+  } catch (const SystemError& error) {
+    return error;
+  } catch (const std::bad_alloc&) {
+    return {7, u"Out of memory"};
+  } catch (...) {
+    return {51, u"Internal error"};
+  }
+}
+
+std::u16string RunTimeErrorText(const SystemError& error) {
+  const std::string number = std::to_string(static_cast<std::int32_t>(error.code));
+  return u"Run-time error '" + std::u16string(number.begin(), number.end()) + u"':\r\n\r\n" +
+         (error.text.empty() ? u"System " + ErrorText(error) : error.text);
 }
 
 }  // namespace tarnwick

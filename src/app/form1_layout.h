@@ -5,7 +5,9 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/form1_texts.h"
 
@@ -79,7 +81,6 @@ inline constexpr int kNoTabIndex = -1;
 
 struct ControlEntry {
   ControlId id;
-  std::u16string_view name;
   ControlKind kind;
   std::u16string_view caption;
   TwipRect rect;
@@ -92,99 +93,50 @@ inline constexpr int kClientHeightTwips = 9030;
 inline constexpr int kLineThicknessTwips = 15;
 
 // The controls in reading order: top to bottom, then left to right.
-inline constexpr std::array<ControlEntry, 24> kForm1Controls{{
-    {ControlId::Label3, u"Label3", ControlKind::kLabel, kLabel3Caption, {240, 120, 9975, 735}, 16},
-    {ControlId::Line_1, u"Line(1)", ControlKind::kLine, u"", {360, 840, 9000, 0}, kNoTabIndex},
-    {ControlId::Label_0,
-     u"Label(0)",
-     ControlKind::kLabel,
-     u"Step 1: Determine Current Version of RDP: ",
-     {240, 960, 3255, 255},
-     8},
-    {ControlId::Label_1,
-     u"Label(1)",
-     ControlKind::kLabel,
-     u"Reported Version Is:",
-     {720, 1320, 1575, 255},
-     9},
-    {ControlId::lblOSVersion,
-     u"lblOSVersion",
-     ControlKind::kLabel,
-     u"?",
-     {2400, 1320, 5295, 255},
-     10},
-    {ControlId::Label_2,
-     u"Label(2)",
-     ControlKind::kLabel,
-     u"This Corresponds To:",
-     {720, 1680, 1575, 255},
-     13},
-    {ControlId::lblRDPVersion,
-     u"lblRDPVersion",
-     ControlKind::kLabel,
-     u"?",
-     {2400, 1680, 5295, 375},
-     14},
-    {ControlId::Line_2, u"Line(2)", ControlKind::kLine, u"", {360, 2160, 9000, 0}, kNoTabIndex},
-    {ControlId::Label1, u"Label1", ControlKind::kLabel, kLabel1Caption, {240, 2280, 9615, 495}, 11},
-    {ControlId::cmdXP, u"cmdXP", ControlKind::kButton, u"Windows XP", {2880, 2520, 1455, 375}, 1},
-    {ControlId::cmdVista32,
-     u"cmdVista32",
-     ControlKind::kButton,
-     u"Windows Vista 32-bit",
-     {4440, 2520, 1815, 375},
-     2},
-    {ControlId::cmdVista64,
-     u"cmdVista64",
-     ControlKind::kButton,
-     u"Windows Vista 64-bit",
-     {6360, 2520, 1815, 375},
-     3},
-    {ControlId::cmdWindows7,
-     u"cmdWindows7",
-     ControlKind::kButton,
-     u"Windows 7 or higher",
-     {8280, 2520, 1815, 375},
-     4},
-    {ControlId::Label4,
-     u"Label4",
-     ControlKind::kLabel,
-     u"Step 2b: Refresh Version Number Above to Verify Installation",
-     {240, 3000, 4335, 255},
-     17},
-    {ControlId::cmdRefreshVersion,
-     u"cmdRefreshVersion",
-     ControlKind::kButton,
-     u"Refresh Version Number",
-     {4800, 3000, 1935, 375},
-     0},
-    {ControlId::Line_0, u"Line(0)", ControlKind::kLine, u"", {360, 3480, 9000, 0}, kNoTabIndex},
-    {ControlId::cmdGo,
-     u"cmdGo",
-     ControlKind::kButton,
-     u"Update Authentication Protocols",
-     {7320, 3600, 2415, 375},
-     5},
-    {ControlId::Label2,
-     u"Label2",
-     ControlKind::kLabel,
-     u"Step 3: Update registry values to support authentication protocols by clicking this "
-     u"button:",
-     {240, 3720, 6375, 255},
-     12},
-    {ControlId::txtLog, u"txtLog", ControlKind::kLogBox, u"", {240, 4080, 9495, 2775}, 6},
-    {ControlId::Line_3, u"Line(3)", ControlKind::kLine, u"", {360, 6960, 9000, 0}, kNoTabIndex},
-    {ControlId::Label5, u"Label5", ControlKind::kLabel, kLabel5Caption, {360, 7200, 9135, 495}, 18},
-    {ControlId::Line_4, u"Line(4)", ControlKind::kLine, u"", {360, 7680, 9000, 0}, kNoTabIndex},
-    {ControlId::Label_3,
-     u"Label(3)",
-     ControlKind::kLabel,
-     u"Step 5: Log in to the server using the OstrivelServer icon in the Ostrivel Hosting folder "
-     u"on your desktop.",
-     {360, 7800, 9135, 255},
-     15},
-    {ControlId::cmdClose, u"cmdClose", ControlKind::kButton, u"Close", {4440, 8400, 1455, 435}, 7},
-}};
+inline constexpr std::array<ControlEntry, 24> kForm1Controls = [] {
+  using enum ControlId;
+  using enum ControlKind;
+  return std::array<ControlEntry, 24>{{
+      {Label3, kLabel, kLabel3Caption, {240, 120, 9975, 735}, 16},
+      {Line_1, kLine, u"", {360, 840, 9000, 0}, kNoTabIndex},
+      {Label_0, kLabel, u"Step 1: Determine Current Version of RDP: ", {240, 960, 3255, 255}, 8},
+      {Label_1, kLabel, u"Reported Version Is:", {720, 1320, 1575, 255}, 9},
+      {lblOSVersion, kLabel, u"?", {2400, 1320, 5295, 255}, 10},
+      {Label_2, kLabel, u"This Corresponds To:", {720, 1680, 1575, 255}, 13},
+      {lblRDPVersion, kLabel, u"?", {2400, 1680, 5295, 375}, 14},
+      {Line_2, kLine, u"", {360, 2160, 9000, 0}, kNoTabIndex},
+      {Label1, kLabel, kLabel1Caption, {240, 2280, 9615, 495}, 11},
+      {cmdXP, kButton, u"Windows XP", {2880, 2520, 1455, 375}, 1},
+      {cmdVista32, kButton, u"Windows Vista 32-bit", {4440, 2520, 1815, 375}, 2},
+      {cmdVista64, kButton, u"Windows Vista 64-bit", {6360, 2520, 1815, 375}, 3},
+      {cmdWindows7, kButton, u"Windows 7 or higher", {8280, 2520, 1815, 375}, 4},
+      {Label4,
+       kLabel,
+       u"Step 2b: Refresh Version Number Above to Verify Installation",
+       {240, 3000, 4335, 255},
+       17},
+      {cmdRefreshVersion, kButton, u"Refresh Version Number", {4800, 3000, 1935, 375}, 0},
+      {Line_0, kLine, u"", {360, 3480, 9000, 0}, kNoTabIndex},
+      {cmdGo, kButton, u"Update Authentication Protocols", {7320, 3600, 2415, 375}, 5},
+      {Label2,
+       kLabel,
+       u"Step 3: Update registry values to support authentication protocols by clicking this "
+       u"button:",
+       {240, 3720, 6375, 255},
+       12},
+      {txtLog, kLogBox, u"", {240, 4080, 9495, 2775}, 6},
+      {Line_3, kLine, u"", {360, 6960, 9000, 0}, kNoTabIndex},
+      {Label5, kLabel, kLabel5Caption, {360, 7200, 9135, 495}, 18},
+      {Line_4, kLine, u"", {360, 7680, 9000, 0}, kNoTabIndex},
+      {Label_3,
+       kLabel,
+       u"Step 5: Log in to the server using the OstrivelServer icon in the Ostrivel Hosting folder "
+       u"on your desktop.",
+       {360, 7800, 9135, 255},
+       15},
+      {cmdClose, kButton, u"Close", {4440, 8400, 1455, 435}, 7},
+  }};
+}();
 
 // The table entry of a control.
 const ControlEntry& Form1Control(ControlId id);
@@ -201,10 +153,20 @@ constexpr bool TakesFocus(ControlKind kind) {
 std::array<const ControlEntry*, kForm1Controls.size()> CreationOrder();
 
 // Where a control lies at `dpi`, in client pixels; edges are converted one by one so that
-// neighbours stay flush. A separator is kLineThicknessTwips thick, and never thinner than a pixel.
+// neighbours stay flush. A separator is kLineThicknessTwips thick, and never thinner than a
+// pixel.
 PixelRect ControlPixels(const ControlEntry& entry, int dpi);
 
 // The client area at `dpi`.
 PixelRect ClientPixels(int dpi);
+
+// Every text each label and button may have to show: its own caption and, for the two Step 1
+// labels, what the version check can put there. The window's font is chosen so that all of
+// them fit.
+struct CaptionToFit {
+  const ControlEntry* control;
+  std::u16string text;
+};
+std::vector<CaptionToFit> CaptionsToFit();
 
 }  // namespace tarnwick

@@ -2,13 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include "app/activity_log.h"
-#include "app/silent_run.h"
 #include "backup/backup_messages.h"
 #include "fake_run_lock.h"
 #include "fake_system_info.h"
+#include "log/activity_log.h"
 #include "memory_backup_files.h"
 #include "memory_registry.h"
+#include "update/update_and_check.h"
+#include "update/undo.h"
 #include "xp_sp3.h"
 
 namespace tarnwick::testing {
@@ -46,15 +47,16 @@ TEST(CommandLine, SwitchesInAnyCaseWithSlashOrDash) {
 }
 
 TEST(CommandLine, ExitCodesAreTheInstallerOnes) {
-  EXPECT_EQ(ExitCodeFor(UpdateOutcome::kNothingToChange), 0u);
-  EXPECT_EQ(ExitCodeFor(UpdateOutcome::kChanged), 3010u);
-  EXPECT_EQ(ExitCodeFor(UpdateOutcome::kFailed), 1603u);
-  EXPECT_EQ(CheckExitCodeFor(UpdateOutcome::kNothingToChange), 0u);
-  EXPECT_EQ(CheckExitCodeFor(UpdateOutcome::kChanged), 1u) << "detection: needs fixing";
-  EXPECT_EQ(CheckExitCodeFor(UpdateOutcome::kFailed), 1603u);
-  EXPECT_EQ(ExitCodeFor(UndoOutcome::kNothingToUndo), 0u);
-  EXPECT_EQ(ExitCodeFor(UndoOutcome::kRestored), 3010u);
-  EXPECT_EQ(ExitCodeFor(UndoOutcome::kFailed), 1603u);
+  EXPECT_EQ(ExitCodeFor(Invocation::kUpdate, UpdateOutcome::kNothingToChange), 0u);
+  EXPECT_EQ(ExitCodeFor(Invocation::kUpdate, UpdateOutcome::kChanged), 3010u);
+  EXPECT_EQ(ExitCodeFor(Invocation::kUpdate, UpdateOutcome::kFailed), 1603u);
+  EXPECT_EQ(ExitCodeFor(Invocation::kCheck, UpdateOutcome::kNothingToChange), 0u);
+  EXPECT_EQ(ExitCodeFor(Invocation::kCheck, UpdateOutcome::kChanged), 1u)
+      << "detection: needs fixing";
+  EXPECT_EQ(ExitCodeFor(Invocation::kCheck, UpdateOutcome::kFailed), 1603u);
+  EXPECT_EQ(ExitCodeFor(Invocation::kUndo, UndoOutcome::kNothingToUndo), 0u);
+  EXPECT_EQ(ExitCodeFor(Invocation::kUndo, UndoOutcome::kRestored), 3010u);
+  EXPECT_EQ(ExitCodeFor(Invocation::kUndo, UndoOutcome::kFailed), 1603u);
 }
 
 TEST(CommandLine, ASwitchWaitsAMinuteForAnotherRunThenDoesNothingWith1618) {

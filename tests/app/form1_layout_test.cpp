@@ -6,7 +6,6 @@
 #include <set>
 #include <string>
 
-#include "app/form1_captions.h"
 #include "app/form1_texts.h"
 
 namespace tarnwick {
@@ -146,7 +145,7 @@ TEST(Form1Layout, OverlappingControlsAreTheIntendedOnes) {
         EXPECT_EQ(top.kind, ControlKind::kButton);
         ++buttonsOnLabel1;
       } else {
-        EXPECT_EQ(top.kind, ControlKind::kLine) << std::string(a.name.begin(), a.name.end());
+        EXPECT_EQ(top.kind, ControlKind::kLine) << static_cast<int>(a.id);
         EXPECT_EQ(bottom.kind, ControlKind::kLabel);
       }
     }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <new>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -47,16 +49,13 @@ class FakeView final : public Form1View {
   }
   void Show() override { events.push_back(u"show"); }
   void Unload() override { events.push_back(u"unload"); }
-};
 
-class FakeUrls final : public UrlOpener {
- public:
+  // The URLs opened, apart from the events; whether opening one fails.
   std::vector<std::u16string> opened;
-  bool fails = false;
-
+  bool openingFails = false;
   void OpenUrl(std::u16string_view url) override {
     opened.emplace_back(url);
-    if (fails)
+    if (openingFails)
       throw std::runtime_error("no handler");
   }
 };
@@ -107,9 +106,8 @@ class Form1Handlers : public ::testing::Test {
   MemoryBackupFiles backups_;
   FakeSystemInfo system_;
   FakeVersionInfo versions_;
-  FakeUrls urls_;
   FakeRunLock lock_;
-  Form1 form_{view_, {registry_, backups_, system_, versions_, urls_, lock_}};
+  Form1 form_{view_, {registry_, backups_, system_, versions_, lock_}};
 };
 
 TEST_F(Form1Handlers, LoadFillsBothStep1LabelsBeforeShowingTheWindow) {
@@ -122,7 +120,7 @@ TEST_F(Form1Handlers, LoadFillsBothStep1LabelsBeforeShowingTheWindow) {
 
 TEST_F(Form1Handlers, AFailingUpdateStillShowsWhatItLoggedAndPassesTheErrorOn) {
   FailingWrites failing(registry_);
-  Form1 form(view_, {failing, backups_, system_, versions_, urls_, lock_});
+  Form1 form(view_, {failing, backups_, system_, versions_, lock_});
   EXPECT_THROW(form.cmdGo_Click(), std::bad_alloc);
   EXPECT_EQ(view_.log,
             u"\r\nReading Value From: SYSTEM\\CurrentControlSet\\Control\\Lsa\\Security Packages"
@@ -155,10 +153,10 @@ TEST_F(Form1Handlers, WhileAnotherRunHoldsTheLockTheButtonSaysSoAtOnceAndDoesNot
 }
 
 TEST_F(Form1Handlers, AFailingDownloadIsIgnored) {
-  urls_.fails = true;
+  view_.openingFails = true;
   EXPECT_NO_THROW(form_.Click(ControlId::cmdVista64));
   EXPECT_NO_THROW(form_.Click(ControlId::cmdVista64));
-  EXPECT_EQ(urls_.opened.size(), 2u);
+  EXPECT_EQ(view_.opened.size(), 2u);
   EXPECT_TRUE(view_.events.empty());
 }
 
@@ -171,6 +169,42 @@ TEST_F(Form1Handlers, CloseUnloadsAndControlsWithoutAHandlerDoNothing) {
   form_.Click(ControlId::cmdClose);
   EXPECT_EQ(view_.events, (std::vector<std::u16string>{u"unload"}));
   EXPECT_EQ(registry_.SetValueCalls(), 0);
+}
+
+SystemError Describe(const std::function<void()>& raise) {
+  try {
+    raise();
+  } catch (...) {
+    return CurrentRunTimeError();
+  }
+  ADD_FAILURE() << "nothing was raised";
+  return {};
+}
+
+TEST(RunTimeError, EveryExceptionBecomesANumberAndAMessage) {
+  struct Case {
+    std::function<void()> raise;
+    std::uint32_t number;
+    std::u16string message;
+  };
+  const Case cases[] = {
+      {[] { throw SystemError(5, u"Access is denied."); }, 5, u"Access is denied."},
+      {[] { throw std::bad_alloc(); }, 7, u"Out of memory"},
+      {[] { throw std::length_error("basic_string::append"); }, 51, u"Internal error"},
+      {[] { throw std::runtime_error(""); }, 51, u"Internal error"},
+      {[] { throw 42; }, 51, u"Internal error"},
+  };
+  for (const Case& c : cases) {
+    const SystemError error = Describe(c.raise);
+    EXPECT_EQ(error.code, c.number);
+    EXPECT_EQ(error.text, c.message);
+  }
+}
+
+TEST(RunTimeError, MessageBoxTextShowsNumberAndMessage) {
+  EXPECT_EQ(RunTimeErrorText({7, u"Out of memory"}), u"Run-time error '7':\r\n\r\nOut of memory");
+  EXPECT_EQ(RunTimeErrorText({0x80070005, u"x"}), u"Run-time error '-2147024891':\r\n\r\nx");
+  EXPECT_EQ(RunTimeErrorText({1400}), u"Run-time error '1400':\r\n\r\nSystem error 1400");
 }
 
 }  // namespace

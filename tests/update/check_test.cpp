@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/activity_log.h"
 #include "fake_system_info.h"
+#include "log/activity_log.h"
 #include "memory_backup_files.h"
 #include "memory_registry.h"
 #include "stored_forms.h"

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/activity_log.h"
 #include "backup/reg_file.h"
 #include "fake_system_info.h"
+#include "log/activity_log.h"
 #include "memory_backup_files.h"
 #include "memory_registry.h"
 #include "update/update_and_check.h"

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/activity_log.h"
 #include "fake_system_info.h"
+#include "log/activity_log.h"
 #include "memory_backup_files.h"
 #include "memory_registry.h"
 #include "platform/text.h"

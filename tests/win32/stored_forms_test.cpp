@@ -80,12 +80,12 @@ TEST_F(StoredFormsOnWine, TheProgramUpdatesEachFormAsItsWindowsNeeds) {
     const PlacedCredssp credssp(form.credssp);
     const std::wstring systemDirectory = PlacedCredssp::SystemDirectory() + L"\\";
 
-    EXPECT_EQ(RunProgram(L" /check").exitCode, CheckExitCodeFor(form.outcome));
+    EXPECT_EQ(RunProgram(L" /check").exitCode, ExitCodeFor(Invocation::kCheck, form.outcome));
     const Finished first = RunProgram(L" /update");
     const std::u16string backup = BackupPathIn(u"\r\n" + OutputText(first));
     EXPECT_EQ(first.output,
               AsOutputLines(ExpectedLog(form, runningText, backup, win32::Utf16(systemDirectory))));
-    EXPECT_EQ(first.exitCode, ExitCodeFor(form.outcome));
+    EXPECT_EQ(first.exitCode, ExitCodeFor(Invocation::kUpdate, form.outcome));
     EXPECT_EQ(backup.empty(), form.outcome != UpdateOutcome::kChanged) << "no write, no backup";
     const auto packages = ValueBackup::Read(registry_, kLsaKey, kPackagesValue);
     const auto providers = ValueBackup::Read(registry_, kProvidersKey, kProvidersValue);

@@ -9,8 +9,8 @@
 #include <iterator>
 #include <optional>
 
-#include "app/activity_log.h"
 #include "backup/win32/win32_backup_files.h"
+#include "log/activity_log.h"
 #include "memory_registry.h"
 #include "placed_credssp.h"
 #include "platform/win32/wide_text.h"

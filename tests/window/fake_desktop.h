@@ -9,7 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/win32/desktop_api.h"
+#include "app/win32/form1_window.h"
+#include "app/win32/open_as_user.h"
 
 namespace tarnwick::testing {
 

@@ -15,10 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "app/form1_captions.h"
 #include "app/form1_texts.h"
-#include "app/run_time_error.h"
-#include "app/win32/caption_font.h"
 #include "app/win32/dpi.h"
 #include "app/win32/gdi_handles.h"
 #include "fake_desktop.h"
@@ -134,14 +131,14 @@ class WatchedVersions final : public VersionInfoApi {
 class BrokenRegistry final : public testing::RefusingRegistry {
  public:
   RegStatus OpenKey(RegKey, std::u16string_view, std::uint32_t, std::uint32_t, RegKey&) override {
-    throw RunTimeError(5, u"Access is denied.");
+    throw SystemError(5, u"Access is denied.");
   }
 };
 
 class ThrowingSystemInfo final : public SystemInfoApi {
  public:
   std::uint32_t GetSystemDirectory(std::span<char16_t>) override {
-    throw RunTimeError(53, u"File not found");
+    throw SystemError(53, u"File not found");
   }
   bool GetComputerName(std::span<char16_t>, std::uint32_t&) override { return false; }
   bool GetUserName(std::span<char16_t>, std::uint32_t&) override { return false; }
@@ -200,14 +197,15 @@ class Form1WindowTest : public ::testing::Test {
 
   void InstallClient(std::u16string_view version) { versions_.SetFileVersion(kClient, version); }
 
-  win32::Form1WindowServices Services() {
-    return {registry_, backups_, system_, watched_, shell_, messages_, lock_};
+  std::unique_ptr<Form1Window> Make(Form1Services services,
+                                    win32::RunTimeFunctions functions = ReportedDpiFunctions()) {
+    return std::make_unique<Form1Window>(GetModuleHandleW(nullptr), services, shell_, messages_,
+                                         functions);
   }
 
   // A loaded window, shown on the screen.
   Form1Window& Loaded() {
-    window_ = std::make_unique<Form1Window>(GetModuleHandleW(nullptr), Services(),
-                                            ReportedDpiFunctions());
+    window_ = Make({registry_, backups_, system_, watched_, lock_});
     EXPECT_TRUE(window_->Load());
     DrainMessages();
     return *window_;
@@ -321,7 +319,7 @@ UINT WINAPI OtherThanTheDesktopsDpi() {
 TEST_F(Form1WindowTest, AFrameMadeForTheSystemsResolutionIsSizedForTheWindowsOwn) {
   win32::RunTimeFunctions functions = ReportedDpiFunctions();
   functions.GetDpiForSystem = OtherThanTheDesktopsDpi;
-  window_ = std::make_unique<Form1Window>(GetModuleHandleW(nullptr), Services(), functions);
+  window_ = Make({registry_, backups_, system_, watched_, lock_}, functions);
   ASSERT_TRUE(window_->Load());
   DrainMessages();
   HWND frame = window_->Handle();
@@ -342,7 +340,7 @@ TEST_F(Form1WindowTest, EveryControlWithItsCaptionPlaceAndTabStop) {
   Loaded();
   const int dpi = DesktopDpi();
   for (const ControlEntry& entry : kForm1Controls) {
-    SCOPED_TRACE(std::string(entry.name.begin(), entry.name.end()));
+    SCOPED_TRACE(static_cast<int>(entry.id));
     HWND control = Control(entry.id);
     ASSERT_NE(control, nullptr);
     EXPECT_TRUE(IsWindowVisible(control));
@@ -406,13 +404,13 @@ TEST_F(Form1WindowTest, DownloadButtonsLieOnTopOfLabel1AndSeparatorsOnTheLabels)
 // The room a caption needs in `font`, measured as the control draws it: a label's text wrapped
 // at word boundaries within the label's width, a button's on one line.
 SIZE Needed(HWND control, HFONT font, ControlKind kind, int width) {
-  win32::WindowDc dc(control);
-  win32::SelectedObject selected(dc.Get(), font);
+  win32::ScreenDc dc(GetDC(nullptr));
+  win32::SelectedObject selected(dc.get(), font);
   const std::wstring text = TextOf(control);
   RECT needed{0, 0, width, 0};
   const UINT format = kind == ControlKind::kButton ? DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX
                                                    : DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX;
-  DrawTextW(dc.Get(), text.c_str(), static_cast<int>(text.size()), &needed, format);
+  DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &needed, format);
   return {needed.right - needed.left, needed.bottom - needed.top};
 }
 
@@ -435,7 +433,7 @@ TEST_F(Form1WindowTest, CaptionsUseTheMessageFontFaceAtTheLargestSizeThatFits) {
   for (const ControlEntry& entry : kForm1Controls) {
     if (entry.kind == ControlKind::kLine)
       continue;
-    SCOPED_TRACE(std::string(entry.name.begin(), entry.name.end()));
+    SCOPED_TRACE(static_cast<int>(entry.id));
     HWND control = Control(entry.id);
     EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), window.Font());
     if (entry.kind == ControlKind::kLogBox)
@@ -452,14 +450,14 @@ TEST_F(Form1WindowTest, CaptionsUseTheMessageFontFaceAtTheLargestSizeThatFits) {
     LOGFONTW larger = used;
     larger.lfHeight -= 1;
     win32::UniqueFont font(CreateFontIndirectW(&larger));
-    win32::WindowDc dc(window.Handle());
-    win32::SelectedObject selected(dc.Get(), font.get());
+    win32::ScreenDc dc(GetDC(nullptr));
+    win32::SelectedObject selected(dc.get(), font.get());
     bool allFit = true;
     for (const CaptionToFit& caption : CaptionsToFit()) {
       const PixelRect r = ControlPixels(*caption.control, dpi);
       allFit = allFit &&
                win32::CaptionFits(
-                   dc.Get(), {caption.text, caption.control->kind, r.width(), r.height()}, dpi);
+                   dc.get(), {caption.text, caption.control->kind, r.width(), r.height()}, dpi);
     }
     EXPECT_FALSE(allFit) << "one pixel more would have fitted";
   }
@@ -635,15 +633,13 @@ TEST_F(Form1WindowTest, TheTitleBarCloseControlEndsTheMessageLoop) {
 
 TEST_F(Form1WindowTest, AnErrorInAHandlerIsShownAndEndsTheProgram) {
   BrokenRegistry broken;
-  window_ = std::make_unique<Form1Window>(
-      GetModuleHandleW(nullptr),
-      win32::Form1WindowServices{broken, backups_, system_, versions_, shell_, messages_, lock_});
+  window_ = Make({broken, backups_, system_, versions_, lock_});
   ASSERT_TRUE(window_->Load());
   HWND frame = window_->Handle();
   PostMessageW(Control(ControlId::cmdGo), BM_CLICK, 0, 0);
   EXPECT_EQ(RunGuarded(*window_), win32::kExitRunTimeError);
   ASSERT_EQ(messages_.calls.size(), 1u);
-  EXPECT_EQ(messages_.calls[0].text, L"Run-time error '5':\r\n\r\nAccess is denied.");
+  EXPECT_EQ(messages_.calls[0].text, W(RunTimeErrorText({5, u"Access is denied."})));
   EXPECT_EQ(messages_.calls[0].caption, L"Tarnwick");
   EXPECT_EQ(messages_.calls[0].owner, frame);
   EXPECT_FALSE(IsWindow(frame));
@@ -651,12 +647,10 @@ TEST_F(Form1WindowTest, AnErrorInAHandlerIsShownAndEndsTheProgram) {
 
 TEST_F(Form1WindowTest, AnErrorWhileLoadingEndsTheProgramBeforeTheWindowIsShown) {
   ThrowingSystemInfo system;
-  window_ = std::make_unique<Form1Window>(
-      GetModuleHandleW(nullptr),
-      win32::Form1WindowServices{registry_, backups_, system, versions_, shell_, messages_, lock_});
+  window_ = Make({registry_, backups_, system, versions_, lock_});
   EXPECT_FALSE(window_->Load());
   ASSERT_EQ(messages_.calls.size(), 1u);
-  EXPECT_EQ(messages_.calls[0].text, L"Run-time error '53':\r\n\r\nFile not found");
+  EXPECT_EQ(messages_.calls[0].text, W(RunTimeErrorText({53, u"File not found"})));
   EXPECT_EQ(messages_.calls[0].caption, L"Tarnwick");
   EXPECT_EQ(messages_.calls[0].owner, nullptr) << "the window never appeared";
   EXPECT_EQ(window_->Handle(), nullptr);

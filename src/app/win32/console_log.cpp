@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/win32/wide_text.h"
+
 namespace tarnwick::win32 {
 namespace {
 
@@ -47,20 +49,41 @@ bool IsConsole(HANDLE handle) {
   return ::GetConsoleMode(handle, &mode) != FALSE;
 }
 
-// A console reads bytes in its own code page, which need not be UTF-8; UTF-16 text it shows as
-// it is.
-void WriteToConsole(HANDLE console, std::u16string_view message) {
-  std::wstring line(message.begin(), message.end());
-  line += L"\r\n";
-  std::size_t done = 0;
-  while (done < line.size()) {
+// Hands `line` to `write` (WriteFile or WriteConsoleW) until all of it is written. A failed or
+// empty write ends it: nobody is reading, and the run goes on regardless.
+template <typename Text, typename Write>
+void WriteAll(const Text& line, Write write) {
+  for (std::size_t done = 0; done < line.size();) {
     DWORD written = 0;
-    if (!::WriteConsoleW(console, line.data() + done, static_cast<DWORD>(line.size() - done),
-                         &written, nullptr) ||
+    if (!write(line.data() + done, static_cast<DWORD>(line.size() - done), &written) ||
         written == 0)
       return;
     done += written;
   }
+}
+
+// What Windows does with a console's signals, XP to 11: for each signal it starts a thread in
+// every process attached to the console and calls the handlers there, newest first, until one
+// returns TRUE; the last is its own, which calls ExitProcess.
+// - Ctrl+C and Ctrl+Break: no time limit; once a handler returns TRUE the process goes on.
+// - Close (the console window's close control, or End Task): XP and Server 2003 wait for the
+//   handler; when it returns TRUE or has not returned within the hung-program time-out
+//   (SPI_GETHUNGAPPTIMEOUT, 5 s by default), Windows asks the user in its "End Program" box
+//   whether to end the process, and keeps the console until it has ended. Vista and later end
+//   the process when the handler returns, or at that time-out, whichever comes first.
+// - Log-off and shutdown: up to Vista the same, with the time-out for ending programs
+//   (WaitToKillAppTimeout); from 7 on, a process that has loaded user32, as this one has, gets
+//   neither signal and is ended with the session as any window program is.
+// So Ctrl+C and Ctrl+Break are ignored, and for the others this thread waits: the run goes on
+// on its own thread, which takes milliseconds once it holds the lock, and its end ends the
+// process with the run's exit code. Only a close that comes while the run still waits for
+// another run's lock can reach the time-out; by then the run has read and written nothing,
+// unless the lock came free in the last few milliseconds before it.
+BOOL WINAPI OnConsoleSignal(DWORD signal) {
+  if (signal == CTRL_C_EVENT || signal == CTRL_BREAK_EVENT)
+    return TRUE;
+  ::Sleep(INFINITE);
+  return TRUE;
 }
 
 }  // namespace
@@ -75,35 +98,31 @@ ConsoleLog::ConsoleLog() {
     return;
   }
   if (::AttachConsole(ATTACH_PARENT_PROCESS)) {
-    console_ = ::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
-                             OPEN_EXISTING, 0, nullptr);
-    output_ = console_;
-    isConsole_ = IsConsole(console_);
+    console_.reset(::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE,
+                                 nullptr, OPEN_EXISTING, 0, nullptr));
+    output_ = console_.get();
+    isConsole_ = IsConsole(output_);
   }
-}
-
-ConsoleLog::~ConsoleLog() {
-  if (console_ != INVALID_HANDLE_VALUE)
-    ::CloseHandle(console_);
 }
 
 void ConsoleLog::LogMessage(std::u16string_view message) {
   if (output_ == INVALID_HANDLE_VALUE)
     return;
+  // A console reads bytes in its own code page, which need not be UTF-8; UTF-16 text it shows
+  // as it is.
   if (isConsole_) {
-    WriteToConsole(output_, message);
-    return;
+    WriteAll(Wide(message) + L"\r\n", [&](const wchar_t* text, DWORD size, DWORD* written) {
+      return ::WriteConsoleW(output_, text, size, written, nullptr);
+    });
+  } else {
+    WriteAll(Utf8(message) + "\r\n", [&](const char* bytes, DWORD size, DWORD* written) {
+      return ::WriteFile(output_, bytes, size, written, nullptr);
+    });
   }
-  const std::string line = Utf8(message) + "\r\n";
-  std::size_t done = 0;
-  while (done < line.size()) {
-    DWORD written = 0;
-    if (!::WriteFile(output_, line.data() + done, static_cast<DWORD>(line.size() - done), &written,
-                     nullptr) ||
-        written == 0)
-      return;  // nobody is reading; the run goes on regardless
-    done += written;
-  }
+}
+
+void FinishRunThroughConsoleSignals() {
+  ::SetConsoleCtrlHandler(OnConsoleSignal, TRUE);
 }
 
 }  // namespace tarnwick::win32

@@ -9,8 +9,8 @@ namespace {
 int DpiOrScreen(UINT dpi) {
   if (dpi > 0)
     return static_cast<int>(dpi);
-  const WindowDc screen(nullptr);
-  const int screenDpi = screen ? GetDeviceCaps(screen.Get(), LOGPIXELSX) : 0;
+  const ScreenDc screen(GetDC(nullptr));
+  const int screenDpi = screen ? GetDeviceCaps(screen.get(), LOGPIXELSX) : 0;
   return screenDpi > 0 ? screenDpi : kDefaultDpi;
 }
 

@@ -1,26 +1,19 @@
 #include "app/win32/form1_window.h"
 
+#include <algorithm>
+#include <cstddef>
+#include <cstdlib>
+#include <utility>
 #include <vector>
 
-#include "app/form1_captions.h"
 #include "app/form1_texts.h"
-#include "app/run_time_error.h"
 #include "app/win32/control_classes.h"
-#include "app/win32/dpi.h"
 #include "app/win32/resource_ids.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/windows_error.h"
 
 namespace tarnwick::win32 {
 namespace {
-
-// The calling thread's last Windows failure as a run-time error: its code and the system's text.
-RunTimeError LastWin32Error() {
-  SystemError error = LastWindowsError();
-  if (error.text.empty())
-    error.text = u"System " + ErrorText(error);
-  return RunTimeError(static_cast<std::int32_t>(error.code), std::move(error.text));
-}
 
 constexpr wchar_t kClassName[] = L"Tarnwick.Form1";
 // Control identifiers start clear of IDOK and IDCANCEL, which the dialog keys send.
@@ -30,12 +23,11 @@ int CommandId(ControlId id) {
   return kFirstControlId + static_cast<int>(id);
 }
 
-bool FromCommandId(int command, ControlId& id) {
+std::optional<ControlId> FromCommandId(int command) {
   const int index = command - kFirstControlId;
   if (index < 0 || index >= static_cast<int>(kForm1Controls.size()))
-    return false;
-  id = static_cast<ControlId>(index);
-  return true;
+    return std::nullopt;
+  return static_cast<ControlId>(index);
 }
 
 const wchar_t* WideText(std::u16string_view text) {
@@ -44,11 +36,11 @@ const wchar_t* WideText(std::u16string_view text) {
 
 HICON LoadAppIcon(HINSTANCE instance, int size) {
   auto icon = static_cast<HICON>(
-      LoadImageW(instance, MAKEINTRESOURCEW(kAppIconId), IMAGE_ICON, size, size, LR_SHARED));
+      LoadImageW(instance, MAKEINTRESOURCEW(TARNWICK_ICON), IMAGE_ICON, size, size, LR_SHARED));
   return icon != nullptr ? icon : LoadIconW(nullptr, IDI_APPLICATION);
 }
 
-void RegisterWindowClass(HINSTANCE instance, WNDPROC proc) {
+bool RegisterWindowClass(HINSTANCE instance, WNDPROC proc) {
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof(windowClass);
   windowClass.lpfnWndProc = proc;
@@ -60,45 +52,119 @@ void RegisterWindowClass(HINSTANCE instance, WNDPROC proc) {
   windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   windowClass.lpszClassName = kClassName;
-  if (RegisterClassExW(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-    throw LastWin32Error();
-}
-
-RECT PrimaryWorkArea() {
-  RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  MONITORINFO info{};
-  info.cbSize = sizeof(info);
-  if (GetMonitorInfoW(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &info))
-    area = info.rcWork;
-  return area;
+  return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
 // A frame of `width` by `height` pixels, centred in the work area of the primary monitor.
 RECT CentredInWorkArea(int width, int height) {
-  const RECT work = PrimaryWorkArea();
+  RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  MONITORINFO info{};
+  info.cbSize = sizeof(info);
+  if (GetMonitorInfoW(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &info))
+    work = info.rcWork;
   const int left = work.left + ((work.right - work.left) - width) / 2;
   const int top = work.top + ((work.bottom - work.top) - height) / 2;
   return {left, top, left + width, top + height};
 }
 
-// The window's frame around a client area of the layout's size at `dpi`, by the system's
-// measure of the borders, centred in the work area of the primary monitor.
-RECT CentredFrame(int dpi) {
+// The size of the window's frame around a client area of the layout's size at `dpi`, by the
+// system's measure of the borders.
+SIZE FrameSize(int dpi) {
   const PixelRect client = ClientPixels(dpi);
   RECT frame{0, 0, client.width(), client.height()};
   AdjustWindowRectEx(&frame, kFrameStyle, FALSE, kFrameExStyle);
-  return CentredInWorkArea(frame.right - frame.left, frame.bottom - frame.top);
+  return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
+constexpr int kSmallestPixelHeight = 6;
+// Room a push button keeps between its edge and its caption, at 96 dpi.
+constexpr int kButtonMarginX = 5;
+constexpr int kButtonMarginY = 3;
+
+// NONCLIENTMETRICSW as Windows XP knows it: without the padded border width of later systems.
+constexpr UINT kXpNonClientMetricsSize =
+#if WINVER >= 0x0600
+    offsetof(NONCLIENTMETRICSW, iPaddedBorderWidth);
+#else
+    sizeof(NONCLIENTMETRICSW);
+#endif
+
+bool QueryMessageFont(UINT size, LOGFONTW& font) {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = size;
+  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, size, &metrics, 0))
+    return false;
+  font = metrics.lfMessageFont;
+  return true;
+}
+
+int CharacterHeight(const LOGFONTW& font, int dpi) {
+  // A positive height is a cell height; as a character height it is near enough.
+  int height = std::abs(font.lfHeight);
+  return height != 0 ? height : MulDiv(8, dpi, 72);
 }
 
 }  // namespace
 
-Form1Window::Form1Window(HINSTANCE instance, Form1WindowServices services,
-                         RunTimeFunctions dpiFunctions)
+BaseFont MessageFont(const RunTimeFunctions& dpiFunctions) {
+  BaseFont base{};
+  base.dpi = SystemDpi(dpiFunctions);
+  // Windows XP refuses the larger structure of later systems; later systems take both.
+  if (QueryMessageFont(sizeof(NONCLIENTMETRICSW), base.font) ||
+      QueryMessageFont(kXpNonClientMetricsSize, base.font))
+    return base;
+  // The dialog font stands in when the system will not say.
+  GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(base.font), &base.font);
+  return base;
+}
+
+bool CaptionFits(HDC dc, const CaptionBox& box, int dpi) {
+  const auto length = static_cast<int>(box.text.size());
+  const wchar_t* text = WideText(box.text);
+  RECT needed{};
+  if (box.kind == ControlKind::kButton) {
+    const int width = box.width - 2 * MulDiv(kButtonMarginX, dpi, kDefaultDpi);
+    const int height = box.height - 2 * MulDiv(kButtonMarginY, dpi, kDefaultDpi);
+    DrawTextW(dc, text, length, &needed, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    return needed.right <= width && needed.bottom <= height;
+  }
+  needed.right = box.width;
+  DrawTextW(dc, text, length, &needed,
+            DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX | DT_LEFT);
+  return needed.right <= box.width && needed.bottom <= box.height;
+}
+
+FittedFont FitCaptionFont(const BaseFont& base, int dpi, std::span<const CaptionBox> captions) {
+  const ScreenDc screen(GetDC(nullptr));
+  LOGFONTW font = base.font;
+  font.lfWidth = 0;
+  const int start = MulDiv(CharacterHeight(base.font, base.dpi), dpi, base.dpi);
+  FittedFont fitted;
+  for (int height = std::max(start, kSmallestPixelHeight); height >= kSmallestPixelHeight;
+       --height) {
+    font.lfHeight = -height;
+    UniqueFont candidate(CreateFontIndirectW(&font));
+    if (!candidate)
+      continue;
+    fitted.font = std::move(candidate);
+    fitted.pixelHeight = height;
+    if (!screen)
+      break;
+    SelectedObject selected(screen.get(), fitted.font.get());
+    if (std::all_of(captions.begin(), captions.end(),
+                    [&](const CaptionBox& box) { return CaptionFits(screen.get(), box, dpi); }))
+      break;
+  }
+  return fitted;
+}
+
+Form1Window::Form1Window(HINSTANCE instance, Form1Services services, ShellApi& shell,
+                         MessageBoxApi& messages, RunTimeFunctions dpiFunctions)
     : instance_(instance),
-      services_(services),
+      shell_(shell),
+      messages_(messages),
       dpiFunctions_(dpiFunctions),
-      form_(*this, Form1Services{services.registry, services.backups, services.system,
-                                 services.versions, *this, services.lock}) {}
+      form_(*this, services) {}
 
 Form1Window::~Form1Window() {
   if (window_ != nullptr) {
@@ -108,14 +174,17 @@ Form1Window::~Form1Window() {
 }
 
 bool Form1Window::Load() {
-  try {
-    Create();
-    form_.Form_Load();
-    return true;
-  } catch (...) {
-    Fail();
-    return false;
+  std::optional<SystemError> failed = Create();
+  if (!failed) {
+    try {
+      form_.Form_Load();
+      return true;
+    } catch (...) {
+      failed = CurrentRunTimeError();
+    }
   }
+  Fail(*failed);
+  return false;
 }
 
 int Form1Window::Run() {
@@ -129,27 +198,24 @@ int Form1Window::Run() {
   return message.message == WM_QUIT ? static_cast<int>(message.wParam) : kExitRunTimeError;
 }
 
-void Form1Window::Create() {
-  RegisterWindowClass(instance_, WindowProc);
+std::optional<SystemError> Form1Window::Create() {
+  if (!RegisterWindowClass(instance_, WindowProc))
+    return LastWindowsError();
   // Hidden, centred on the primary monitor, so that its resolution is the one laid out for. It
   // is made in the size for the system's resolution, the one the primary monitor normally has,
   // and sized again only when its own turns out to differ.
-  const RECT frame = CentredFrame(SystemDpi(dpiFunctions_));
-  HWND window = CreateWindowExW(kFrameExStyle, kClassName, WideText(kWindowCaption), kFrameStyle,
-                                frame.left, frame.top, frame.right - frame.left,
-                                frame.bottom - frame.top, nullptr, nullptr, instance_, this);
-  if (window == nullptr)
-    throw LastWin32Error();
+  const SIZE size = FrameSize(SystemDpi(dpiFunctions_));
+  const RECT frame = CentredInWorkArea(size.cx, size.cy);
+  if (CreateWindowExW(kFrameExStyle, kClassName, WideText(kWindowCaption), kFrameStyle, frame.left,
+                      frame.top, frame.right - frame.left, frame.bottom - frame.top, nullptr,
+                      nullptr, instance_, this) == nullptr)
+    return LastWindowsError();
   dpi_ = WindowDpi(window_, dpiFunctions_);
-  KeepFont(FitFont(dpi_));
+  FitFont(dpi_);
   RECT client{};
   GetClientRect(window_, &client);
   if (PixelRect{0, 0, client.right, client.bottom} != ClientPixels(dpi_))
     SizeFrame(true);
-  CreateControls();
-}
-
-void Form1Window::CreateControls() {
   // Each control is made where it belongs, in its font and visible: the frame is still hidden,
   // so nothing is drawn before the window shows, and nothing has to be moved or shown again.
   const HFONT font = CaptionFont();
@@ -161,7 +227,7 @@ void Form1Window::CreateControls() {
         rect.top, rect.width(), rect.height(), window_,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(CommandId(entry->id))), instance_, nullptr);
     if (control == nullptr)
-      throw LastWin32Error();
+      return LastWindowsError();
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     controls_[static_cast<std::size_t>(entry->id)] = control;
   }
@@ -171,6 +237,7 @@ void Form1Window::CreateControls() {
   SetWindowLongPtrW(log, GWLP_USERDATA, GetWindowLongPtrW(log, GWLP_WNDPROC));
   SetWindowLongPtrW(log, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LogBoxProc));
   focus_ = Control(ControlId::cmdRefreshVersion);
+  return std::nullopt;
 }
 
 void Form1Window::SizeFrame(bool centre) {
@@ -183,19 +250,13 @@ void Form1Window::SizeFrame(bool centre) {
   int height = client.height() + (outer.bottom - outer.top) - inner.bottom;
   if (inner.right == 0 || inner.bottom == 0) {
     // A frame too small for any client area says nothing about its borders.
-    RECT frame{0, 0, client.width(), client.height()};
-    AdjustWindowRectEx(&frame, kFrameStyle, FALSE, kFrameExStyle);
-    width = frame.right - frame.left;
-    height = frame.bottom - frame.top;
+    const SIZE size = FrameSize(dpi_);
+    width = size.cx;
+    height = size.cy;
   }
-  int left = outer.left;
-  int top = outer.top;
-  if (centre) {
-    const RECT centred = CentredInWorkArea(width, height);
-    left = centred.left;
-    top = centred.top;
-  }
-  SetWindowPos(window_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  const RECT place = centre ? CentredInWorkArea(width, height) : outer;
+  SetWindowPos(window_, nullptr, place.left, place.top, width, height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
   // The borders now belong to a window of its real size; correct by what is still missing.
   GetClientRect(window_, &inner);
   if (inner.right != client.width() || inner.bottom != client.height()) {
@@ -205,20 +266,15 @@ void Form1Window::SizeFrame(bool centre) {
   }
 }
 
-FittedFont Form1Window::FitFont(int dpi) const {
+UniqueFont Form1Window::FitFont(int dpi) {
   std::vector<CaptionBox> boxes;
-  const std::vector<CaptionToFit> captions = CaptionsToFit();
-  boxes.reserve(captions.size());
-  for (const CaptionToFit& caption : captions) {
+  for (const CaptionToFit& caption : CaptionsToFit()) {
     const PixelRect rect = ControlPixels(*caption.control, dpi);
     boxes.push_back({caption.text, caption.control->kind, rect.width(), rect.height()});
   }
-  return FitCaptionFont(MessageFont(dpiFunctions_), dpi, boxes);
-}
-
-void Form1Window::KeepFont(FittedFont fitted) {
-  font_ = std::move(fitted.font);
+  FittedFont fitted = FitCaptionFont(MessageFont(dpiFunctions_), dpi, boxes);
   fontPixelHeight_ = fitted.pixelHeight;
+  return std::exchange(font_, std::move(fitted.font));
 }
 
 HFONT Form1Window::CaptionFont() const {
@@ -226,10 +282,8 @@ HFONT Form1Window::CaptionFont() const {
 }
 
 void Form1Window::LayOut(int dpi) {
-  FittedFont fitted = FitFont(dpi);
   // The controls use the previous font until each has the new one; it goes after that.
-  const UniqueFont previous = std::move(font_);
-  KeepFont(std::move(fitted));
+  const UniqueFont previous = FitFont(dpi);
   const HFONT font = CaptionFont();
   for (const ControlEntry& entry : kForm1Controls) {
     HWND control = Control(entry.id);
@@ -258,11 +312,11 @@ void Form1Window::OnActivate(bool active) {
   SetFocus(focus_ != nullptr && IsWindow(focus_) ? focus_ : Control(ControlId::cmdRefreshVersion));
 }
 
-void Form1Window::Fail() noexcept {
+void Form1Window::Fail(const SystemError& error) noexcept {
   try {
-    const std::u16string text = RunTimeErrorText(DescribeCurrentException());
+    const std::u16string text = RunTimeErrorText(error);
     HWND owner = window_ != nullptr && IsWindowVisible(window_) ? window_ : nullptr;
-    services_.messages.Show(owner, WideText(text), WideText(kAppTitle), MB_OK | MB_ICONERROR);
+    messages_.Show(owner, WideText(text), WideText(kAppTitle), MB_OK | MB_ICONERROR);
   } catch (...) {
     // Not even the message could be made: the program still ends.
   }
@@ -276,9 +330,8 @@ void Form1Window::Fail() noexcept {
 }
 
 void Form1Window::SetText(ControlId id, std::u16string_view text) {
-  const std::wstring wide = Wide(text);
-  if (!SetWindowTextW(Control(id), wide.c_str()))
-    throw LastWin32Error();
+  if (!SetWindowTextW(Control(id), Wide(text).c_str()))
+    throw LastWindowsError();
 }
 
 void Form1Window::SetReportedVersion(std::u16string_view text) {
@@ -290,7 +343,7 @@ std::u16string Form1Window::ReportedVersion() const {
   SetLastError(ERROR_SUCCESS);
   const int length = GetWindowTextLengthW(label);
   if (length == 0 && GetLastError() != ERROR_SUCCESS)
-    throw LastWin32Error();
+    throw LastWindowsError();
   std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
   const int copied = GetWindowTextW(label, text.data(), length + 1);
   text.resize(static_cast<std::size_t>(copied));
@@ -311,9 +364,7 @@ void Form1Window::SetLogText(std::u16string_view text) {
 }
 
 void Form1Window::ShowNotice(std::u16string_view text, std::u16string_view title) {
-  const std::wstring wideText = Wide(text);
-  const std::wstring wideTitle = Wide(title);
-  services_.messages.Show(window_, wideText.c_str(), wideTitle.c_str(), MB_OK);
+  messages_.Show(window_, Wide(text).c_str(), Wide(title).c_str(), MB_OK);
 }
 
 void Form1Window::Show() {
@@ -327,10 +378,7 @@ void Form1Window::Unload() {
 }
 
 void Form1Window::OpenUrl(std::u16string_view url) {
-  const std::wstring file = Wide(url);
-  if (services_.shell.RunsElevated() && services_.shell.ExecuteOnDesktop(L"open", file.c_str()))
-    return;
-  services_.shell.Execute(window_, L"open", file.c_str(), nullptr, nullptr, SW_SHOW);
+  OpenAsUser(shell_, window_, url);
 }
 
 LRESULT CALLBACK Form1Window::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -347,7 +395,7 @@ LRESULT CALLBACK Form1Window::WindowProc(HWND window, UINT message, WPARAM wPara
   try {
     return self->HandleMessage(message, wParam, lParam);
   } catch (...) {
-    self->Fail();
+    self->Fail(CurrentRunTimeError());
     return 0;
   }
 }
@@ -365,19 +413,18 @@ LRESULT CALLBACK Form1Window::LogBoxProc(HWND window, UINT message, WPARAM wPara
 
 LRESULT Form1Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_COMMAND: {
-      ControlId id{};
-      if (HIWORD(wParam) == BN_CLICKED && FromCommandId(LOWORD(wParam), id))
-        form_.Click(id);
+    case WM_COMMAND:
+      if (const auto id = FromCommandId(LOWORD(wParam)); id && HIWORD(wParam) == BN_CLICKED)
+        form_.Click(*id);
       return 0;
-    }
     case DM_GETDEFID: {
       // Enter presses the button that has the focus.
       HWND focus = GetFocus();
-      ControlId id{};
-      if (focus != nullptr && GetParent(focus) == window_ &&
-          FromCommandId(GetDlgCtrlID(focus), id) && Form1Control(id).kind == ControlKind::kButton)
-        return MAKELRESULT(CommandId(id), DC_HASDEFID);
+      if (focus == nullptr || GetParent(focus) != window_)
+        return 0;
+      const auto id = FromCommandId(GetDlgCtrlID(focus));
+      if (id && Form1Control(*id).kind == ControlKind::kButton)
+        return MAKELRESULT(CommandId(*id), DC_HASDEFID);
       return 0;
     }
     case WM_ACTIVATE:

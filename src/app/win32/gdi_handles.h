@@ -1,5 +1,5 @@
-// Owning wrappers for the GDI objects the window makes: a font, a window's device context
-// and an object selected into one.
+// Owners of the GDI objects the window makes: a font, the screen's device context and an
+// object selected into one.
 #pragma once
 
 #include <windows.h>
@@ -11,27 +11,13 @@ namespace tarnwick::win32 {
 inline bool DestroyFont(HFONT font) {
   return ::DeleteObject(font) != FALSE;
 }
+inline bool ReleaseScreenDc(HDC dc) {
+  return ::ReleaseDC(nullptr, dc) == 1;
+}
 
 using UniqueFont = UniqueAny<HFONT, DestroyFont>;
-
-// The device context of a window (the screen when the window is null), released on exit.
-class WindowDc {
- public:
-  explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
-  WindowDc(const WindowDc&) = delete;
-  WindowDc& operator=(const WindowDc&) = delete;
-  ~WindowDc() {
-    if (dc_ != nullptr)
-      ReleaseDC(window_, dc_);
-  }
-
-  HDC Get() const { return dc_; }
-  explicit operator bool() const { return dc_ != nullptr; }
-
- private:
-  HWND window_;
-  HDC dc_;
-};
+// The screen's device context, from GetDC(nullptr).
+using ScreenDc = UniqueAny<HDC, ReleaseScreenDc>;
 
 // Selects an object into a device context and puts the previous one back on exit.
 class SelectedObject {

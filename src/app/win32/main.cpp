@@ -5,10 +5,7 @@
 #include <commctrl.h>
 
 #include "app/command_line.h"
-#include "app/silent_run.h"
 #include "app/win32/console_log.h"
-#include "app/win32/console_signals.h"
-#include "app/win32/desktop_api.h"
 #include "app/win32/dpi.h"
 #include "app/win32/form1_window.h"
 #include "backup/win32/win32_backup_files.h"
@@ -28,11 +25,44 @@
 // exception into a message box; anything past that ends the program plainly. The handler is
 // GNU libstdc++'s own; other C++ runtimes have none to replace.
 #if defined(__GLIBCXX__)
+#include <bits/functexcept.h>
+
+#include <new>
+
 namespace __gnu_cxx {
 void __verbose_terminate_handler() {
   std::abort();
 }
 }  // namespace __gnu_cxx
+
+// The same runtime raises the standard library's own failures through these functions. Its
+// versions build std::logic_error and its kin from a message text, which brings in a second
+// string implementation and the runtime's formatting: a quarter of the executable. Here a
+// request too large for memory is running out of memory, and any other such failure is a fault
+// of the program's own, which the window shows as an internal error. Should the program come
+// to need one more of these functions, the runtime's whole set is linked again and the link
+// fails on the ones defined twice.
+namespace {
+struct InternalError {};
+}  // namespace
+
+namespace std {
+void __throw_bad_alloc() {
+  throw std::bad_alloc();
+}
+void __throw_bad_array_new_length() {
+  throw std::bad_array_new_length();
+}
+void __throw_length_error(const char*) {
+  throw std::bad_alloc();
+}
+void __throw_logic_error(const char*) {
+  throw InternalError();
+}
+void __throw_out_of_range_fmt(const char*, ...) {
+  throw InternalError();
+}
+}  // namespace std
 #endif
 
 namespace {
@@ -96,8 +126,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   win32::EnableDpiAwareness();
   InitStandardControls();
   win32::Win32VersionInfo versions(system);
-  win32::Win32Shell shell;
-  win32::Form1Window window(instance, {registry, backups, system, versions, shell, messages, lock});
+  win32::Win32Shell shell(system);
+  win32::Form1Window window(instance, {registry, backups, system, versions, lock}, shell, messages);
   if (!window.Load())
     return win32::kExitRunTimeError;
   return window.Run();

@@ -1,16 +1,66 @@
 #include "app/win32/open_as_user.h"
 
-#include <windows.h>
-
 #include <exdisp.h>
+#include <objbase.h>
+#include <oleauto.h>
 #include <servprov.h>
+#include <shellapi.h>
 #include <shldisp.h>
 #include <shlguid.h>
 #include <shlobj.h>
 
-#include "app/win32/com_ptr.h"
+#include "platform/win32/system_library.h"
+#include "platform/win32/unique_handle.h"
+#include "platform/win32/wide_text.h"
 
 namespace tarnwick::win32 {
+
+// COM on the calling thread, for the shell's calls: ole32 and oleaut32 loaded from the system
+// directory, and the thread in a single-threaded apartment without OLE1 DDE, as the shell asks,
+// until the object goes.
+class ComApartment {
+ public:
+  using CoCreateInstanceFn = HRESULT(WINAPI*)(REFCLSID, LPUNKNOWN, DWORD, REFIID, void**);
+  using SysAllocStringFn = BSTR(WINAPI*)(const OLECHAR*);
+  using SysFreeStringFn = void(WINAPI*)(BSTR);
+
+  explicit ComApartment(SystemInfoApi& system)
+      : ole32_(LoadSystemLibrary(system, u"ole32.dll")),
+        oleaut32_(LoadSystemLibrary(system, u"oleaut32.dll")) {
+    using CoInitializeExFn = HRESULT(WINAPI*)(LPVOID, DWORD);
+    auto initialize = ole32_.Function<CoInitializeExFn>("CoInitializeEx");
+    uninitialize_ = ole32_.Function<CoUninitializeFn>("CoUninitialize");
+    createInstance = ole32_.Function<CoCreateInstanceFn>("CoCreateInstance");
+    allocString = oleaut32_.Function<SysAllocStringFn>("SysAllocString");
+    freeString = oleaut32_.Function<SysFreeStringFn>("SysFreeString");
+    if (initialize == nullptr || uninitialize_ == nullptr || createInstance == nullptr ||
+        allocString == nullptr || freeString == nullptr)
+      return;
+    // S_FALSE: the thread was in an apartment of this kind already; it still needs its
+    // CoUninitialize. RPC_E_CHANGED_MODE (another kind) does not.
+    entered = SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+  }
+  ~ComApartment() {
+    if (entered)
+      uninitialize_();
+  }
+  ComApartment(const ComApartment&) = delete;
+  ComApartment& operator=(const ComApartment&) = delete;
+
+  // Whether the thread is in an apartment; only then may the functions be called.
+  bool entered = false;
+  CoCreateInstanceFn createInstance = nullptr;
+  SysAllocStringFn allocString = nullptr;
+  SysFreeStringFn freeString = nullptr;
+
+ private:
+  using CoUninitializeFn = void(WINAPI*)();
+
+  UniqueModule ole32_;
+  UniqueModule oleaut32_;
+  CoUninitializeFn uninitialize_ = nullptr;
+};
+
 namespace {
 
 // CLSID_ShellWindows and SID_STopLevelBrowser, here so that no GUID library is linked.
@@ -19,75 +69,133 @@ constexpr CLSID kShellWindows = {
 constexpr GUID kTopLevelBrowser = {
     0x4c96be40, 0x915c, 0x11cf, {0x99, 0xd3, 0x00, 0xaa, 0x00, 0x4a, 0xe8, 0x37}};
 
-VARIANT Empty() {
-  VARIANT value{};
-  value.vt = VT_EMPTY;
-  return value;
+template <typename T>
+bool ReleaseObject(T* object) {
+  object->Release();
+  return true;
 }
 
-VARIANT Int(LONG number) {
-  VARIANT value{};
-  value.vt = VT_I4;
-  value.lVal = number;
-  return value;
+// A COM interface pointer, released when its owner goes.
+template <typename T>
+using ComPtr = UniqueAny<T*, ReleaseObject<T>>;
+
+template <typename T>
+void** PutVoid(ComPtr<T>& object) {
+  return reinterpret_cast<void**>(object.put());
 }
 
-VARIANT Text(const UniqueBstr& text) {
+// The same object's interface U; empty when it has none.
+template <typename U, typename T>
+ComPtr<U> As(const ComPtr<T>& object) {
+  ComPtr<U> other;
+  if (object && FAILED(object.get()->QueryInterface(__uuidof(U), PutVoid(other))))
+    other.release();
+  return other;
+}
+
+// A BSTR, freed when its owner goes.
+using UniqueBstr = std::unique_ptr<OLECHAR, ComApartment::SysFreeStringFn>;
+
+VARIANT Variant(VARTYPE type, LONG number = 0, BSTR text = nullptr) {
   VARIANT value{};
-  value.vt = VT_BSTR;
-  value.bstrVal = text.get();
+  value.vt = type;
+  if (type == VT_I4)
+    value.lVal = number;
+  else if (type == VT_BSTR)
+    value.bstrVal = text;
   return value;
 }
 
 // The desktop view's shell application, or empty.
 ComPtr<IShellDispatch2> DesktopApplication(const ComApartment& com) {
   ComPtr<IShellWindows> windows;
-  if (FAILED(com.CreateInstance(kShellWindows, CLSCTX_LOCAL_SERVER, __uuidof(IShellWindows),
-                                windows.put_void())))
+  if (FAILED(com.createInstance(kShellWindows, nullptr, CLSCTX_LOCAL_SERVER,
+                                __uuidof(IShellWindows), PutVoid(windows))))
     return {};
-  VARIANT location = Int(CSIDL_DESKTOP);
-  VARIANT root = Empty();
+  VARIANT location = Variant(VT_I4, CSIDL_DESKTOP);
+  VARIANT root = Variant(VT_EMPTY);
   long window = 0;
   ComPtr<IDispatch> desktop;
-  if (windows->FindWindowSW(&location, &root, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH,
-                            desktop.put()) != S_OK ||
-      !desktop)
+  if (windows.get()->FindWindowSW(&location, &root, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH,
+                                  desktop.put()) != S_OK)
     return {};
-  ComPtr<IServiceProvider> services = desktop.As<IServiceProvider>();
+  ComPtr<IServiceProvider> services = As<IServiceProvider>(desktop);
   ComPtr<IShellBrowser> browser;
-  if (!services ||
-      FAILED(
-          services->QueryService(kTopLevelBrowser, __uuidof(IShellBrowser), browser.put_void())) ||
-      !browser)
+  if (!services || FAILED(services.get()->QueryService(kTopLevelBrowser, __uuidof(IShellBrowser),
+                                                       PutVoid(browser))))
     return {};
   ComPtr<IShellView> view;
-  if (FAILED(browser->QueryActiveShellView(view.put())) || !view)
+  if (!browser || FAILED(browser.get()->QueryActiveShellView(view.put())))
     return {};
   ComPtr<IDispatch> background;
-  if (FAILED(view->GetItemObject(SVGIO_BACKGROUND, __uuidof(IDispatch), background.put_void())) ||
-      !background)
+  if (!view ||
+      FAILED(view.get()->GetItemObject(SVGIO_BACKGROUND, __uuidof(IDispatch), PutVoid(background))))
     return {};
-  ComPtr<IShellFolderViewDual> folderView = background.As<IShellFolderViewDual>();
+  ComPtr<IShellFolderViewDual> folderView = As<IShellFolderViewDual>(background);
   ComPtr<IDispatch> application;
-  if (!folderView || FAILED(folderView->get_Application(application.put())) || !application)
+  if (!folderView || FAILED(folderView.get()->get_Application(application.put())))
     return {};
-  return application.As<IShellDispatch2>();
+  return As<IShellDispatch2>(application);
 }
 
 }  // namespace
 
-bool ExecuteOnDesktop(const ComApartment& com, const wchar_t* verb, const wchar_t* file) {
-  if (!com.Entered())
+void OpenAsUser(ShellApi& shell, HWND owner, std::u16string_view url) {
+  const std::wstring file = Wide(url);
+  if (shell.RunsElevated() && shell.ExecuteOnDesktop(L"open", file.c_str()))
+    return;
+  shell.Execute(owner, L"open", file.c_str(), nullptr, nullptr, SW_SHOW);
+}
+
+Win32Shell::Win32Shell(SystemInfoApi& system) : system_(system) {}
+Win32Shell::~Win32Shell() = default;
+
+const ComApartment& Win32Shell::Com() {
+  if (com_ == nullptr)
+    com_ = std::make_unique<ComApartment>(system_);
+  return *com_;
+}
+
+HINSTANCE Win32Shell::Execute(HWND owner, const wchar_t* verb, const wchar_t* file,
+                              const wchar_t* parameters, const wchar_t* directory,
+                              int showCommand) {
+  Com();  // ShellExecuteW may hand the request to a COM object
+  if (shellExecute_ == nullptr) {
+    UniqueModule module = LoadSystemLibrary(system_, u"shell32.dll");
+    shellExecute_ = module.Function<ShellExecuteFn>("ShellExecuteW");
+    if (shellExecute_ == nullptr)
+      return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(SE_ERR_DLLNOTFOUND));
+    shell32_ = std::move(module);
+  }
+  return shellExecute_(owner, verb, file, parameters, directory, showCommand);
+}
+
+// The token's elevation (Vista and later); false where Windows has no such thing (XP) or the
+// token cannot be read.
+bool Win32Shell::RunsElevated() {
+  UniqueToken token;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.put()))
+    return false;
+  TOKEN_ELEVATION elevation{};
+  DWORD size = 0;
+  return ::GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof(elevation), &size) &&
+         elevation.TokenIsElevated != 0;
+}
+
+bool Win32Shell::ExecuteOnDesktop(const wchar_t* verb, const wchar_t* file) {
+  const ComApartment& com = Com();
+  if (!com.entered)
     return false;
   ComPtr<IShellDispatch2> shell = DesktopApplication(com);
   if (!shell)
     return false;
-  UniqueBstr fileText(com, file);
-  UniqueBstr verbText(com, verb);
+  const UniqueBstr fileText(com.allocString(file), com.freeString);
+  const UniqueBstr verbText(com.allocString(verb), com.freeString);
   if (fileText.get() == nullptr || verbText.get() == nullptr)
     return false;
   const HRESULT result =
-      shell->ShellExecute(fileText.get(), Empty(), Empty(), Text(verbText), Int(SW_SHOWNORMAL));
+      shell.get()->ShellExecute(fileText.get(), Variant(VT_EMPTY), Variant(VT_EMPTY),
+                                Variant(VT_BSTR, 0, verbText.get()), Variant(VT_I4, SW_SHOWNORMAL));
   // A shell that has the method without its work does not offer it.
   return result != E_NOTIMPL;
 }

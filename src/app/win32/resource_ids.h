@@ -4,10 +4,4 @@
 
 #define TARNWICK_ICON 1
 
-#ifndef RC_INVOKED
-namespace tarnwick::win32 {
-inline constexpr int kAppIconId = TARNWICK_ICON;
-}  // namespace tarnwick::win32
-#endif
-
 #endif

@@ -12,7 +12,11 @@ namespace tarnwick {
 class ActivityLog final : public MessageLog {
  public:
   // Appends CR LF, then the message exactly as given.
-  void LogMessage(std::u16string_view message) override;
+  void LogMessage(std::u16string_view message) override {
+    text_.reserve(text_.size() + 2 + message.size());
+    text_ += u"\r\n";
+    text_ += message;
+  }
 
   const std::u16string& Text() const { return text_; }
 
