@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "backup/backup_files.h"
 #include "backup/reg_file.h"
-#include "backup/run_backup.h"
 #include "platform/registry.h"
 #include "update/name_lists.h"
 #include "update/update_messages.h"
@@ -65,7 +65,7 @@ class WriteChange final : public Change {
   StageOutcome Add(const Stage& stage, const RegRead& read, std::u16string_view where) override {
     log_.LogMessage(u"Adding Value " + std::u16string(stage.name) + u" to registry key.");
     std::u16string updated = stage.with(read.text, stage.name);
-    SavedFile saved = backup_.Add(
+    BackupResult saved = backup_.Add(
         {std::u16string(stage.keyPath), std::u16string(stage.valueName), read.type, read.bytes},
         log_);
     if (!saved.ok()) {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "backup/backup_files.h"
 #include "backup/reg_file.h"
-#include "backup/run_backup.h"
 #include "platform/registry.h"
 #include "update/name_lists.h"
 #include "update/update_messages.h"
@@ -61,7 +61,7 @@ ValueOutcome Restore(RegistryOps& registry, RunBackup& backup, MessageLog& log, 
     return ValueOutcome::kFailed;
   }
   log.LogMessage(u"Restoring Value saved in backup.");
-  SavedFile replaced = backup.Add(
+  BackupResult replaced = backup.Add(
       {std::u16string(stage.keyPath), std::u16string(stage.valueName), read->type, read->bytes},
       log);
   if (!replaced.ok()) {
@@ -103,7 +103,7 @@ bool Decide(BackupFiles& backups, MessageLog& log, std::vector<std::optional<Dec
     if (open == 0 || !anyUpdate)
       break;
     const LoadedFile file = backups.Load(entry.path);
-    if (file.outcome == LoadOutcome::kFileUntrusted) {
+    if (file.outcome == BackupOutcome::kFileUntrusted) {
       // Planted: it neither steers nor blocks the undo.
       log.LogMessage(UntrustedBackupMessage(file.path));
       continue;

@@ -1,5 +1,6 @@
 #include "backup/win32/win32_backup_folder_ops.h"
 
+#include <sddl.h>
 #include <shlobj.h>
 #include <windows.h>
 
@@ -13,6 +14,92 @@
 #include "platform/win32/windows_error.h"
 
 namespace tarnwick::win32 {
+
+AdminOnlySecurity::AdminOnlySecurity(const wchar_t* sddl) {
+  if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1,
+                                                              descriptor_.put(), nullptr)) {
+    error_ = ::GetLastError();
+    descriptor_.reset();
+    return;
+  }
+  attributes_ = {sizeof(attributes_), descriptor_.get(), FALSE};
+}
+
+DWORD AdminOnlySecurity::ApplyTo(HANDLE handle) const {
+  if (error_ != ERROR_SUCCESS)
+    return error_;
+  // Set on this object alone. SetSecurityInfo would also carry the new inheritable entries into
+  // everything already in a folder, and so onto whatever a hard link planted there before the
+  // folder was secured names, anywhere on the volume. The descriptor's DACL is marked protected.
+  if (!::SetKernelObjectSecurity(handle, DACL_SECURITY_INFORMATION, descriptor_.get()))
+    return ::GetLastError();
+  return ERROR_SUCCESS;
+}
+
+namespace {
+
+// NT SERVICE\TrustedInstaller, which owns the system's own files from Vista on.
+constexpr wchar_t kTrustedInstallerSid[] =
+    L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
+
+// The owner SID of the object open as `handle`, copied out of its security descriptor.
+DWORD OwnerOf(HANDLE handle, std::vector<BYTE>& owner) {
+  std::vector<BYTE> descriptor(256);
+  DWORD needed = 0;
+  while (!::GetKernelObjectSecurity(handle, OWNER_SECURITY_INFORMATION, descriptor.data(),
+                                    static_cast<DWORD>(descriptor.size()), &needed)) {
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_INSUFFICIENT_BUFFER || needed <= descriptor.size())
+      return error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE;
+    descriptor.resize(needed);
+  }
+  PSID sid = nullptr;
+  BOOL defaulted = FALSE;
+  if (!::GetSecurityDescriptorOwner(descriptor.data(), &sid, &defaulted))
+    return ::GetLastError();
+  if (sid == nullptr || !::IsValidSid(sid))
+    return ERROR_INVALID_SID;
+  const auto* bytes = static_cast<const BYTE*>(sid);
+  owner.assign(bytes, bytes + ::GetLengthSid(sid));
+  return ERROR_SUCCESS;
+}
+
+bool IsTrustedInstaller(PSID sid) {
+  UniqueLocal trustedInstaller;
+  return ::ConvertStringSidToSidW(kTrustedInstallerSid, trustedInstaller.put()) &&
+         ::EqualSid(sid, trustedInstaller.get()) != FALSE;
+}
+
+}  // namespace
+
+void TrustedOwners::ReadSystemOwner() {
+  systemOwnerRead_ = true;
+  wchar_t system[MAX_PATH + 1] = {};
+  const UINT length = ::GetSystemDirectoryW(system, MAX_PATH + 1);
+  if (length == 0 || length > MAX_PATH)
+    return;
+  UniqueFile folder(::CreateFileW(system, READ_CONTROL,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (folder.valid() && OwnerOf(folder.get(), systemOwner_) != ERROR_SUCCESS)
+    systemOwner_.clear();
+}
+
+DWORD TrustedOwners::IsTrusted(HANDLE handle, bool& trusted) {
+  trusted = false;
+  if (!systemOwnerRead_)
+    ReadSystemOwner();
+  std::vector<BYTE> owner;
+  if (DWORD error = OwnerOf(handle, owner); error != ERROR_SUCCESS)
+    return error;
+  PSID sid = owner.data();
+  trusted =
+      ::IsWellKnownSid(sid, WinLocalSystemSid) ||
+      ::IsWellKnownSid(sid, WinBuiltinAdministratorsSid) || IsTrustedInstaller(sid) ||
+      (!systemOwner_.empty() && ::EqualSid(sid, const_cast<BYTE*>(systemOwner_.data())) != FALSE);
+  return ERROR_SUCCESS;
+}
+
 namespace {
 
 FsError ErrorKind(DWORD error) {

@@ -1,4 +1,4 @@
-#include "backup/secure_folder.h"
+#include "backup/backup_folder.h"
 
 #include "backup/backup_names.h"
 #include "platform/text.h"
@@ -17,21 +17,6 @@ constexpr int kMaxAsideNames = 16;
 // Looks at one folder's name, each time after it was made or moved aside: another run may have
 // done either meanwhile, and a name that keeps being taken again ends the walk.
 constexpr int kMaxLooks = 4;
-
-SecuredFolder Failed(FolderOutcome outcome, std::u16string path, SystemError status) {
-  return {outcome, std::move(path), std::move(status), {}, {}};
-}
-
-FolderOutcome WhenNotMade(FsError error) {
-  switch (error) {
-    case FsError::kAccessDenied:
-      return FolderOutcome::kAccessDenied;
-    case FsError::kDiskFull:
-      return FolderOutcome::kDiskFull;
-    default:
-      return FolderOutcome::kNoFolder;
-  }
-}
 
 // What has a folder's name: nothing, a folder that an administrator made (`item` holds it
 // open), or something to move aside for `form`.
@@ -71,7 +56,34 @@ Look LookAt(BackupFolderOps& ops, const std::u16string& path, bool made) {
   return {Look::kFolder, EntryForm::kUntrustedFolder, 0, std::move(opened.item)};
 }
 
+// `failed` with the entries moved aside before it.
+SecuredFolder Ending(BackupResult failed, SecuredFolder& walk) {
+  failed.movedAside = std::move(walk.movedAside);
+  return {std::move(failed), {}};
+}
+
 }  // namespace
+
+BackupResult Failure(const FsResult& failed, std::u16string path, bool reading) {
+  BackupOutcome outcome = BackupOutcome::kFailed;
+  switch (failed.error) {
+    case FsError::kAccessDenied:
+      outcome = BackupOutcome::kAccessDenied;
+      break;
+    case FsError::kInUse:
+      outcome = reading ? BackupOutcome::kFileNotSecured : BackupOutcome::kAccessDenied;
+      break;
+    case FsError::kDiskFull:
+      outcome = BackupOutcome::kDiskFull;
+      break;
+    case FsError::kNotFound:
+      outcome = BackupOutcome::kNoFolder;
+      break;
+    default:
+      break;
+  }
+  return {outcome, std::move(path), failed.code};
+}
 
 FsResult MoveAside(BackupFolderOps& ops, const std::u16string& path, std::u16string& aside) {
   const std::u16string base = path + u".untrusted-" + StampText(ops.LocalTime());
@@ -88,10 +100,9 @@ FsResult MoveAside(BackupFolderOps& ops, const std::u16string& path, std::u16str
 SecuredFolder SecureBackupFolder(BackupFolderOps& ops, bool make) {
   SecuredFolder secured;
   if (FsResult base = ops.BaseFolder(secured.path); !base.ok())
-    return Failed(FolderOutcome::kNoFolder, {}, base.code);
-  auto fail = [&](SecuredFolder failed) {
-    failed.movedAside = std::move(secured.movedAside);
-    return failed;
+    return {{BackupOutcome::kNoFolder, {}, base.code}, {}};
+  auto fail = [&](BackupOutcome outcome, SystemError status) {
+    return Ending({outcome, secured.path, std::move(status)}, secured);
   };
   for (std::u16string_view name : kFolders) {
     secured.path += u'\\';
@@ -99,26 +110,30 @@ SecuredFolder SecureBackupFolder(BackupFolderOps& ops, bool make) {
     std::unique_ptr<OpenItem> item;
     for (int looks = 0; item == nullptr; ++looks) {
       if (looks == kMaxLooks)
-        return fail(Failed(FolderOutcome::kUntrusted, secured.path, 0));
+        return fail(BackupOutcome::kFolderUntrusted, 0);
       bool made = false;
       if (make) {
         const FsResult result = ops.MakeFolder(secured.path);
-        if (!result.ok() && result.error != FsError::kExists)
-          return fail(Failed(WhenNotMade(result.error), secured.path, result.code));
+        if (!result.ok() && result.error != FsError::kExists) {
+          BackupResult failed = Failure(result, secured.path, false);
+          if (failed.outcome == BackupOutcome::kFailed)
+            failed.outcome = BackupOutcome::kNoFolder;
+          return Ending(std::move(failed), secured);
+        }
         made = result.ok();
       }
       Look look = LookAt(ops, secured.path, made);
       if (look.verdict == Look::kMissing) {
         if (!make)
-          return fail(Failed(FolderOutcome::kMissing, secured.path, 0));
+          return fail(BackupOutcome::kMissing, 0);
         if (made)
-          return fail(Failed(FolderOutcome::kNoFolder, secured.path, look.status));
+          return fail(BackupOutcome::kNoFolder, look.status);
         continue;  // removed since: made anew
       }
       if (look.verdict == Look::kFolder) {
         if (!made) {
           if (FsResult applied = look.item->MakeAdminOnly(); !applied.ok())
-            return fail(Failed(FolderOutcome::kNotSecured, secured.path, applied.code));
+            return fail(BackupOutcome::kFolderNotSecured, applied.code);
         }
         item = std::move(look.item);
         continue;
@@ -129,14 +144,14 @@ SecuredFolder SecureBackupFolder(BackupFolderOps& ops, bool make) {
       if (moved.error == FsError::kNotFound)
         continue;  // gone since, moved aside by another run: looked at again
       if (!moved.ok())
-        return fail(Failed(FolderOutcome::kUntrusted, secured.path, moved.code));
+        return fail(BackupOutcome::kFolderUntrusted, moved.code);
       secured.movedAside.push_back({secured.path, aside, look.form, look.status});
       if (!make)
-        return fail(Failed(FolderOutcome::kMissing, secured.path, 0));
+        return fail(BackupOutcome::kMissing, 0);
     }
     secured.held.push_back(std::move(item));
   }
-  secured.outcome = FolderOutcome::kSecured;
+  secured.outcome = BackupOutcome::kDone;
   return secured;
 }
 

@@ -1,4 +1,4 @@
-#include "backup/folder_run_lock.h"
+#include "backup/run_lock.h"
 
 #include <algorithm>
 #include <optional>
@@ -32,18 +32,13 @@ std::optional<EntryForm> NotOurs(OpenItem& item, SystemError& status) {
 
 }  // namespace
 
-LockResult FolderRunLock::Acquire(std::uint32_t waitMilliseconds) {
+BackupResult RunLock::Acquire(std::uint32_t waitMilliseconds) {
   if (file_ != nullptr)
-    return LockResultOf(LockOutcome::kHeld);
+    return {BackupOutcome::kDone, {}, 0};
   SecuredFolder folder = SecureBackupFolder(ops_, true);
-  LockResult result;
-  result.movedAside = std::move(folder.movedAside);
-  if (!folder.ok()) {
-    result.folder = folder.outcome;
-    result.path = folder.path;
-    result.status = folder.status;
+  BackupResult result{folder.outcome, folder.path, folder.status, std::move(folder.movedAside)};
+  if (!folder.ok())
     return result;
-  }
   // Beside the Backups folder, in the Tarnwick folder.
   result.path =
       folder.path.substr(0, folder.path.rfind(u'\\') + 1) + std::u16string(kRunLockFileName);
@@ -57,7 +52,6 @@ LockResult FolderRunLock::Acquire(std::uint32_t waitMilliseconds) {
       if (!form) {
         file_ = std::move(opened.item);
         folder_ = std::move(folder);
-        result.outcome = LockOutcome::kHeld;
         return result;
       }
       opened.item.reset();  // closed first: an open file cannot be renamed
@@ -76,7 +70,7 @@ LockResult FolderRunLock::Acquire(std::uint32_t waitMilliseconds) {
       seen.item.reset();
       if (!form) {
         if (waited >= waitMilliseconds) {
-          result.outcome = LockOutcome::kBusy;
+          result.outcome = BackupOutcome::kBusy;
           return result;
         }
         const std::uint32_t pause = std::min(kRunLockPollMilliseconds, waitMilliseconds - waited);
@@ -85,6 +79,7 @@ LockResult FolderRunLock::Acquire(std::uint32_t waitMilliseconds) {
         continue;
       }
     } else {
+      result.outcome = BackupOutcome::kFailed;
       result.status = opened.result.code;
       return result;
     }
@@ -92,8 +87,8 @@ LockResult FolderRunLock::Acquire(std::uint32_t waitMilliseconds) {
     const FsResult moved =
         ++asides > kMaxAsides ? FsResult{FsError::kOther, 0} : MoveAside(ops_, result.path, aside);
     if (!moved.ok() && moved.error != FsError::kNotFound) {
+      result.outcome = BackupOutcome::kFileUntrusted;
       result.status = moved.code;
-      result.notOurs = true;
       return result;
     }
     if (moved.ok())
@@ -101,7 +96,7 @@ LockResult FolderRunLock::Acquire(std::uint32_t waitMilliseconds) {
   }
 }
 
-void FolderRunLock::Release() {
+void RunLock::Release() {
   file_.reset();
   folder_ = {};
 }
