@@ -71,9 +71,8 @@ constexpr Wording kWordings[] = {
       {}}},
 };
 
-// The line for `result`, which failed while doing `act`, between `lead` and `tail`.
-std::u16string Line(Act act, const BackupResult& result, std::u16string_view lead,
-                    std::u16string_view tail) {
+// The wording for `result`, which failed while doing `act`.
+std::u16string_view WordingFor(Act act, const BackupResult& result) {
   const Wording* wording = &kFailedWording;
   for (const Wording& row : kWordings) {
     if (row.outcome == result.outcome)
@@ -84,10 +83,12 @@ std::u16string Line(Act act, const BackupResult& result, std::u16string_view lea
   std::u16string_view text = wording->text[act];
   if (text.empty() && (act == kLock || act == kList))
     text = wording->text[act - 1];
-  if (text.empty())
-    text = kFailedWording.text[act];
+  return text.empty() ? kFailedWording.text[act] : text;
+}
 
-  std::u16string line(lead);
+// `text` with its fields filled in from `path` and `status`.
+std::u16string Fill(std::u16string_view text, std::u16string_view path, const SystemError& status) {
+  std::u16string line;
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (text[i] != u'{' || i + 2 >= text.size()) {
       line += text[i];
@@ -95,14 +96,14 @@ std::u16string Line(Act act, const BackupResult& result, std::u16string_view lea
     }
     switch (text[++i]) {
       case u'p':
-        line += result.path;
+        line += path;
         break;
       case u'b':
-        if (result.status.code != 0)
-          line += u" (" + ErrorText(result.status) + u")";
+        if (status.code != 0)
+          line += u" (" + ErrorText(status) + u")";
         break;
       case u'r':
-        line += u"the system reported " + ErrorText(result.status) + u".";
+        line += u"the system reported " + ErrorText(status) + u".";
         break;
       case u'a':
         line += kRunAsAdministrator;
@@ -113,50 +114,43 @@ std::u16string Line(Act act, const BackupResult& result, std::u16string_view lea
     }
     ++i;  // the closing brace
   }
-  return line += tail;
+  return line;
 }
+
+std::u16string Line(Act act, const BackupResult& result) {
+  return Fill(WordingFor(act, result), result.path, result.status);
+}
+
+// Why an entry was moved aside, by EntryForm.
+constexpr std::u16string_view kAsideWordings[] = {
+    u"The folder {p} was not made by an administrator",
+    u"{p} is a file where a folder belongs",
+    u"{p} is a junction or link to another place",
+    u"{p} could not be opened{b}",
+    u"The owner of {p} could not be read{b}",
+    u"The file {p} was not made by an administrator",
+};
 
 }  // namespace
 
 std::u16string MovedAsideMessage(const MovedAside& moved) {
-  const std::u16string error = u" (" + ErrorText(moved.status) + u")";
-  std::u16string what;
-  switch (moved.form) {
-    case EntryForm::kUntrustedFolder:
-      what = u"The folder " + moved.from + u" was not made by an administrator";
-      break;
-    case EntryForm::kFile:
-      what = moved.from + u" is a file where a folder belongs";
-      break;
-    case EntryForm::kLink:
-      what = moved.from + u" is a junction or link to another place";
-      break;
-    case EntryForm::kUnopenable:
-      what = moved.from + u" could not be opened" + error;
-      break;
-    case EntryForm::kOwnerUnknown:
-      what = u"The owner of " + moved.from + u" could not be read" + error;
-      break;
-    case EntryForm::kUntrustedFile:
-      what = u"The file " + moved.from + u" was not made by an administrator";
-      break;
-  }
-  return what + u", so it is not used: it was moved aside to " + moved.to + u".";
+  return Fill(kAsideWordings[static_cast<int>(moved.form)], moved.from, moved.status) +
+         u", so it is not used: it was moved aside to " + moved.to + u".";
 }
 
 std::u16string BackupFailureMessage(std::u16string_view where, const BackupResult& saved) {
-  return Line(kSave, saved, u"Could not save a backup of " + std::u16string(where) + u": ",
-              u" The value was left unchanged.");
+  return u"Could not save a backup of " + std::u16string(where) + u": " + Line(kSave, saved) +
+         u" The value was left unchanged.";
 }
 
 std::u16string LoadFailureMessage(const BackupResult& file) {
   if (file.outcome == BackupOutcome::kFileUntrusted)
     return UntrustedBackupMessage(file.path);
-  return Line(kLoad, file, {}, kNothingRestored);
+  return Line(kLoad, file) + std::u16string(kNothingRestored);
 }
 
 std::u16string ListFailureMessage(const BackupResult& listing) {
-  return Line(kList, listing, {}, kNothingRestored);
+  return Line(kList, listing) + std::u16string(kNothingRestored);
 }
 
 std::u16string UntrustedBackupMessage(std::u16string_view path) {
@@ -172,8 +166,8 @@ std::u16string RefusedBackupMessage(std::u16string_view path) {
 }
 
 std::u16string LockFailureMessage(const BackupResult& lock) {
-  return Line(kLock, lock, u"Could not make sure that no other Tarnwick run is in progress: ",
-              u" Nothing was done.");
+  return u"Could not make sure that no other Tarnwick run is in progress: " + Line(kLock, lock) +
+         u" Nothing was done.";
 }
 
 std::vector<std::u16string> LockMessages(const BackupResult& lock) {

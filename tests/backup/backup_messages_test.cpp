@@ -64,5 +64,74 @@ TEST(LockFailureMessage, NamesTheLockFileOrTheFolderAndWindowsText) {
             u"application data folder could not be found (error 0x80070002). Nothing was done.");
 }
 
+TEST(LoadFailureMessage, NamesTheFileOrTheFolderAndWhyForLoadsListingsAndTheLock) {
+  const std::u16string folder = u"C:\\ProgramData\\Tarnwick\\Backups";
+  const std::u16string file = folder + u"\\registry-000001.reg";
+  const std::u16string restored = u" Nothing was restored.";
+  const struct {
+    std::u16string (*message)(const BackupResult&);
+    BackupResult result;
+    std::u16string line;
+  } cases[] = {
+      {LoadFailureMessage,
+       {BackupOutcome::kFolderNotSecured, folder, 1307},
+       u"Could not read the backups: the permissions of the folder " + folder +
+           u" could not be set to administrators only (error 1307)." + restored},
+      {ListFailureMessage,
+       {BackupOutcome::kFolderUntrusted, folder, 32},
+       u"Could not read the backups: " + folder +
+           u" is not a folder that an administrator made, and it could not be moved aside (error "
+           u"32)." +
+           restored},
+      {LoadFailureMessage,
+       {BackupOutcome::kFileNotSecured, file, 0},
+       u"Could not read the backup " + file +
+           u": it is a link, has other names, is open elsewhere, or its owner could not be read." +
+           restored},
+      {LoadFailureMessage,
+       {BackupOutcome::kFileUntrusted, file, 0},
+       u"The backup " + file + u" was not made by an administrator, so it is not read."},
+      {LoadFailureMessage,
+       {BackupOutcome::kAccessDenied, file, 5},
+       u"Could not read the backup " + file +
+           u": access was refused. Please run this program as an administrator." + restored},
+      {ListFailureMessage,
+       {BackupOutcome::kAccessDenied, folder, 5},
+       u"Could not read the backup folder " + folder +
+           u": access was refused. Please run this program as an administrator." + restored},
+      {LoadFailureMessage,
+       {BackupOutcome::kTooLarge, file, 0},
+       u"The backup " + file + u" is larger than any backup Tarnwick saves." + restored},
+      {LoadFailureMessage,
+       {BackupOutcome::kFailed, file, 23},
+       u"Could not read the backup " + file + u": the system reported error 23." + restored},
+      {ListFailureMessage,
+       {BackupOutcome::kFailed, folder, 1117},
+       u"Could not read the backup folder " + folder + u": the system reported error 1117." +
+           restored},
+      {ListFailureMessage,
+       {BackupOutcome::kNoFolder, u"", 0x80070002},
+       u"Could not read the backups: the all-users application data folder could not be found "
+       u"(error 0x80070002)." +
+           restored},
+      {LockFailureMessage,
+       {BackupOutcome::kFileUntrusted, folder + u"\\run.lock", 32},
+       u"Could not make sure that no other Tarnwick run is in progress: the lock file " + folder +
+           u"\\run.lock was not made by an administrator and could not be moved aside (error 32). "
+           u"Nothing was done."},
+      {LockFailureMessage,
+       {BackupOutcome::kAccessDenied, folder, 5},
+       u"Could not make sure that no other Tarnwick run is in progress: access to the folder " +
+           folder + u" was refused (error 5). Nothing was done."},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(c.message(c.result), c.line);
+  EXPECT_EQ(MovedAsideMessage({folder, folder + u".untrusted", EntryForm::kOwnerUnknown, 5}),
+            u"The owner of " + folder +
+                u" could not be read (error 5), so it is not used: it was "
+                u"moved aside to " +
+                folder + u".untrusted.");
+}
+
 }  // namespace
 }  // namespace tarnwick::testing
