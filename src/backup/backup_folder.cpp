@@ -27,32 +27,17 @@ struct Look {
   std::unique_ptr<OpenItem> item;
 };
 
-Look Aside(EntryForm form, SystemError status = {}) {
-  return {Look::kAside, form, std::move(status), nullptr};
-}
-
 // Opens `path` as itself; `made`: this walk has just made it, so its owner is known.
 Look LookAt(BackupFolderOps& ops, const std::u16string& path, bool made) {
   Opened opened = ops.OpenFolder(path);
   if (!opened.result.ok()) {
     return opened.result.error == FsError::kNotFound
                ? Look{Look::kMissing, EntryForm::kUntrustedFolder, opened.result.code, nullptr}
-               : Aside(EntryForm::kUnopenable, opened.result.code);
+               : Look{Look::kAside, EntryForm::kUnopenable, opened.result.code, nullptr};
   }
-  ItemFacts facts;
-  if (FsResult examined = opened.item->Facts(facts); !examined.ok())
-    return Aside(EntryForm::kUnopenable, examined.code);
-  if (facts.link)
-    return Aside(EntryForm::kLink);
-  if (!facts.folder)
-    return Aside(EntryForm::kFile);
-  if (!made) {
-    bool trusted = false;
-    if (FsResult owner = opened.item->OwnerTrusted(trusted); !owner.ok())
-      return Aside(EntryForm::kOwnerUnknown, owner.code);
-    if (!trusted)
-      return Aside(EntryForm::kUntrustedFolder);
-  }
+  SystemError status;
+  if (std::optional<EntryForm> form = Distrusted(*opened.item, true, made, status))
+    return {Look::kAside, *form, std::move(status), nullptr};
   return {Look::kFolder, EntryForm::kUntrustedFolder, 0, std::move(opened.item)};
 }
 
@@ -63,6 +48,28 @@ SecuredFolder Ending(BackupResult failed, SecuredFolder& walk) {
 }
 
 }  // namespace
+
+std::optional<EntryForm> Distrusted(OpenItem& item, bool folder, bool made, SystemError& status) {
+  ItemFacts facts;
+  if (FsResult examined = item.Facts(facts); !examined.ok()) {
+    status = examined.code;
+    return EntryForm::kUnopenable;
+  }
+  if (facts.link)
+    return EntryForm::kLink;
+  if (folder && !facts.folder)
+    return EntryForm::kFile;
+  if (!folder && (facts.folder || facts.names != 1))
+    return EntryForm::kUntrustedFile;
+  bool trusted = made;
+  if (FsResult owner = made ? FsResult{} : item.OwnerTrusted(trusted); !owner.ok()) {
+    status = owner.code;
+    return EntryForm::kOwnerUnknown;
+  }
+  if (!trusted)
+    return folder ? EntryForm::kUntrustedFolder : EntryForm::kUntrustedFile;
+  return std::nullopt;
+}
 
 BackupResult Failure(const FsResult& failed, std::u16string path, bool reading) {
   BackupOutcome outcome = BackupOutcome::kFailed;

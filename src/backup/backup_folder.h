@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -75,6 +76,11 @@ BackupResult Failure(const FsResult& failed, std::u16string path, bool reading);
 struct SecuredFolder : BackupResult {
   std::vector<std::unique_ptr<OpenItem>> held;
 };
+
+// Why the entry open as `item` is not to be used as a folder (`folder`) or as a file of one name
+// that an administrator made; nothing when it is. `made`: this run has just made it, so its
+// owner is known. `status` receives the platform's error code.
+std::optional<EntryForm> Distrusted(OpenItem& item, bool folder, bool made, SystemError& status);
 
 // Walks down to the backup folder; `make` says whether missing folders are made. A folder
 // moved aside is made anew only with `make`; without, the walk ends there as kMissing.

@@ -10,26 +10,6 @@ namespace {
 // A lock file found not to be ours is moved aside at most so often in one Acquire.
 constexpr int kMaxAsides = 4;
 
-// Why the lock file open as `item` is not the one an administrator's run made: nothing when it
-// is. `status` receives the platform's error code.
-std::optional<EntryForm> NotOurs(OpenItem& item, SystemError& status) {
-  ItemFacts facts;
-  if (FsResult examined = item.Facts(facts); !examined.ok()) {
-    status = examined.code;
-    return EntryForm::kUnopenable;
-  }
-  if (facts.link)
-    return EntryForm::kLink;
-  if (facts.folder || facts.names != 1)
-    return EntryForm::kUntrustedFile;
-  bool trusted = false;
-  if (FsResult owner = item.OwnerTrusted(trusted); !owner.ok()) {
-    status = owner.code;
-    return EntryForm::kOwnerUnknown;
-  }
-  return trusted ? std::nullopt : std::optional(EntryForm::kUntrustedFile);
-}
-
 }  // namespace
 
 BackupResult RunLock::Acquire(std::uint32_t waitMilliseconds) {
@@ -48,7 +28,7 @@ BackupResult RunLock::Acquire(std::uint32_t waitMilliseconds) {
     SystemError status;
     std::optional<EntryForm> form;
     if (opened.result.ok()) {
-      form = NotOurs(*opened.item, status);
+      form = Distrusted(*opened.item, false, false, status);
       if (!form) {
         file_ = std::move(opened.item);
         folder_ = std::move(folder);
@@ -62,7 +42,7 @@ BackupResult RunLock::Acquire(std::uint32_t waitMilliseconds) {
       if (seen.result.error == FsError::kNotFound && ++asides <= kMaxAsides)
         continue;  // gone since: tried again
       if (seen.result.ok()) {
-        form = NotOurs(*seen.item, status);
+        form = Distrusted(*seen.item, false, false, status);
       } else {
         form = EntryForm::kUnopenable;
         status = seen.result.code;
