@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "backup/backup_folder.h"
-#include "backup/backup_folder_ops.h"
 #include "backup/reg_file.h"
 #include "log/message_log.h"
 

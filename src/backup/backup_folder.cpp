@@ -30,28 +30,21 @@ struct Look {
 // Opens `path` as itself; `made`: this walk has just made it, so its owner is known.
 Look LookAt(BackupFolderOps& ops, const std::u16string& path, bool made) {
   Opened opened = ops.OpenFolder(path);
-  if (!opened.result.ok()) {
-    return opened.result.error == FsError::kNotFound
-               ? Look{Look::kMissing, EntryForm::kUntrustedFolder, opened.result.code, nullptr}
-               : Look{Look::kAside, EntryForm::kUnopenable, opened.result.code, nullptr};
-  }
+  if (opened.result.error == FsError::kNotFound)
+    return {Look::kMissing, EntryForm::kUntrustedFolder, opened.result.code, nullptr};
   SystemError status;
-  if (std::optional<EntryForm> form = Distrusted(*opened.item, true, made, status))
+  if (std::optional<EntryForm> form = Distrusted(opened, true, made, status))
     return {Look::kAside, *form, std::move(status), nullptr};
   return {Look::kFolder, EntryForm::kUntrustedFolder, 0, std::move(opened.item)};
 }
 
-// `failed` with the entries moved aside before it.
-SecuredFolder Ending(BackupResult failed, SecuredFolder& walk) {
-  failed.movedAside = std::move(walk.movedAside);
-  return {std::move(failed), {}};
-}
-
 }  // namespace
 
-std::optional<EntryForm> Distrusted(OpenItem& item, bool folder, bool made, SystemError& status) {
+std::optional<EntryForm> Distrusted(const Opened& opened, bool folder, bool made,
+                                    SystemError& status) {
   ItemFacts facts;
-  if (FsResult examined = item.Facts(facts); !examined.ok()) {
+  const FsResult examined = opened.result.ok() ? opened.item->Facts(facts) : opened.result;
+  if (!examined.ok()) {
     status = examined.code;
     return EntryForm::kUnopenable;
   }
@@ -62,7 +55,7 @@ std::optional<EntryForm> Distrusted(OpenItem& item, bool folder, bool made, Syst
   if (!folder && (facts.folder || facts.names != 1))
     return EntryForm::kUntrustedFile;
   bool trusted = made;
-  if (FsResult owner = made ? FsResult{} : item.OwnerTrusted(trusted); !owner.ok()) {
+  if (FsResult owner = made ? FsResult{} : opened.item->OwnerTrusted(trusted); !owner.ok()) {
     status = owner.code;
     return EntryForm::kOwnerUnknown;
   }
@@ -73,22 +66,14 @@ std::optional<EntryForm> Distrusted(OpenItem& item, bool folder, bool made, Syst
 
 BackupResult Failure(const FsResult& failed, std::u16string path, bool reading) {
   BackupOutcome outcome = BackupOutcome::kFailed;
-  switch (failed.error) {
-    case FsError::kAccessDenied:
-      outcome = BackupOutcome::kAccessDenied;
-      break;
-    case FsError::kInUse:
-      outcome = reading ? BackupOutcome::kFileNotSecured : BackupOutcome::kAccessDenied;
-      break;
-    case FsError::kDiskFull:
-      outcome = BackupOutcome::kDiskFull;
-      break;
-    case FsError::kNotFound:
-      outcome = BackupOutcome::kNoFolder;
-      break;
-    default:
-      break;
-  }
+  if (failed.error == FsError::kAccessDenied || (failed.error == FsError::kInUse && !reading))
+    outcome = BackupOutcome::kAccessDenied;
+  else if (failed.error == FsError::kInUse)
+    outcome = BackupOutcome::kFileNotSecured;  // open for writing elsewhere
+  else if (failed.error == FsError::kDiskFull)
+    outcome = BackupOutcome::kDiskFull;
+  else if (failed.error == FsError::kNotFound)
+    outcome = BackupOutcome::kNoFolder;
   return {outcome, std::move(path), failed.code};
 }
 
@@ -109,7 +94,8 @@ SecuredFolder SecureBackupFolder(BackupFolderOps& ops, bool make) {
   if (FsResult base = ops.BaseFolder(secured.path); !base.ok())
     return {{BackupOutcome::kNoFolder, {}, base.code}, {}};
   auto fail = [&](BackupOutcome outcome, SystemError status) {
-    return Ending({outcome, secured.path, std::move(status)}, secured);
+    return SecuredFolder{{outcome, secured.path, std::move(status), std::move(secured.movedAside)},
+                         {}};
   };
   for (std::u16string_view name : kFolders) {
     secured.path += u'\\';
@@ -122,10 +108,8 @@ SecuredFolder SecureBackupFolder(BackupFolderOps& ops, bool make) {
       if (make) {
         const FsResult result = ops.MakeFolder(secured.path);
         if (!result.ok() && result.error != FsError::kExists) {
-          BackupResult failed = Failure(result, secured.path, false);
-          if (failed.outcome == BackupOutcome::kFailed)
-            failed.outcome = BackupOutcome::kNoFolder;
-          return Ending(std::move(failed), secured);
+          const BackupOutcome why = Failure(result, {}, false).outcome;
+          return fail(why == BackupOutcome::kFailed ? BackupOutcome::kNoFolder : why, result.code);
         }
         made = result.ok();
       }

@@ -9,7 +9,6 @@
 // Also the one vocabulary in which the backup keeping and the run lock report what happened.
 #pragma once
 
-#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -77,10 +76,11 @@ struct SecuredFolder : BackupResult {
   std::vector<std::unique_ptr<OpenItem>> held;
 };
 
-// Why the entry open as `item` is not to be used as a folder (`folder`) or as a file of one name
-// that an administrator made; nothing when it is. `made`: this run has just made it, so its
+// Why the entry `opened` as itself is not to be used as a folder (`folder`) or as a file of one
+// name that an administrator made; nothing when it is. `made`: this run has just made it, so its
 // owner is known. `status` receives the platform's error code.
-std::optional<EntryForm> Distrusted(OpenItem& item, bool folder, bool made, SystemError& status);
+std::optional<EntryForm> Distrusted(const Opened& opened, bool folder, bool made,
+                                    SystemError& status);
 
 // Walks down to the backup folder; `make` says whether missing folders are made. A folder
 // moved aside is made anew only with `make`; without, the walk ends there as kMissing.

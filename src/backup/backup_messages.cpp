@@ -88,31 +88,19 @@ std::u16string_view WordingFor(Act act, const BackupResult& result) {
 
 // `text` with its fields filled in from `path` and `status`.
 std::u16string Fill(std::u16string_view text, std::u16string_view path, const SystemError& status) {
+  constexpr std::u16string_view kFields = u"pbram";
+  const std::u16string values[] = {std::u16string(path),
+                                   status.code != 0 ? u" (" + ErrorText(status) + u")" : u"",
+                                   u"the system reported " + ErrorText(status) + u".",
+                                   std::u16string(kRunAsAdministrator), NumberText(kMaxBackupSize)};
   std::u16string line;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != u'{' || i + 2 >= text.size()) {
-      line += text[i];
-      continue;
-    }
-    switch (text[++i]) {
-      case u'p':
-        line += path;
-        break;
-      case u'b':
-        if (status.code != 0)
-          line += u" (" + ErrorText(status) + u")";
-        break;
-      case u'r':
-        line += u"the system reported " + ErrorText(status) + u".";
-        break;
-      case u'a':
-        line += kRunAsAdministrator;
-        break;
-      default:
-        line += NumberText(kMaxBackupSize);
-        break;
-    }
-    ++i;  // the closing brace
+    const std::size_t field = i + 2 < text.size() && text[i] == u'{' && text[i + 2] == u'}'
+                                  ? kFields.find(text[i + 1])
+                                  : std::u16string_view::npos;
+    line += field == std::u16string_view::npos ? std::u16string(1, text[i]) : values[field];
+    if (field != std::u16string_view::npos)
+      i += 2;
   }
   return line;
 }

@@ -28,7 +28,7 @@ BackupResult RunLock::Acquire(std::uint32_t waitMilliseconds) {
     SystemError status;
     std::optional<EntryForm> form;
     if (opened.result.ok()) {
-      form = Distrusted(*opened.item, false, false, status);
+      form = Distrusted(opened, false, false, status);
       if (!form) {
         file_ = std::move(opened.item);
         folder_ = std::move(folder);
@@ -41,12 +41,7 @@ BackupResult RunLock::Acquire(std::uint32_t waitMilliseconds) {
       Opened seen = ops_.OpenFolder(result.path);
       if (seen.result.error == FsError::kNotFound && ++asides <= kMaxAsides)
         continue;  // gone since: tried again
-      if (seen.result.ok()) {
-        form = Distrusted(*seen.item, false, false, status);
-      } else {
-        form = EntryForm::kUnopenable;
-        status = seen.result.code;
-      }
+      form = Distrusted(seen, false, false, status);
       seen.item.reset();
       if (!form) {
         if (waited >= waitMilliseconds) {

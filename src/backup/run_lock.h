@@ -15,7 +15,6 @@
 #include <string_view>
 
 #include "backup/backup_folder.h"
-#include "backup/backup_folder_ops.h"
 
 namespace tarnwick {
 

@@ -31,9 +31,9 @@ DWORD AdminOnlySecurity::ApplyTo(HANDLE handle) const {
   // Set on this object alone. SetSecurityInfo would also carry the new inheritable entries into
   // everything already in a folder, and so onto whatever a hard link planted there before the
   // folder was secured names, anywhere on the volume. The descriptor's DACL is marked protected.
-  if (!::SetKernelObjectSecurity(handle, DACL_SECURITY_INFORMATION, descriptor_.get()))
-    return ::GetLastError();
-  return ERROR_SUCCESS;
+  return ::SetKernelObjectSecurity(handle, DACL_SECURITY_INFORMATION, descriptor_.get())
+             ? ERROR_SUCCESS
+             : ::GetLastError();
 }
 
 namespace {
@@ -72,31 +72,27 @@ bool IsTrustedInstaller(PSID sid) {
 
 }  // namespace
 
-void TrustedOwners::ReadSystemOwner() {
-  systemOwnerRead_ = true;
-  wchar_t system[MAX_PATH + 1] = {};
-  const UINT length = ::GetSystemDirectoryW(system, MAX_PATH + 1);
-  if (length == 0 || length > MAX_PATH)
-    return;
-  UniqueFile folder(::CreateFileW(system, READ_CONTROL,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (folder.valid() && OwnerOf(folder.get(), systemOwner_) != ERROR_SUCCESS)
-    systemOwner_.clear();
-}
-
-DWORD TrustedOwners::IsTrusted(HANDLE handle, bool& trusted) {
+DWORD Win32BackupFolderOps::OwnerTrusted(HANDLE handle, bool& trusted) {
   trusted = false;
-  if (!systemOwnerRead_)
-    ReadSystemOwner();
+  if (!systemOwner_) {
+    systemOwner_.emplace();
+    wchar_t system[MAX_PATH + 1] = {};
+    const UINT length = ::GetSystemDirectoryW(system, MAX_PATH + 1);
+    if (length > 0 && length <= MAX_PATH) {
+      UniqueFile folder(::CreateFileW(system, READ_CONTROL,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+      if (folder.valid() && OwnerOf(folder.get(), *systemOwner_) != ERROR_SUCCESS)
+        systemOwner_->clear();
+    }
+  }
   std::vector<BYTE> owner;
   if (DWORD error = OwnerOf(handle, owner); error != ERROR_SUCCESS)
     return error;
   PSID sid = owner.data();
-  trusted =
-      ::IsWellKnownSid(sid, WinLocalSystemSid) ||
-      ::IsWellKnownSid(sid, WinBuiltinAdministratorsSid) || IsTrustedInstaller(sid) ||
-      (!systemOwner_.empty() && ::EqualSid(sid, const_cast<BYTE*>(systemOwner_.data())) != FALSE);
+  trusted = ::IsWellKnownSid(sid, WinLocalSystemSid) ||
+            ::IsWellKnownSid(sid, WinBuiltinAdministratorsSid) || IsTrustedInstaller(sid) ||
+            (!systemOwner_->empty() && ::EqualSid(sid, systemOwner_->data()) != FALSE);
   return ERROR_SUCCESS;
 }
 
@@ -138,11 +134,15 @@ FsResult LastResult() {
   return Result(error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE);
 }
 
+// Success, or the thread's last error when `done` is false.
+FsResult Checked(BOOL done) {
+  return done ? FsResult{} : LastResult();
+}
+
 class Win32OpenItem final : public OpenItem {
  public:
-  Win32OpenItem(UniqueFile handle, std::wstring path, const AdminOnlySecurity& security,
-                TrustedOwners& owners)
-      : handle_(std::move(handle)), path_(std::move(path)), security_(security), owners_(owners) {}
+  Win32OpenItem(UniqueFile handle, std::wstring path, Win32BackupFolderOps& ops)
+      : handle_(std::move(handle)), path_(std::move(path)), ops_(ops) {}
 
   FsResult Facts(ItemFacts& facts) override {
     BY_HANDLE_FILE_INFORMATION info = {};
@@ -159,10 +159,10 @@ class Win32OpenItem final : public OpenItem {
   }
 
   FsResult OwnerTrusted(bool& trusted) override {
-    return Result(owners_.IsTrusted(handle_.get(), trusted));
+    return Result(ops_.OwnerTrusted(handle_.get(), trusted));
   }
 
-  FsResult MakeAdminOnly() override { return Result(security_.ApplyTo(handle_.get())); }
+  FsResult MakeAdminOnly() override { return Result(ops_.security().ApplyTo(handle_.get())); }
 
   FsResult Read(std::size_t limit, std::vector<std::byte>& contents) override {
     contents.clear();
@@ -185,17 +185,16 @@ class Win32OpenItem final : public OpenItem {
  private:
   UniqueFile handle_;
   std::wstring path_;
-  const AdminOnlySecurity& security_;
-  TrustedOwners& owners_;
+  Win32BackupFolderOps& ops_;
 };
 
 Opened Open(const std::wstring& path, DWORD access, DWORD share, DWORD flags,
-            const AdminOnlySecurity& security, TrustedOwners& owners) {
+            Win32BackupFolderOps& ops) {
   UniqueFile handle(::CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING,
                                   flags | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!handle.valid())
     return {LastResult(), nullptr};
-  return {{}, std::make_unique<Win32OpenItem>(std::move(handle), path, security, owners)};
+  return {{}, std::make_unique<Win32OpenItem>(std::move(handle), path, ops)};
 }
 
 }  // namespace
@@ -222,9 +221,7 @@ FsResult Win32BackupFolderOps::BaseFolder(std::u16string& path) {
 FsResult Win32BackupFolderOps::MakeFolder(std::u16string_view path) {
   if (security_.error() != ERROR_SUCCESS)
     return Result(security_.error());
-  if (!::CreateDirectoryW(Wide(path).c_str(), security_.attributes()))
-    return LastResult();
-  return {};
+  return Checked(::CreateDirectoryW(Wide(path).c_str(), security_.attributes()));
 }
 
 Opened Win32BackupFolderOps::OpenFolder(std::u16string_view path) {
@@ -234,7 +231,7 @@ Opened Win32BackupFolderOps::OpenFolder(std::u16string_view path) {
   // its contents, which is all that sharing modes govern: the open succeeds whatever sharing
   // the handles already open allow.
   return Open(Wide(path), READ_CONTROL | WRITE_DAC | FILE_READ_ATTRIBUTES,
-              FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_FLAG_BACKUP_SEMANTICS, security_, owners_);
+              FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_FLAG_BACKUP_SEMANTICS, *this);
 }
 
 // The run lock, as Windows keeps it from XP to 11:
@@ -267,11 +264,11 @@ Opened Win32BackupFolderOps::OpenLockFile(std::u16string_view path) {
                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!handle.valid())
     return {LastResult(), nullptr};
-  return {{}, std::make_unique<Win32OpenItem>(std::move(handle), name, security_, owners_)};
+  return {{}, std::make_unique<Win32OpenItem>(std::move(handle), name, *this)};
 }
 
 Opened Win32BackupFolderOps::OpenFileToLoad(std::u16string_view path) {
-  return Open(Wide(path), GENERIC_READ, FILE_SHARE_READ, 0, security_, owners_);
+  return Open(Wide(path), GENERIC_READ, FILE_SHARE_READ, 0, *this);
 }
 
 FsResult Win32BackupFolderOps::ListFiles(std::u16string_view path,
@@ -285,9 +282,7 @@ FsResult Win32BackupFolderOps::ListFiles(std::u16string_view path,
     if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
       names.push_back(Utf16(found.cFileName));
   } while (::FindNextFileW(find.get(), &found));
-  if (::GetLastError() != ERROR_NO_MORE_FILES)
-    return LastResult();
-  return {};
+  return Checked(::GetLastError() == ERROR_NO_MORE_FILES);
 }
 
 FsResult Win32BackupFolderOps::WriteNewFile(std::u16string_view path,
@@ -320,16 +315,12 @@ FsResult Win32BackupFolderOps::WriteNewFile(std::u16string_view path,
 }
 
 FsResult Win32BackupFolderOps::Remove(std::u16string_view path) {
-  if (!::DeleteFileW(Wide(path).c_str()))
-    return LastResult();
-  return {};
+  return Checked(::DeleteFileW(Wide(path).c_str()));
 }
 
 FsResult Win32BackupFolderOps::MoveOver(std::u16string_view from, std::u16string_view to) {
-  if (!::MoveFileExW(Wide(from).c_str(), Wide(to).c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    return LastResult();
-  return {};
+  return Checked(::MoveFileExW(Wide(from).c_str(), Wide(to).c_str(),
+                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
 }
 
 // MoveFileExW renames the name itself: a symbolic link or junction is renamed as the link, and
@@ -355,9 +346,7 @@ FsResult Win32BackupFolderOps::Rename(std::u16string_view from, std::u16string_v
     if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
       return Result(ERROR_NOT_SUPPORTED);
   }
-  if (!::MoveFileExW(name.c_str(), Wide(to).c_str(), MOVEFILE_WRITE_THROUGH))
-    return LastResult();
-  return {};
+  return Checked(::MoveFileExW(name.c_str(), Wide(to).c_str(), MOVEFILE_WRITE_THROUGH));
 }
 
 void Win32BackupFolderOps::Pause(std::uint32_t milliseconds) {

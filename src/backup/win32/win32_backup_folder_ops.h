@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,24 +46,6 @@ class AdminOnlySecurity {
   DWORD error_ = ERROR_SUCCESS;
 };
 
-// Who may have made a folder or file that the program reads and writes as administrator: only
-// an owner that a standard user cannot be.
-class TrustedOwners {
- public:
-  // Whether the object open as `handle` (with READ_CONTROL) is owned by SYSTEM, Administrators,
-  // TrustedInstaller or the system directory's owner; ERROR_SUCCESS, or why its owner could not
-  // be read. The system directory's owner counts for platforms that report one owner for every
-  // object (Wine reports its Unix user); on Windows it is TrustedInstaller or Administrators
-  // anyway. It is read at the first question, not before.
-  DWORD IsTrusted(HANDLE handle, bool& trusted);
-
- private:
-  void ReadSystemOwner();
-
-  bool systemOwnerRead_ = false;
-  std::vector<BYTE> systemOwner_;  // a SID; empty when it could not be read
-};
-
 class Win32BackupFolderOps final : public BackupFolderOps {
  public:
   // `base` names the folder that the backup folders go under; empty: the all-users application
@@ -83,11 +66,20 @@ class Win32BackupFolderOps final : public BackupFolderOps {
   BackupStamp LocalTime() override;
   void Pause(std::uint32_t milliseconds) override;
 
+  // Who may have made a folder or file that the program reads and writes as administrator: only
+  // an owner that a standard user cannot be. Whether the object open as `handle` (with
+  // READ_CONTROL) is owned by SYSTEM, Administrators, TrustedInstaller or the system directory's
+  // owner; ERROR_SUCCESS, or why its owner could not be read. The system directory's owner
+  // counts for platforms that report one owner for every object (Wine reports its Unix user); on
+  // Windows it is TrustedInstaller or Administrators anyway. It is read at the first question.
+  DWORD OwnerTrusted(HANDLE handle, bool& trusted);
+  const AdminOnlySecurity& security() const { return security_; }
+
  private:
   std::u16string base_;
   AdminOnlySecurity security_;
   AdminOnlySecurity lockSecurity_{kLockFileSddl};
-  TrustedOwners owners_;
+  std::optional<std::vector<BYTE>> systemOwner_;  // a SID; empty when it could not be read
 };
 
 }  // namespace tarnwick::win32
