@@ -124,9 +124,7 @@ FsError ErrorKind(DWORD error) {
 }
 
 FsResult Result(DWORD error) {
-  if (error == ERROR_SUCCESS)
-    return {};
-  return {ErrorKind(error), WindowsError(error)};
+  return error == ERROR_SUCCESS ? FsResult{} : FsResult{ErrorKind(error), WindowsError(error)};
 }
 
 FsResult LastResult() {
@@ -188,9 +186,12 @@ class Win32OpenItem final : public OpenItem {
   Win32BackupFolderOps& ops_;
 };
 
+// Opens `path` itself, never what a link of that name points to; `disposition` and `security` as
+// CreateFileW takes them.
 Opened Open(const std::wstring& path, DWORD access, DWORD share, DWORD flags,
-            Win32BackupFolderOps& ops) {
-  UniqueFile handle(::CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING,
+            Win32BackupFolderOps& ops, DWORD disposition = OPEN_EXISTING,
+            SECURITY_ATTRIBUTES* security = nullptr) {
+  UniqueFile handle(::CreateFileW(path.c_str(), access, share, security, disposition,
                                   flags | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!handle.valid())
     return {LastResult(), nullptr};
@@ -258,13 +259,8 @@ Opened Win32BackupFolderOps::OpenFolder(std::u16string_view path) {
 Opened Win32BackupFolderOps::OpenLockFile(std::u16string_view path) {
   if (lockSecurity_.error() != ERROR_SUCCESS)
     return {Result(lockSecurity_.error()), nullptr};
-  const std::wstring name = Wide(path);
-  UniqueFile handle(::CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0,
-                                  lockSecurity_.attributes(), OPEN_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  if (!handle.valid())
-    return {LastResult(), nullptr};
-  return {{}, std::make_unique<Win32OpenItem>(std::move(handle), name, *this)};
+  return Open(Wide(path), GENERIC_READ | GENERIC_WRITE, 0, FILE_ATTRIBUTE_NORMAL, *this,
+              OPEN_ALWAYS, lockSecurity_.attributes());
 }
 
 Opened Win32BackupFolderOps::OpenFileToLoad(std::u16string_view path) {
