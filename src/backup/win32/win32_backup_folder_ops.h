@@ -1,5 +1,7 @@
-// BackupFolderOps over kernel32 and advapi32. Items are opened as themselves, never through a
-// link, and get their security through their own handle.
+// BackupFolderOps over kernel32 and advapi32, in Tarnwick\Backups under the all-users
+// application data folder (C:\ProgramData on Windows Vista and later). Items are opened as
+// themselves, never through a link, and get their security through their own handle; their
+// owners are judged by who a standard user cannot be.
 #pragma once
 
 #include <windows.h>
