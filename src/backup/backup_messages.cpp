@@ -40,7 +40,7 @@ constexpr Wording kWordings[] = {
     {BackupOutcome::kAccessDenied,
      {u"access to {p} was refused{b}.", u"access to the folder {p} was refused{b}.",
       u"Could not read the backup {p}: {a}", u"Could not read the backup folder {p}: {a}"}},
-    {BackupOutcome::kDiskFull, {u"the disk is full.", {}, {}, {}}},
+    {BackupOutcome::kDiskFull, {u"the disk is full{b}.", {}, {}, {}}},
     {BackupOutcome::kFolderNotSecured,
      {u"the permissions of the backup folder {p} could not be set to administrators only{b}.",
       u"the permissions of the folder {p} could not be set to administrators only{b}.",

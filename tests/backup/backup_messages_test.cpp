@@ -36,6 +36,10 @@ TEST(BackupFailureMessage, SaysWhichFolderAndWhyInOneLine) {
         {1117, u""}},
        u"writing to C:\\ProgramData\\Tarnwick\\Backups\\registry-000001.reg failed: the system "
        u"reported error 1117."},
+      {{BackupOutcome::kDiskFull,
+        u"C:\\ProgramData\\Tarnwick\\Backups",
+        {112, u"There is not enough space on the disk."}},
+       u"the disk is full (error 112: There is not enough space on the disk)."},
       {{BackupOutcome::kTooLarge, u"", {}},
        u"it would be larger than the 1048576 bytes that an undo reads."},
   };

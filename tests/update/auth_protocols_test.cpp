@@ -9,6 +9,7 @@
 #include "platform/text.h"
 #include "stored_forms.h"
 #include "update/update_messages.h"
+#include "update/value_table.h"
 #include "xp_sp3.h"
 
 namespace tarnwick::testing {
@@ -93,9 +94,11 @@ TEST_F(UpdateAuthProtocolsTest, WhenNoBackupCanBeSavedNothingIsWritten) {
   EXPECT_EQ(registry_.SetValueCalls(), 0);
   EXPECT_EQ(Packages(), XpPackagesBytes());
   EXPECT_EQ(Providers(), SzBytes(kXpProviders));
-  EXPECT_NE(log.find(u"\r\nAdding Value tspkg to registry key.\r\nCould not save a backup of "
-                     u"SYSTEM\\CurrentControlSet\\Control\\Lsa\\Security Packages: the disk "
-                     u"is full. The value was left unchanged.\r\nStep 1 Complete"),
+  EXPECT_NE(log.find(u"\r\nAdding Value tspkg to registry key.\r\n" +
+                     BackupFailureMessage(Where(kLsaKey, kPackagesValue),
+                                          {BackupOutcome::kDiskFull,
+                                           std::u16string(FakeBackupFolderOps::kBackups), 112}) +
+                     u"\r\nStep 1 Complete"),
             std::u16string::npos);
   EXPECT_EQ(log.find(u"Backup saved to"), std::u16string::npos);
   EXPECT_EQ(log.find(u"Key updated"), std::u16string::npos);
