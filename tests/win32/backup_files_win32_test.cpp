@@ -91,7 +91,7 @@ TEST(AdminOnlySecurity, IsOwnedByAdministratorsAndInheritsNothing) {
   EXPECT_TRUE(control & SE_DACL_PROTECTED);
 }
 
-TEST(Win32BackupFiles, SaveUnderTheAllUsersApplicationDataFolderAndNeverReplaceOneAnother) {
+TEST(Win32BackupFolderOps, SaveUnderTheAllUsersApplicationDataFolderAndNeverReplaceOneAnother) {
   if (LOBYTE(LOWORD(GetVersion())) >= 6) {
     wchar_t windows[MAX_PATH] = {};
     GetWindowsDirectoryW(windows, MAX_PATH);
@@ -126,7 +126,7 @@ TEST(Win32BackupFiles, SaveUnderTheAllUsersApplicationDataFolderAndNeverReplaceO
       << "the earlier release's file is left where it was";
 }
 
-TEST(Win32BackupFiles, LoadTheNewestByStampAndNumberOnlyWhenTheFileIsSafe) {
+TEST(Win32BackupFolderOps, LoadTheNewestByStampAndNumberOnlyWhenTheFileIsSafe) {
   TempBase base;
   win32::Win32BackupFolderOps ops(Utf16(base.path()));
   BackupFiles backups(ops);
