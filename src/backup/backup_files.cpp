@@ -39,14 +39,6 @@ std::vector<NamedBackup> Backups(const std::vector<std::u16string>& names) {
   return backups;
 }
 
-// Whether the file `path` was made by an administrator (an owner that cannot be read or a file
-// that cannot be opened counts as not).
-bool MadeByAdministrator(BackupFolderOps& ops, const std::u16string& path) {
-  Opened opened = ops.OpenFileToLoad(path);
-  bool trusted = false;
-  return opened.result.ok() && opened.item->OwnerTrusted(trusted).ok() && trusted;
-}
-
 }  // namespace
 
 BackupResult BackupFiles::SaveNew(BackupKind kind, std::span<const std::byte> contents) {
@@ -63,7 +55,10 @@ BackupResult BackupFiles::SaveNew(BackupKind kind, std::span<const std::byte> co
   // One above the newest that an administrator made: a planted name cannot use up the numbers.
   std::uint32_t sequence = 1;
   for (const NamedBackup& backup : Backups(names)) {
-    if (MadeByAdministrator(ops_, folder.path + u'\\' + backup.file)) {
+    // An owner that cannot be read, or a file that cannot be opened, counts as not.
+    Opened opened = ops_.OpenFileToLoad(folder.path + u'\\' + backup.file);
+    bool trusted = false;
+    if (opened.result.ok() && opened.item->OwnerTrusted(trusted).ok() && trusted) {
       sequence = backup.name.sequence + 1;
       break;
     }

@@ -18,26 +18,6 @@ constexpr int kMaxAsideNames = 16;
 // done either meanwhile, and a name that keeps being taken again ends the walk.
 constexpr int kMaxLooks = 4;
 
-// What has a folder's name: nothing, a folder that an administrator made (`item` holds it
-// open), or something to move aside for `form`.
-struct Look {
-  enum { kMissing, kFolder, kAside } verdict = kMissing;
-  EntryForm form = EntryForm::kUntrustedFolder;
-  SystemError status;
-  std::unique_ptr<OpenItem> item;
-};
-
-// Opens `path` as itself; `made`: this walk has just made it, so its owner is known.
-Look LookAt(BackupFolderOps& ops, const std::u16string& path, bool made) {
-  Opened opened = ops.OpenFolder(path);
-  if (opened.result.error == FsError::kNotFound)
-    return {Look::kMissing, EntryForm::kUntrustedFolder, opened.result.code, nullptr};
-  SystemError status;
-  if (std::optional<EntryForm> form = Distrusted(opened, true, made, status))
-    return {Look::kAside, *form, std::move(status), nullptr};
-  return {Look::kFolder, EntryForm::kUntrustedFolder, 0, std::move(opened.item)};
-}
-
 }  // namespace
 
 std::optional<EntryForm> Distrusted(const Opened& opened, bool folder, bool made,
@@ -113,22 +93,26 @@ SecuredFolder SecureBackupFolder(BackupFolderOps& ops, bool make) {
         }
         made = result.ok();
       }
-      Look look = LookAt(ops, secured.path, made);
-      if (look.verdict == Look::kMissing) {
+      // Opened as itself; a folder this walk has just made is known to be an administrator's.
+      Opened opened = ops.OpenFolder(secured.path);
+      if (opened.result.error == FsError::kNotFound) {
         if (!make)
           return fail(BackupOutcome::kMissing, 0);
         if (made)
-          return fail(BackupOutcome::kNoFolder, look.status);
+          return fail(BackupOutcome::kNoFolder, opened.result.code);
         continue;  // removed since: made anew
       }
-      if (look.verdict == Look::kFolder) {
+      SystemError status;
+      const std::optional<EntryForm> form = Distrusted(opened, true, made, status);
+      if (!form) {
         if (!made) {
-          if (FsResult applied = look.item->MakeAdminOnly(); !applied.ok())
+          if (FsResult applied = opened.item->MakeAdminOnly(); !applied.ok())
             return fail(BackupOutcome::kFolderNotSecured, applied.code);
         }
-        item = std::move(look.item);
+        item = std::move(opened.item);
         continue;
       }
+      opened.item.reset();  // closed first: what is open cannot be renamed
       // Renamed by its name alone: what a link points to is never reached.
       std::u16string aside;
       const FsResult moved = MoveAside(ops, secured.path, aside);
@@ -136,7 +120,7 @@ SecuredFolder SecureBackupFolder(BackupFolderOps& ops, bool make) {
         continue;  // gone since, moved aside by another run: looked at again
       if (!moved.ok())
         return fail(BackupOutcome::kFolderUntrusted, moved.code);
-      secured.movedAside.push_back({secured.path, aside, look.form, look.status});
+      secured.movedAside.push_back({secured.path, aside, *form, status});
       if (!make)
         return fail(BackupOutcome::kMissing, 0);
     }
