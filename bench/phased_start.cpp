@@ -13,8 +13,7 @@
 
 #include "app/win32/dpi.h"
 #include "app/win32/form1_window.h"
-#include "backup/win32/win32_backup_files.h"
-#include "backup/win32/win32_run_lock.h"
+#include "backup/win32/win32_backup_folder_ops.h"
 #include "phase_stamp.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_system_info.h"
@@ -75,14 +74,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   using namespace tarnwick;
   Stamp("main");
   win32::Win32Registry registry;
-  win32::Win32BackupFiles backups;
+  win32::Win32BackupFolderOps folderOps;
+  BackupFiles backups(folderOps);
   win32::Win32MessageBox messages;
   win32::EnableDpiAwareness();
   win32::Win32SystemInfo system;
   win32::Win32VersionInfo versions(system);
   StampedVersions stamped(versions);
   win32::Win32Shell shell(system);
-  win32::Win32RunLock lock;
+  RunLock lock(folderOps);
   Stamp("services");
   win32::Form1Window window(instance, {registry, backups, system, stamped, lock}, shell, messages,
                             StampedDpiFunctions());

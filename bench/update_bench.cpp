@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "backup/win32/win32_backup_files.h"
+#include "backup/win32/win32_backup_folder_ops.h"
 #include "log/activity_log.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_system_info.h"
@@ -111,7 +111,8 @@ int main() {
   wchar_t temp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);
   const std::wstring folder = std::wstring(temp) + L"tarnwick-bench";
-  tarnwick::win32::Win32BackupFiles backups(std::u16string(folder.begin(), folder.end()));
+  tarnwick::win32::Win32BackupFolderOps folderOps(std::u16string(folder.begin(), folder.end()));
+  tarnwick::BackupFiles backups(folderOps);
   LARGE_INTEGER frequency, before, after;
   QueryPerformanceFrequency(&frequency);
   std::vector<double> adding, unchanged;

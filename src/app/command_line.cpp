@@ -71,7 +71,7 @@ std::uint32_t RunSwitch(Invocation invocation, SilentServices services, MessageL
   for (const std::u16string& line : LockMessages(run.result()))
     log.LogMessage(line);
   if (!run.held())
-    return run.result().outcome == LockOutcome::kBusy ? kExitBusy : kExitFailed;
+    return run.result().outcome == BackupOutcome::kBusy ? kExitBusy : kExitFailed;
   switch (invocation) {
     case Invocation::kUpdate:
       return ExitCodeFor(invocation, UpdateAuthProtocols(services.registry, services.backups,

@@ -6,139 +6,144 @@ namespace tarnwick {
 namespace {
 
 constexpr std::u16string_view kNothingRestored = u" Nothing was restored.";
-constexpr std::u16string_view kNotAdministrators = u" was not made by an administrator";
 
-// " (error 5: Access is denied)", or nothing where no code was reported.
-std::u16string Because(const SystemError& error) {
-  return error.code != 0 ? u" (" + ErrorText(error) + u")" : std::u16string();
+// What is being done when it fails: the column of kWordings.
+enum Act { kSave, kLock, kLoad, kList };
+
+struct Wording {
+  BackupOutcome outcome;
+  // By Act. Empty: for the run lock as for a save, for a listing as for a load, and as for
+  // kFailed where that is empty too.
+  std::u16string_view text[4];
+};
+
+// Why each thing failed. "{p}" is the path; "{b}" Windows' code and text in brackets ("(error
+// 5: Access is denied)", nothing where no code was reported); "{r}" "the system reported error
+// 5: Access is denied."; "{a}" kRunAsAdministrator; "{m}" kMaxBackupSize.
+constexpr Wording kFailedWording = {
+    BackupOutcome::kFailed,
+    {u"writing to {p} failed: {r}", u"the lock file {p} could not be opened: {r}",
+     u"Could not read the backup {p}: {r}", u"Could not read the backup folder {p}: {r}"}};
+// kNoFolder with no path: the machine-wide base folder itself could not be found.
+constexpr Wording kNoBaseWording = {
+    BackupOutcome::kNoFolder,
+    {u"the all-users application data folder could not be found{b}.",
+     {},
+     u"Could not read the backups: the all-users application data folder could not be found{b}.",
+     {}}};
+constexpr Wording kWordings[] = {
+    {BackupOutcome::kNoFolder,
+     {u"the backup folder {p} could not be found or made{b}.",
+      u"the folder {p} could not be found or made{b}.",
+      {},
+      {}}},
+    {BackupOutcome::kAccessDenied,
+     {u"access to {p} was refused{b}.", u"access to the folder {p} was refused{b}.",
+      u"Could not read the backup {p}: {a}", u"Could not read the backup folder {p}: {a}"}},
+    {BackupOutcome::kDiskFull, {u"the disk is full{b}.", {}, {}, {}}},
+    {BackupOutcome::kFolderNotSecured,
+     {u"the permissions of the backup folder {p} could not be set to administrators only{b}.",
+      u"the permissions of the folder {p} could not be set to administrators only{b}.",
+      u"Could not read the backups: the permissions of the folder {p} could not be set to "
+      u"administrators only{b}.",
+      {}}},
+    {BackupOutcome::kFolderUntrusted,
+     {u"{p} is not a folder that an administrator made, and it could not be moved aside{b}.",
+      {},
+      u"Could not read the backups: {p} is not a folder that an administrator made, and it could "
+      u"not be moved aside{b}.",
+      {}}},
+    {BackupOutcome::kFileNotSecured,
+     {{},
+      {},
+      u"Could not read the backup {p}: it is a link, has other names, is open elsewhere, or its "
+      u"owner could not be read{b}.",
+      {}}},
+    {BackupOutcome::kFileUntrusted,
+     {{},
+      u"the lock file {p} was not made by an administrator and could not be moved aside{b}.",
+      {},
+      {}}},
+    {BackupOutcome::kTooLarge,
+     {u"it would be larger than the {m} bytes that an undo reads.",
+      {},
+      u"The backup {p} is larger than any backup Tarnwick saves.",
+      {}}},
+};
+
+// The wording for `result`, which failed while doing `act`.
+std::u16string_view WordingFor(Act act, const BackupResult& result) {
+  const Wording* wording = &kFailedWording;
+  for (const Wording& row : kWordings) {
+    if (row.outcome == result.outcome)
+      wording = &row;
+  }
+  if (result.outcome == BackupOutcome::kNoFolder && result.path.empty())
+    wording = &kNoBaseWording;
+  std::u16string_view text = wording->text[act];
+  if (text.empty() && (act == kLock || act == kList))
+    text = wording->text[act - 1];
+  return text.empty() ? kFailedWording.text[act] : text;
 }
 
-std::u16string Reported(std::u16string_view who, const SystemError& error) {
-  return u"the " + std::u16string(who) + u" reported " + ErrorText(error) + u".";
+// `text` with its fields filled in from `path` and `status`.
+std::u16string Fill(std::u16string_view text, std::u16string_view path, const SystemError& status) {
+  constexpr std::u16string_view kFields = u"pbram";
+  const std::u16string values[] = {std::u16string(path),
+                                   status.code != 0 ? u" (" + ErrorText(status) + u")" : u"",
+                                   u"the system reported " + ErrorText(status) + u".",
+                                   std::u16string(kRunAsAdministrator), NumberText(kMaxBackupSize)};
+  std::u16string line;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const std::size_t field = i + 2 < text.size() && text[i] == u'{' && text[i + 2] == u'}'
+                                  ? kFields.find(text[i + 1])
+                                  : std::u16string_view::npos;
+    line += field == std::u16string_view::npos ? std::u16string(1, text[i]) : values[field];
+    if (field != std::u16string_view::npos)
+      i += 2;
+  }
+  return line;
 }
 
-// A folder that could not be found or made; `path` is empty where the all-users application
-// data folder itself could not be found.
-std::u16string NotFoundOrMade(std::u16string_view folder, std::u16string_view path,
-                              const SystemError& error) {
-  if (path.empty())
-    return u"the all-users application data folder could not be found" + Because(error) + u".";
-  return std::u16string(folder) + std::u16string(path) + u" could not be found or made" +
-         Because(error) + u".";
+std::u16string Line(Act act, const BackupResult& result) {
+  return Fill(WordingFor(act, result), result.path, result.status);
 }
 
-// What has a folder's name is not a folder that an administrator made, and stays.
-std::u16string NotMovedAside(std::u16string_view path, const SystemError& status) {
-  return std::u16string(path) +
-         u" is not a folder that an administrator made, and it could not be moved aside" +
-         Because(status) + u".";
-}
-
-std::u16string NotSecured(std::u16string_view folder, const SystemError& status) {
-  return u"the permissions of the " + std::u16string(folder) +
-         u" could not be set to administrators only" + Because(status) + u".";
-}
+// Why an entry was moved aside, by EntryForm.
+constexpr std::u16string_view kAsideWordings[] = {
+    u"The folder {p} was not made by an administrator",
+    u"{p} is a file where a folder belongs",
+    u"{p} is a junction or link to another place",
+    u"{p} could not be opened{b}",
+    u"The owner of {p} could not be read{b}",
+    u"The file {p} was not made by an administrator",
+};
 
 }  // namespace
 
 std::u16string MovedAsideMessage(const MovedAside& moved) {
-  const std::u16string error = u" (" + ErrorText(moved.status) + u")";
-  std::u16string what;
-  switch (moved.form) {
-    case EntryForm::kUntrustedFolder:
-      what = u"The folder " + moved.from + u" was not made by an administrator";
-      break;
-    case EntryForm::kFile:
-      what = moved.from + u" is a file where a folder belongs";
-      break;
-    case EntryForm::kLink:
-      what = moved.from + u" is a junction or link to another place";
-      break;
-    case EntryForm::kUnopenable:
-      what = moved.from + u" could not be opened" + error;
-      break;
-    case EntryForm::kOwnerUnknown:
-      what = u"The owner of " + moved.from + u" could not be read" + error;
-      break;
-    case EntryForm::kUntrustedFile:
-      what = u"The file " + moved.from + u" was not made by an administrator";
-      break;
-  }
-  return what + u", so it is not used: it was moved aside to " + moved.to + u".";
+  return Fill(kAsideWordings[static_cast<int>(moved.form)], moved.from, moved.status) +
+         u", so it is not used: it was moved aside to " + moved.to + u".";
 }
 
-std::u16string BackupFailureMessage(std::u16string_view where, const SavedFile& saved) {
-  std::u16string reason;
-  switch (saved.outcome) {
-    case SaveOutcome::kNoFolder:
-      reason = NotFoundOrMade(u"the backup folder ", saved.path, saved.status);
-      break;
-    case SaveOutcome::kAccessDenied:
-      reason = u"access to " + (saved.path.empty() ? u"the backup folder" : saved.path) +
-               u" was refused" + Because(saved.status) + u".";
-      break;
-    case SaveOutcome::kDiskFull:
-      reason = u"the disk is full.";
-      break;
-    case SaveOutcome::kFolderNotSecured:
-      reason = NotSecured(u"backup folder " + saved.path, saved.status);
-      break;
-    case SaveOutcome::kFolderUntrusted:
-      reason = NotMovedAside(saved.path, saved.status);
-      break;
-    case SaveOutcome::kTooLarge:
-      reason = u"it would be larger than the " + NumberText(kMaxBackupSize) +
-               u" bytes that an undo reads.";
-      break;
-    case SaveOutcome::kSaved:
-    case SaveOutcome::kFailed:
-      reason = (saved.path.empty() ? u"" : u"writing to " + saved.path + u" failed: ") +
-               Reported(u"system", saved.status);
-      break;
-  }
-  return u"Could not save a backup of " + std::u16string(where) + u": " + reason +
+std::u16string BackupFailureMessage(std::u16string_view where, const BackupResult& saved) {
+  return u"Could not save a backup of " + std::u16string(where) + u": " + Line(kSave, saved) +
          u" The value was left unchanged.";
 }
 
-std::u16string LoadFailureMessage(const LoadedFile& file) {
-  std::u16string message;
-  switch (file.outcome) {
-    case LoadOutcome::kFolderNotSecured:
-      message = u"Could not read the backups: " + NotSecured(u"folder " + file.path, file.status);
-      break;
-    case LoadOutcome::kFolderUntrusted:
-      message = u"Could not read the backups: " + NotMovedAside(file.path, file.status);
-      break;
-    case LoadOutcome::kFileNotSecured:
-      message = u"Could not read the backup " + file.path +
-                u": it is a link, has other names, is open elsewhere, or its owner could not be "
-                u"read" +
-                Because(file.status) + u".";
-      break;
-    case LoadOutcome::kFileUntrusted:
-      return UntrustedBackupMessage(file.path);
-    case LoadOutcome::kAccessDenied:
-      message =
-          u"Could not read the backup " + file.path + u": " + std::u16string(kRunAsAdministrator);
-      break;
-    case LoadOutcome::kTooLarge:
-      message = u"The backup " + file.path + u" is larger than any backup Tarnwick saves.";
-      break;
-    case LoadOutcome::kLoaded:
-    case LoadOutcome::kNone:
-    case LoadOutcome::kFailed:
-      message = file.path.empty()
-                    ? u"Could not read the backups: " + NotFoundOrMade({}, {}, file.status)
-                    : u"Could not read the backup " + file.path + u": " +
-                          Reported(u"system", file.status);
-      break;
-  }
-  return message + std::u16string(kNothingRestored);
+std::u16string LoadFailureMessage(const BackupResult& file) {
+  if (file.outcome == BackupOutcome::kFileUntrusted)
+    return UntrustedBackupMessage(file.path);
+  return Line(kLoad, file) + std::u16string(kNothingRestored);
+}
+
+std::u16string ListFailureMessage(const BackupResult& listing) {
+  return Line(kList, listing) + std::u16string(kNothingRestored);
 }
 
 std::u16string UntrustedBackupMessage(std::u16string_view path) {
-  return u"The backup " + std::u16string(path) + std::u16string(kNotAdministrators) +
-         u", so it is not read.";
+  return u"The backup " + std::u16string(path) +
+         u" was not made by an administrator, so it is not read.";
 }
 
 std::u16string RefusedBackupMessage(std::u16string_view path) {
@@ -148,58 +153,18 @@ std::u16string RefusedBackupMessage(std::u16string_view path) {
          std::u16string(kNothingRestored);
 }
 
-std::u16string ListFailureMessage(const ListedBackups& listing) {
-  if (listing.outcome != LoadOutcome::kFailed && listing.outcome != LoadOutcome::kAccessDenied)
-    return LoadFailureMessage({listing.outcome, listing.path, {}, listing.status});
-  if (listing.path.empty()) {
-    return u"Could not read the backups: " + NotFoundOrMade({}, {}, listing.status) +
-           std::u16string(kNothingRestored);
-  }
-  return u"Could not read the backup folder " + listing.path + u": " +
-         (listing.outcome == LoadOutcome::kAccessDenied ? std::u16string(kRunAsAdministrator)
-                                                        : Reported(u"system", listing.status)) +
-         std::u16string(kNothingRestored);
-}
-
-std::u16string LockFailureMessage(const LockResult& lock) {
-  std::u16string reason;
-  switch (lock.folder) {
-    case FolderOutcome::kSecured:
-      reason = lock.notOurs
-                   ? u"the lock file " + lock.path +
-                         u" was not made by an administrator and could not be moved aside" +
-                         Because(lock.status) + u"."
-                   : u"the lock file " + lock.path + u" could not be opened: " +
-                         Reported(u"system", lock.status);
-      break;
-    case FolderOutcome::kAccessDenied:
-      reason = u"access to the folder " + lock.path + u" was refused" + Because(lock.status) + u".";
-      break;
-    case FolderOutcome::kDiskFull:
-      reason = u"the disk is full.";
-      break;
-    case FolderOutcome::kNotSecured:
-      reason = NotSecured(u"folder " + lock.path, lock.status);
-      break;
-    case FolderOutcome::kUntrusted:
-      reason = NotMovedAside(lock.path, lock.status);
-      break;
-    case FolderOutcome::kMissing:
-    case FolderOutcome::kNoFolder:
-      reason = NotFoundOrMade(u"the folder ", lock.path, lock.status);
-      break;
-  }
-  return u"Could not make sure that no other Tarnwick run is in progress: " + reason +
+std::u16string LockFailureMessage(const BackupResult& lock) {
+  return u"Could not make sure that no other Tarnwick run is in progress: " + Line(kLock, lock) +
          u" Nothing was done.";
 }
 
-std::vector<std::u16string> LockMessages(const LockResult& lock) {
+std::vector<std::u16string> LockMessages(const BackupResult& lock) {
   std::vector<std::u16string> lines;
   for (const MovedAside& moved : lock.movedAside)
     lines.push_back(MovedAsideMessage(moved));
-  if (lock.outcome == LockOutcome::kBusy)
+  if (lock.outcome == BackupOutcome::kBusy)
     lines.emplace_back(kAnotherRunInProgress);
-  else if (lock.outcome == LockOutcome::kFailed)
+  else if (!lock.ok())
     lines.push_back(LockFailureMessage(lock));
   return lines;
 }

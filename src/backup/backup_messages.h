@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "backup/backup_files.h"
-#include "backup/run_lock.h"
 
 namespace tarnwick {
 
@@ -18,25 +17,25 @@ inline constexpr std::u16string_view kRunAsAdministrator =
 inline constexpr std::u16string_view kAnotherRunInProgress =
     u"Another Tarnwick run is in progress, so nothing was done. Try again when it has finished.";
 // The lock could not be had for another reason: what failed, and why.
-std::u16string LockFailureMessage(const LockResult& lock);
+std::u16string LockFailureMessage(const BackupResult& lock);
 // What taking the lock has to say: the entries it moved aside, then, unless it was had, that
 // another run holds it or why it could not be had.
-std::vector<std::u16string> LockMessages(const LockResult& lock);
+std::vector<std::u16string> LockMessages(const BackupResult& lock);
 
 // An entry that took the name of a folder on the way, or of the run lock's file: why it is not
 // used, and where it was renamed to.
 std::u16string MovedAsideMessage(const MovedAside& moved);
 
 // `where` is the key path, "\" and the value name of the value that was to be saved.
-std::u16string BackupFailureMessage(std::u16string_view where, const SavedFile& saved);
+std::u16string BackupFailureMessage(std::u16string_view where, const BackupResult& saved);
 
 // A backup that someone other than an administrator made is not read.
 std::u16string UntrustedBackupMessage(std::u16string_view path);
 
 // The newest update backup could not be read.
-std::u16string LoadFailureMessage(const LoadedFile& file);
+std::u16string LoadFailureMessage(const BackupResult& file);
 // The backups could not be listed; never calls a folder, or what took its name, a backup.
-std::u16string ListFailureMessage(const ListedBackups& listing);
+std::u16string ListFailureMessage(const BackupResult& listing);
 // The file is not one the update wrote, or names other values.
 std::u16string RefusedBackupMessage(std::u16string_view path);
 

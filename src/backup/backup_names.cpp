@@ -15,10 +15,6 @@ std::u16string_view Prefix(BackupKind kind) {
   return kind == BackupKind::kUpdate ? u"registry-" : u"before-undo-";
 }
 
-void AppendDigits(std::u16string& text, std::uint32_t value, int width) {
-  text += NumberText(value, static_cast<std::size_t>(width));
-}
-
 // Reads exactly `width` digits at `at` as a number within [low, high]; advances `at`.
 std::optional<int> Field(std::u16string_view text, std::size_t& at, std::size_t width, int low,
                          int high) {
@@ -62,41 +58,29 @@ std::optional<BackupName> SequencedName(std::u16string_view body) {
   if (digits == std::u16string_view::npos || digits < kSequenceWidth ||
       digits > kMaxSequenceDigits || (digits > kSequenceWidth && body[0] == u'0'))
     return std::nullopt;
-  std::uint32_t sequence = 0;
-  for (std::size_t i = 0; i < digits; ++i) {
-    if (body[i] < u'0' || body[i] > u'9')
-      return std::nullopt;
-    sequence = sequence * 10 + static_cast<std::uint32_t>(body[i] - u'0');
-  }
-  std::size_t at = digits + 1;
-  const std::optional<BackupStamp> stamp = Stamp(body, at);
-  if (sequence == 0 || !stamp || at != body.size())
+  std::size_t at = 0;
+  const std::optional<int> sequence =
+      Field(body, at, digits, 1, static_cast<int>(kMaxBackupSequence));
+  ++at;
+  const std::optional<BackupStamp> stamp = sequence ? Stamp(body, at) : std::nullopt;
+  if (!stamp || at != body.size())
     return std::nullopt;
-  return BackupName{sequence, *stamp, 1};
+  return BackupName{static_cast<std::uint32_t>(*sequence), *stamp, 1};
 }
 
 }  // namespace
 
 std::u16string BackupFileName(BackupKind kind, std::uint32_t sequence, const BackupStamp& stamp) {
-  std::u16string name(Prefix(kind));
-  AppendDigits(name, sequence, static_cast<int>(kSequenceWidth));
-  name += u'-';
-  name += StampText(stamp);
-  return name += kExtension;
+  return std::u16string(Prefix(kind)) + NumberText(sequence, kSequenceWidth) + u'-' +
+         StampText(stamp) + std::u16string(kExtension);
 }
 
 std::u16string StampText(const BackupStamp& stamp) {
-  std::u16string name;
-  AppendDigits(name, static_cast<std::uint32_t>(stamp.year), 4);
-  name += u'-';
-  AppendDigits(name, static_cast<std::uint32_t>(stamp.month), 2);
-  name += u'-';
-  AppendDigits(name, static_cast<std::uint32_t>(stamp.day), 2);
-  name += u'_';
-  AppendDigits(name, static_cast<std::uint32_t>(stamp.hour), 2);
-  AppendDigits(name, static_cast<std::uint32_t>(stamp.minute), 2);
-  AppendDigits(name, static_cast<std::uint32_t>(stamp.second), 2);
-  return name;
+  auto digits = [](int value, std::size_t width) {
+    return NumberText(static_cast<std::uint32_t>(value), width);
+  };
+  return digits(stamp.year, 4) + u'-' + digits(stamp.month, 2) + u'-' + digits(stamp.day, 2) +
+         u'_' + digits(stamp.hour, 2) + digits(stamp.minute, 2) + digits(stamp.second, 2);
 }
 
 std::optional<BackupName> ParseBackupFileName(BackupKind kind, std::u16string_view name) {

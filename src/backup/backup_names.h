@@ -9,9 +9,12 @@
 #include <string>
 #include <string_view>
 
-#include "backup/backup_files.h"
-
 namespace tarnwick {
+
+// Which file: "registry-<n>-<stamp>.reg" (saved before an update) or
+// "before-undo-<n>-<stamp>.reg" (saved before an undo), where <n> is one above the highest in
+// the folder, of either kind, and <stamp> the local "YYYY-MM-DD_HHMMSS".
+enum class BackupKind { kUpdate, kBeforeUndo };
 
 // A local date and time to the second, as a file name carries it.
 struct BackupStamp {

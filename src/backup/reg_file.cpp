@@ -71,12 +71,10 @@ std::vector<std::byte> RegFileBytes(std::u16string_view text) {
 
 namespace {
 
+// The value of a lower-case hexadecimal digit, as the file is written; -1 for anything else.
 int HexDigit(char16_t c) {
-  if (c >= u'0' && c <= u'9')
-    return c - u'0';
-  if (c >= u'a' && c <= u'f')
-    return c - u'a' + 10;
-  return -1;
+  const std::size_t at = std::u16string_view(u"0123456789abcdef").find(c);
+  return at == std::u16string_view::npos ? -1 : static_cast<int>(at);
 }
 
 // Reads the text of `contents` after its byte-order mark; nothing without one or with an odd

@@ -1,51 +1,44 @@
 // The machine-wide lock that keeps Tarnwick's runs one at a time: an update, a check or an undo
 // reads, decides and writes with nobody else doing the same in between.
+// It is a file in the Tarnwick folder, which the backup keeping makes safe first: only an
+// administrator can then make, open or rename anything in it. The lock is held by having that
+// file open with no sharing at all; the file stays in place between runs, and a run that ends
+// in any way lets go of it with its handle. The file, when open elsewhere, is another run's
+// only if an administrator made it: one that anybody else made is moved aside, and where it
+// cannot be, the lock fails instead of reporting a run that is not there. No named kernel object
+// is used: any user may create one of a name in Global\ first, with a DACL of their own or of
+// another kind, and so hold every run off.
 #pragma once
 
 #include <cstdint>
-#include <string>
-#include <vector>
+#include <memory>
+#include <string_view>
 
-#include "backup/backup_files.h"
-#include "backup/secure_folder.h"
+#include "backup/backup_folder.h"
 
 namespace tarnwick {
 
-enum class LockOutcome {
-  kHeld,
-  kBusy,    // another Tarnwick run held it for the whole wait
-  kFailed,  // it could not be had for another reason: nothing may be done
-};
-
-struct LockResult {
-  LockOutcome outcome = LockOutcome::kFailed;
-  // For kFailed: how the folder that holds the lock failed, or kSecured when the lock itself
-  // could not be had. `path` names what failed and `status` holds the platform's error code.
-  FolderOutcome folder = FolderOutcome::kSecured;
-  std::u16string path;
-  SystemError status;
-  // For kFailed with kSecured: the lock file is not one that an administrator made, and it
-  // could not be moved aside.
-  bool notOurs = false;
-  std::vector<MovedAside> movedAside = {};  // entries renamed on the way, whatever the outcome
-
-  bool held() const { return outcome == LockOutcome::kHeld; }
-};
-
-inline LockResult LockResultOf(LockOutcome outcome) {
-  LockResult result;
-  result.outcome = outcome;
-  return result;
-}
+inline constexpr std::u16string_view kRunLockFileName = u"run.lock";
+// How often a waiting run tries again.
+inline constexpr std::uint32_t kRunLockPollMilliseconds = 250;
 
 class RunLock {
  public:
-  virtual ~RunLock() = default;
-  // Takes the lock, waiting up to `waitMilliseconds` while another run holds it (0: not at
-  // all).
-  virtual LockResult Acquire(std::uint32_t waitMilliseconds) = 0;
+  explicit RunLock(BackupFolderOps& ops) : ops_(ops) {}
+
+  // Makes the backup folders safe (and so moves aside what took their names), then opens the
+  // lock file, trying again every kRunLockPollMilliseconds while another run holds it, up to
+  // `waitMilliseconds` (0: not at all). kDone when held, kBusy while another run holds it;
+  // otherwise `path` names what failed: the folder, or the lock file (kFileUntrusted: not one
+  // that an administrator made, and it could not be moved aside).
+  BackupResult Acquire(std::uint32_t waitMilliseconds);
   // Gives back a lock that Acquire took.
-  virtual void Release() = 0;
+  void Release();
+
+ private:
+  BackupFolderOps& ops_;
+  SecuredFolder folder_;  // held open, and so in place, with the file
+  std::unique_ptr<OpenItem> file_;
 };
 
 // Holds the lock from construction to destruction, when it could be had.
@@ -54,18 +47,18 @@ class HeldRunLock {
   HeldRunLock(RunLock& lock, std::uint32_t waitMilliseconds)
       : lock_(lock), result_(lock.Acquire(waitMilliseconds)) {}
   ~HeldRunLock() {
-    if (result_.held())
+    if (result_.ok())
       lock_.Release();
   }
   HeldRunLock(const HeldRunLock&) = delete;
   HeldRunLock& operator=(const HeldRunLock&) = delete;
 
-  const LockResult& result() const { return result_; }
-  bool held() const { return result_.held(); }
+  const BackupResult& result() const { return result_; }
+  bool held() const { return result_.ok(); }
 
  private:
   RunLock& lock_;
-  LockResult result_;
+  BackupResult result_;
 };
 
 }  // namespace tarnwick

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "backup/backup_files.h"
 #include "backup/reg_file.h"
-#include "backup/run_backup.h"
 #include "platform/registry.h"
 #include "update/update_messages.h"
 #include "update/value_table.h"
@@ -88,7 +88,7 @@ std::optional<Decisions> Decide(BackupFiles& backups, MessageLog& log) {
     if (open == 0)
       break;
     const LoadedFile file = backups.Load(entry.path);
-    if (file.outcome == LoadOutcome::kFileUntrusted) {
+    if (file.outcome == BackupOutcome::kFileUntrusted) {
       // Planted: it neither steers nor blocks the undo.
       log.LogMessage(UntrustedBackupMessage(file.path));
       continue;

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "backup/run_backup.h"
+#include "backup/backup_files.h"
 #include "update/update_messages.h"
 #include "update/value_table.h"
 

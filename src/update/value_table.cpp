@@ -110,7 +110,7 @@ std::optional<RegRead> ReadStageValue(RegistryOps& registry, MessageLog& log, co
 }
 
 bool SaveStageValue(RunBackup& backup, MessageLog& log, const Stage& stage, const RegRead& read) {
-  const SavedFile saved = backup.Add(
+  const BackupResult saved = backup.Add(
       {std::u16string(stage.keyPath), std::u16string(stage.valueName), read.type, read.bytes}, log);
   if (!saved.ok())
     log.LogMessage(BackupFailureMessage(Where(stage.keyPath, stage.valueName), saved));

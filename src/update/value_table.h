@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "backup/run_backup.h"
+#include "backup/backup_files.h"
 #include "log/message_log.h"
 #include "platform/registry.h"
 

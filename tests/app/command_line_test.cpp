@@ -2,11 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <numeric>
+
 #include "backup/backup_messages.h"
-#include "fake_run_lock.h"
+#include "fake_backup_folder_ops.h"
 #include "fake_system_info.h"
 #include "log/activity_log.h"
-#include "memory_backup_files.h"
 #include "memory_registry.h"
 #include "update/update_and_check.h"
 #include "update/undo.h"
@@ -62,10 +63,11 @@ TEST(CommandLine, ExitCodesAreTheInstallerOnes) {
 TEST(CommandLine, ASwitchWaitsAMinuteForAnotherRunThenDoesNothingWith1618) {
   MemoryRegistry registry;
   SeedXpSp3(registry);
-  MemoryBackupFiles backups;
+  FakeBackupFolderOps backupOps;
+  BackupFiles backups(backupOps);
   FakeSystemInfo system;
-  FakeRunLock lock;
-  lock.heldElsewhere = true;
+  RunLock lock(backupOps);
+  backupOps.HoldLockElsewhere();
   for (Invocation invocation : {Invocation::kUpdate, Invocation::kCheck, Invocation::kUndo}) {
     ActivityLog log;
     EXPECT_EQ(RunSwitch(invocation, {registry, backups, system, lock}, log), kExitBusy);
@@ -73,17 +75,16 @@ TEST(CommandLine, ASwitchWaitsAMinuteForAnotherRunThenDoesNothingWith1618) {
               u"\r\nAnother Tarnwick run is in progress, so nothing was done. Try "
               u"again when it has finished.");
   }
-  EXPECT_EQ(lock.waits, std::vector<std::uint32_t>(3, 60000u));
+  EXPECT_EQ(std::accumulate(backupOps.pauses.begin(), backupOps.pauses.end(), 0u), 3 * 60000u);
   // Had by nobody, yet not to be had: no 1618, and why.
-  lock.heldElsewhere = false;
-  lock.result.outcome = LockOutcome::kFailed;
-  lock.result.path = u"C:\\ProgramData\\Tarnwick\\run.lock";
-  lock.result.status = 1450;
+  backupOps.HoldLockElsewhere(false);
+  backupOps.Fail("OpenLockFile", u"", {FsError::kOther, 1450});
   ActivityLog log;
   EXPECT_EQ(RunSwitch(Invocation::kUpdate, {registry, backups, system, lock}, log), kExitFailed);
-  EXPECT_EQ(log.Text(), u"\r\n" + LockFailureMessage(lock.result));
+  EXPECT_EQ(log.Text(), u"\r\n" + LockFailureMessage({BackupOutcome::kFailed,
+                                                      std::u16string(backupOps.kLock), 1450}));
   EXPECT_EQ(registry.SetValueCalls(), 0);
-  EXPECT_TRUE(backups.Files().empty());
+  EXPECT_TRUE(backupOps.Backups().empty());
 }
 
 }  // namespace

@@ -9,10 +9,9 @@
 #include <vector>
 
 #include "app/form1_texts.h"
-#include "fake_run_lock.h"
+#include "fake_backup_folder_ops.h"
 #include "fake_system_info.h"
 #include "fake_version_info.h"
-#include "memory_backup_files.h"
 #include "memory_registry.h"
 #include "xp_sp3.h"
 
@@ -103,10 +102,11 @@ class Form1Handlers : public ::testing::Test {
 
   FakeView view_;
   MemoryRegistry registry_;
-  MemoryBackupFiles backups_;
+  FakeBackupFolderOps backupOps_;
+  BackupFiles backups_{backupOps_};
   FakeSystemInfo system_;
   FakeVersionInfo versions_;
-  FakeRunLock lock_;
+  RunLock lock_{backupOps_};
   Form1 form_{view_, {registry_, backups_, system_, versions_, lock_}};
 };
 
@@ -126,7 +126,8 @@ TEST_F(Form1Handlers, AFailingUpdateStillShowsWhatItLoggedAndPassesTheErrorOn) {
             u"\r\nReading Value From: SYSTEM\\CurrentControlSet\\Control\\Lsa\\Security Packages"
             u"\r\nCurrent Value: kerberos msv1_0 schannel wdigest "
             u"\r\nAdding Value tspkg to registry key."
-            u"\r\nBackup saved to: C:\\Backups\\registry-0.reg");
+            u"\r\nBackup saved to: " +
+                FakeBackupFolderOps::BackupPath(u"registry-000001"));
 }
 
 TEST_F(Form1Handlers, TheUpdateIsToldWhichWindowsRunsIt) {
@@ -139,16 +140,16 @@ TEST_F(Form1Handlers, TheUpdateIsToldWhichWindowsRunsIt) {
 }
 
 TEST_F(Form1Handlers, WhileAnotherRunHoldsTheLockTheButtonSaysSoAtOnceAndDoesNothing) {
-  lock_.heldElsewhere = true;
+  backupOps_.HoldLockElsewhere();
   form_.cmdGo_Click();
   EXPECT_EQ(view_.log,
             u"\r\nAnother Tarnwick run is in progress, so nothing was done. Try again "
             u"when it has finished.");
   EXPECT_EQ(registry_.Find(kHkeyLocalMachine, kLsaKey, kPackagesValue)->bytes, XpPackagesBytes());
-  lock_.heldElsewhere = false;
+  backupOps_.HoldLockElsewhere(false);
   form_.cmdGo_Click();
-  EXPECT_EQ(lock_.waits, (std::vector<std::uint32_t>{0, 0})) << "the window never waits";
-  EXPECT_FALSE(lock_.held) << "given back after the run";
+  EXPECT_TRUE(backupOps_.pauses.empty()) << "the window never waits";
+  EXPECT_EQ(backupOps_.open, 0) << "given back after the run";
   EXPECT_NE(registry_.Find(kHkeyLocalMachine, kLsaKey, kPackagesValue)->bytes, XpPackagesBytes());
 }
 

@@ -17,10 +17,10 @@
 #include <string>
 #include <vector>
 
-#include "backup/secured_backup_files.h"
+#include "backup/backup_files.h"
+#include "fake_backup_folder_ops.h"
 #include "fake_system_info.h"
 #include "fuzz_input.h"
-#include "memory_backup_files.h"
 #include "memory_registry.h"
 #include "platform/registry.h"
 #include "update/undo.h"
@@ -30,31 +30,10 @@
 namespace tarnwick::fuzz {
 namespace {
 
+using testing::FakeBackupFolderOps;
 using testing::FakeSystemInfo;
-using testing::MemoryBackupFiles;
 using testing::MemoryRegistry;
 using testing::StoredValue;
-
-// The in-memory backups with the real folder's limit: a file larger than any backup the
-// program makes is not read.
-class LimitedBackupFiles final : public BackupFiles {
- public:
-  SavedFile SaveNew(BackupKind kind, std::span<const std::byte> contents) override {
-    return files.SaveNew(kind, contents);
-  }
-  SavedFile Replace(std::u16string_view path, std::span<const std::byte> contents) override {
-    return files.Replace(path, contents);
-  }
-  ListedBackups ListNewestFirst() override { return files.ListNewestFirst(); }
-  LoadedFile Load(std::u16string_view path) override {
-    LoadedFile loaded = files.Load(path);
-    if (loaded.ok() && loaded.contents.size() > kMaxBackupSize)
-      return {LoadOutcome::kTooLarge, std::u16string(path), {}, 0};
-    return loaded;
-  }
-
-  MemoryBackupFiles files;
-};
 
 class LinesLog final : public MessageLog {
  public:
@@ -303,9 +282,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const UpdateOutcome checked = CheckAuthProtocols(registry, system, checkLog);
   Check(registry.SetValueCalls() == 0, "the check writes nothing");
 
-  LimitedBackupFiles backups;
+  FakeBackupFolderOps backupOps;
+  BackupFiles backups(backupOps);
   if (backupFails)
-    backups.files.Fail(SaveOutcome::kDiskFull);
+    backupOps.Fail("WriteNewFile", u"", {FsError::kDiskFull, 112});
   LinesLog updateLog;
   const UpdateOutcome updated = UpdateAuthProtocols(registry, backups, system, updateLog);
   bool writeSideFails = backupFails;
@@ -366,7 +346,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                   last[i]->bytes);
     }
   }
-  backups.files.Fail(SaveOutcome::kSaved);
+  backupOps.Fail("WriteNewFile", u"", {}, 0);
   LinesLog undoLog;
   const UndoOutcome undo = UndoAuthProtocols(undone, backups, undoLog);
   const bool anyChanged = std::find(changed.begin(), changed.end(), true) != changed.end();

@@ -4,6 +4,7 @@
 // a rename does not look at what an entry is.
 #pragma once
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <string>
@@ -49,6 +50,12 @@ class FakeBackupFolderOps final : public BackupFolderOps {
   static constexpr std::u16string_view kBase = u"C:\\ProgramData";
   static constexpr std::u16string_view kTarnwick = u"C:\\ProgramData\\Tarnwick";
   static constexpr std::u16string_view kBackups = u"C:\\ProgramData\\Tarnwick\\Backups";
+  static constexpr std::u16string_view kLock = u"C:\\ProgramData\\Tarnwick\\run.lock";
+
+  // The backup file that `name` ("registry-000001") begins, made at LocalTime().
+  static std::u16string BackupPath(std::u16string_view name) {
+    return std::u16string(kBackups) + u'\\' + std::u16string(name) + u"-2026-12-08_193012.reg";
+  }
 
   FakeBackupFolderOps() { items[std::u16string(kBase)] = FakeItem::Folder(); }
 
@@ -151,6 +158,27 @@ class FakeBackupFolderOps final : public BackupFolderOps {
   // time, when negative).
   void Fail(std::string operation, std::u16string path, FsResult result, int times = -1) {
     failures[{std::move(operation), std::move(path)}] = {result, times};
+  }
+
+  // The files in the backup folder, by full path.
+  std::map<std::u16string, std::vector<std::byte>> Backups() const {
+    std::map<std::u16string, std::vector<std::byte>> files;
+    for (const auto& [name, item] : items) {
+      if (name.starts_with(std::u16string(kBackups) + u'\\') && !item.folder)
+        files[name] = item.bytes;
+    }
+    return files;
+  }
+  int Calls(const std::string& operation) const {
+    return static_cast<int>(std::count_if(calls.begin(), calls.end(), [&](const std::string& call) {
+      return call.starts_with(operation + " ");
+    }));
+  }
+  // Another run, which an administrator started, holds the run lock; or, with false, no longer.
+  void HoldLockElsewhere(bool held = true) {
+    items.try_emplace(std::u16string(kTarnwick), FakeItem::Folder());
+    items.try_emplace(std::u16string(kLock), FakeItem::File());
+    items.at(std::u16string(kLock)).beingWritten = held;
   }
 
   std::map<std::u16string, FakeItem> items;

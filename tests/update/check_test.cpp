@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "fake_backup_folder_ops.h"
 #include "fake_system_info.h"
 #include "log/activity_log.h"
-#include "memory_backup_files.h"
 #include "memory_registry.h"
 #include "stored_forms.h"
 #include "update/update_and_check.h"
@@ -51,7 +51,8 @@ TEST(CheckAuthProtocols, DecidesAsTheUpdateDoesAndChangesNothing) {
     EXPECT_EQ(registry.SetValueCalls(), seeded) << "the check writes nothing";
     EXPECT_EQ(registry.OpenHandles(), 0);
 
-    MemoryBackupFiles backups;
+    FakeBackupFolderOps backupOps;
+    BackupFiles backups(backupOps);
     ActivityLog updateLog;
     EXPECT_EQ(UpdateAuthProtocols(updated, backups, system, updateLog), checked);
     EXPECT_EQ(checked, form.outcome);

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "backup/reg_file.h"
+#include "fake_backup_folder_ops.h"
 #include "fake_system_info.h"
 #include "log/activity_log.h"
-#include "memory_backup_files.h"
 #include "memory_registry.h"
 #include "update/update_and_check.h"
 #include "update/update_messages.h"
@@ -39,7 +39,8 @@ class UndoTest : public ::testing::Test {
   }
 
   MemoryRegistry registry_;
-  MemoryBackupFiles backups_;
+  FakeBackupFolderOps backupOps_;
+  BackupFiles backups_{backupOps_};
   FakeSystemInfo xp_;
   UndoOutcome outcome_ = UndoOutcome::kFailed;
 };
@@ -50,26 +51,29 @@ TEST_F(UndoTest, PutsBackWhatTheUpdateChangedAfterSavingWhatItReplaces) {
   const auto updatedPackages = Packages();
   const auto updatedProviders = Providers();
 
-  EXPECT_EQ(Undo(),
-            u"\r\nReading Backup From: C:\\Backups\\registry-0.reg"
-            u"\r\nReading Value From: SYSTEM\\CurrentControlSet\\Control\\Lsa\\Security Packages"
-            u"\r\nCurrent Value: kerberos msv1_0 schannel wdigest tspkg "
-            u"\r\nRestoring Value saved in backup."
-            u"\r\nBackup saved to: C:\\Backups\\before-undo-1.reg"
-            u"\r\nKey restored to value: kerberos msv1_0 schannel wdigest "
-            u"\r\nStep 1 Complete\r\n"
-            u"\r\nReading Value From: "
-            u"SYSTEM\\CurrentControlSet\\Control\\SecurityProviders\\SecurityProviders"
-            u"\r\nCurrent Value: msapsspc.dll, schannel.dll, digest.dll, msnsspc.dll, credssp.dll"
-            u"\r\nRestoring Value saved in backup."
-            u"\r\nKey restored to value: msapsspc.dll, schannel.dll, digest.dll, msnsspc.dll"
-            u"\r\nStep 2 Complete\r\n"
-            u"\r\nDONE!");
+  EXPECT_EQ(
+      Undo(),
+      u"\r\nReading Backup From: " + FakeBackupFolderOps::BackupPath(u"registry-000001") +
+          u"\r\nReading Value From: SYSTEM\\CurrentControlSet\\Control\\Lsa\\Security Packages"
+          u"\r\nCurrent Value: kerberos msv1_0 schannel wdigest tspkg "
+          u"\r\nRestoring Value saved in backup."
+          u"\r\nBackup saved to: " +
+          FakeBackupFolderOps::BackupPath(u"before-undo-000002") +
+          u"\r\nKey restored to value: kerberos msv1_0 schannel wdigest "
+          u"\r\nStep 1 Complete\r\n"
+          u"\r\nReading Value From: "
+          u"SYSTEM\\CurrentControlSet\\Control\\SecurityProviders\\SecurityProviders"
+          u"\r\nCurrent Value: msapsspc.dll, schannel.dll, digest.dll, msnsspc.dll, credssp.dll"
+          u"\r\nRestoring Value saved in backup."
+          u"\r\nKey restored to value: msapsspc.dll, schannel.dll, digest.dll, msnsspc.dll"
+          u"\r\nStep 2 Complete\r\n"
+          u"\r\nDONE!");
   EXPECT_EQ(outcome_, UndoOutcome::kRestored);
   EXPECT_EQ(Packages(), XpPackagesBytes());
   EXPECT_EQ(Providers(), SzBytes(kXpProviders));
 
-  const auto replaced = ParseRegFile(backups_.Files().at(u"C:\\Backups\\before-undo-1.reg"));
+  const auto replaced =
+      ParseRegFile(backupOps_.Backups().at(FakeBackupFolderOps::BackupPath(u"before-undo-000002")));
   ASSERT_TRUE(replaced);
   ASSERT_EQ(replaced->size(), 2u) << "the undo's own backup holds both values it replaced";
   EXPECT_EQ((*replaced)[0].bytes, updatedPackages);
@@ -78,15 +82,16 @@ TEST_F(UndoTest, PutsBackWhatTheUpdateChangedAfterSavingWhatItReplaces) {
   EXPECT_EQ(registry_.Flushed().size(), 4u) << "the keys are on disk before each run reports";
 
   const int writes = registry_.SetValueCalls();
-  EXPECT_EQ(Undo(),
-            u"\r\nReading Backup From: C:\\Backups\\before-undo-1.reg"
-            u"\r\nSYSTEM\\CurrentControlSet\\Control\\Lsa\\Security Packages was put back by an "
-            u"earlier undo after its last update: there is nothing to undo for it."
-            u"\r\nStep 1 Complete\r\n"
-            u"\r\nSYSTEM\\CurrentControlSet\\Control\\SecurityProviders\\SecurityProviders was put "
-            u"back by an earlier undo after its last update: there is nothing to undo for it."
-            u"\r\nStep 2 Complete\r\n"
-            u"\r\nDONE!");
+  EXPECT_EQ(
+      Undo(),
+      u"\r\nReading Backup From: " + FakeBackupFolderOps::BackupPath(u"before-undo-000002") +
+          u"\r\nSYSTEM\\CurrentControlSet\\Control\\Lsa\\Security Packages was put back by an "
+          u"earlier undo after its last update: there is nothing to undo for it."
+          u"\r\nStep 1 Complete\r\n"
+          u"\r\nSYSTEM\\CurrentControlSet\\Control\\SecurityProviders\\SecurityProviders was put "
+          u"back by an earlier undo after its last update: there is nothing to undo for it."
+          u"\r\nStep 2 Complete\r\n"
+          u"\r\nDONE!");
   EXPECT_EQ(outcome_, UndoOutcome::kNothingToUndo) << "a before-undo file is never restored";
   EXPECT_EQ(registry_.SetValueCalls(), writes);
 }
@@ -101,15 +106,15 @@ TEST_F(UndoTest, EveryValueIsUndoneFromTheNewestBackupThatNamesIt) {
   ASSERT_EQ(UpdateAuthProtocols(registry_, backups_, xp_, first), UpdateOutcome::kFailed);
   registry_.Seed(kHkeyLocalMachine, kProvidersKey, kProvidersValue, kRegSz, SzBytes(kXpProviders));
   Update();
-  ASSERT_EQ(backups_.Files().size(), 2u);
+  ASSERT_EQ(backupOps_.Backups().size(), 2u);
 
   const std::u16string log = Undo();
   EXPECT_EQ(outcome_, UndoOutcome::kRestored);
   EXPECT_EQ(Packages(), XpPackagesBytes()) << "the first run's change is undone too";
   EXPECT_EQ(Providers(), SzBytes(kXpProviders));
   EXPECT_EQ(log.substr(0, log.find(u"\r\nReading Value From")),
-            u"\r\nReading Backup From: C:\\Backups\\registry-1.reg"
-            u"\r\nReading Backup From: C:\\Backups\\registry-0.reg");
+            u"\r\nReading Backup From: " + FakeBackupFolderOps::BackupPath(u"registry-000002") +
+                u"\r\nReading Backup From: " + FakeBackupFolderOps::BackupPath(u"registry-000001"));
 
   // Put back by that undo, then changed by hand: a later undo keeps the change.
   const auto byHand = MultiSzBytes({u"kerberos", u"msv1_0", u"pku2u"});
@@ -123,13 +128,13 @@ TEST_F(UndoTest, AFilePlantedByAStandardUserNeitherSteersNorBlocksTheUndo) {
   SeedXpSp3(registry_);
   Update();
   const std::u16string planted =
-      backups_.Plant(BackupKind::kUpdate, RawBytes({'j', 'u', 'n', 'k'}));
-  backups_.MakeUntrusted(planted);
+      backups_.SaveNew(BackupKind::kUpdate, RawBytes({'j', 'u', 'n', 'k'})).path;
+  backupOps_.items.at(planted).trusted = false;
   const std::u16string log = Undo();
   EXPECT_EQ(outcome_, UndoOutcome::kRestored);
   EXPECT_EQ(log.substr(0, log.find(u"\r\nReading Value From")),
-            u"\r\nThe backup C:\\Backups\\registry-1.reg was not made by an administrator, so it "
-            u"is not read.\r\nReading Backup From: C:\\Backups\\registry-0.reg");
+            u"\r\n" + UntrustedBackupMessage(planted) + u"\r\nReading Backup From: " +
+                FakeBackupFolderOps::BackupPath(u"registry-000001"));
   EXPECT_EQ(Packages(), XpPackagesBytes());
 }
 
@@ -148,7 +153,7 @@ TEST_F(UndoTest, OddStoredFormsComeBackByteForByte) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
     registry_ = MemoryRegistry();
-    backups_ = MemoryBackupFiles();
+    backupOps_ = FakeBackupFolderOps();
     Seed(c.packages, c.providers);
     Update();
     Undo();
@@ -179,7 +184,8 @@ TEST_F(UndoTest, AValueChangedSinceTheBackupIsKept) {
 TEST_F(UndoTest, ABackupNamingAnythingElseIsRefusedWhole) {
   SeedXpSp3(registry_);
   Update();
-  const std::vector<std::byte> saved = backups_.Files().at(u"C:\\Backups\\registry-0.reg");
+  const std::vector<std::byte> saved =
+      backupOps_.Backups().at(FakeBackupFolderOps::BackupPath(u"registry-000001"));
   const std::u16string text = RegFileText(*ParseRegFile(saved));
   auto with = [](std::u16string text, std::u16string_view from, std::u16string_view to) {
     text.replace(text.find(from), from.size(), to);
@@ -212,7 +218,7 @@ TEST_F(UndoTest, ABackupNamingAnythingElseIsRefusedWhole) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
-    const std::u16string path = backups_.Plant(BackupKind::kUpdate, c.contents);
+    const std::u16string path = backups_.SaveNew(BackupKind::kUpdate, c.contents).path;
     const int writes = registry_.SetValueCalls();
     const std::u16string log = Undo();
     EXPECT_EQ(outcome_, UndoOutcome::kFailed);
@@ -235,29 +241,44 @@ TEST_F(UndoTest, NoBackupMeansNothingToUndo) {
 TEST_F(UndoTest, FailuresSayWhyInOneLineAndWriteNothing) {
   const struct {
     const char* label;
-    void (*arrange)(MemoryRegistry&, MemoryBackupFiles&);
+    void (*arrange)(MemoryRegistry&, FakeBackupFolderOps&);
     std::u16string line;
     bool packagesRestored;  // the first value is put back despite the failure
   } cases[] = {
       {"a folder's name is taken for good",
-       [](MemoryRegistry&, MemoryBackupFiles& b) { b.FailLoad(LoadOutcome::kFolderUntrusted); },
-       u"\r\n" + ListFailureMessage({LoadOutcome::kFolderUntrusted, u"C:\\Backups\\", 5, {}}),
+       [](MemoryRegistry&, FakeBackupFolderOps& b) {
+         b.items.at(std::u16string(b.kBackups)).link = true;
+         b.Fail("Rename", std::u16string(b.kBackups), {FsError::kAccessDenied, 5});
+       },
+       u"\r\n" + ListFailureMessage({BackupOutcome::kFolderUntrusted,
+                                     std::u16string(FakeBackupFolderOps::kBackups), 5}),
        false},
       {"the folder cannot be listed",
-       [](MemoryRegistry&, MemoryBackupFiles& b) { b.FailLoad(LoadOutcome::kFailed); },
-       u"\r\n" + ListFailureMessage({LoadOutcome::kFailed, u"C:\\Backups\\", 5, {}}), false},
+       [](MemoryRegistry&, FakeBackupFolderOps& b) {
+         b.Fail("ListFiles", std::u16string(b.kBackups), {FsError::kOther, 1117});
+       },
+       u"\r\n" + ListFailureMessage(
+                     {BackupOutcome::kFailed, std::u16string(FakeBackupFolderOps::kBackups), 1117}),
+       false},
       {"the file cannot be made safe",
-       [](MemoryRegistry&, MemoryBackupFiles& b) { b.FailLoad(LoadOutcome::kFileNotSecured); },
-       u"\r\n" + ListFailureMessage({LoadOutcome::kFileNotSecured, u"C:\\Backups\\", 5, {}}),
+       [](MemoryRegistry&, FakeBackupFolderOps& b) {
+         b.items.at(b.BackupPath(u"registry-000001")).link = true;
+       },
+       u"\r\n" + LoadFailureMessage({BackupOutcome::kFileNotSecured,
+                                     FakeBackupFolderOps::BackupPath(u"registry-000001"), 0}),
        false},
       {"no backup of what is replaced",
-       [](MemoryRegistry&, MemoryBackupFiles& b) { b.Fail(SaveOutcome::kDiskFull); },
+       [](MemoryRegistry&, FakeBackupFolderOps& b) {
+         b.Fail("WriteNewFile", u"", {FsError::kDiskFull, 112});
+       },
        u"\r\nRestoring Value saved in backup.\r\n" +
-           BackupFailureMessage(Where(kLsaKey, kPackagesValue), {SaveOutcome::kDiskFull, {}, 112}) +
+           BackupFailureMessage(
+               Where(kLsaKey, kPackagesValue),
+               {BackupOutcome::kDiskFull, std::u16string(FakeBackupFolderOps::kBackups), 112}) +
            u"\r\nStep 1 Complete",
        false},
       {"a write refused",
-       [](MemoryRegistry& r, MemoryBackupFiles&) {
+       [](MemoryRegistry& r, FakeBackupFolderOps&) {
          r.FailSetValue(kHkeyLocalMachine, kProvidersKey, 1450);
        },
        u"\r\n" + WriteFailureMessage(Where(kProvidersKey, kProvidersValue), {1450}) +
@@ -267,12 +288,12 @@ TEST_F(UndoTest, FailuresSayWhyInOneLineAndWriteNothing) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
     registry_ = MemoryRegistry();
-    backups_ = MemoryBackupFiles();
+    backupOps_ = FakeBackupFolderOps();
     SeedXpSp3(registry_);
     Update();
     const auto updatedPackages = Packages();
     const auto updatedProviders = Providers();
-    c.arrange(registry_, backups_);
+    c.arrange(registry_, backupOps_);
     const std::u16string log = Undo();
     EXPECT_EQ(outcome_, UndoOutcome::kFailed);
     EXPECT_NE(log.find(c.line), std::u16string::npos) << std::string(log.begin(), log.end());

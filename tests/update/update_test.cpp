@@ -2,13 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include "fake_backup_folder_ops.h"
 #include "fake_system_info.h"
 #include "log/activity_log.h"
-#include "memory_backup_files.h"
 #include "memory_registry.h"
 #include "platform/text.h"
 #include "stored_forms.h"
 #include "update/update_messages.h"
+#include "update/value_table.h"
 #include "xp_sp3.h"
 
 namespace tarnwick::testing {
@@ -30,26 +31,27 @@ class UpdateAuthProtocolsTest : public ::testing::Test {
   }
 
   MemoryRegistry registry_;
-  MemoryBackupFiles backups_;
+  FakeBackupFolderOps backupOps_;
+  BackupFiles backups_{backupOps_};
   FakeSystemInfo system_;  // Windows XP, with CredSSP
   UpdateOutcome outcome_ = UpdateOutcome::kFailed;
 };
 
 TEST_F(UpdateAuthProtocolsTest, AddsBothNamesOnceAndLogsEveryStep) {
   SeedXpSp3(registry_);
-  EXPECT_EQ(Run(), XpFirstRunLog(u"C:\\Backups\\registry-0.reg"));
+  EXPECT_EQ(Run(), XpFirstRunLog(FakeBackupFolderOps::BackupPath(u"registry-000001")));
   EXPECT_EQ(outcome_, UpdateOutcome::kChanged);
   EXPECT_EQ(Packages(), MultiSzBytes({u"kerberos", u"msv1_0", u"schannel", u"wdigest", u"tspkg"}));
   EXPECT_EQ(Providers(),
             SzBytes(u"msapsspc.dll, schannel.dll, digest.dll, msnsspc.dll, credssp.dll"));
-  ASSERT_EQ(backups_.Files().size(), 1u) << "one file per run";
-  EXPECT_EQ(backups_.Replacements(), 1) << "the second value joins the first one's file";
+  ASSERT_EQ(backupOps_.Backups().size(), 1u) << "one file per run";
+  EXPECT_EQ(backupOps_.Calls("MoveOver"), 1) << "the second value joins the first one's file";
 
   const int writes = registry_.SetValueCalls();
   EXPECT_EQ(Run(), kXpSecondRunLog);
   EXPECT_EQ(outcome_, UpdateOutcome::kNothingToChange);
   EXPECT_EQ(registry_.SetValueCalls(), writes) << "a second run writes nothing";
-  EXPECT_EQ(backups_.Files().size(), 1u) << "a run that writes nothing saves no backup";
+  EXPECT_EQ(backupOps_.Backups().size(), 1u) << "a run that writes nothing saves no backup";
 }
 
 TEST_F(UpdateAuthProtocolsTest, TheBackupHoldsBothValuesAsFoundInRegeditForm) {
@@ -62,7 +64,7 @@ TEST_F(UpdateAuthProtocolsTest, TheBackupHoldsBothValuesAsFoundInRegeditForm) {
       u"  00,00,6d,00,73,00,76,00,31,00,5f,00,30,00,00,00,73,00,63,00,68,00,61,00,\\\r\n"
       u"  6e,00,6e,00,65,00,6c,00,00,00,77,00,64,00,69,00,67,00,65,00,73,00,74,00,\\\r\n"
       u"  00,00,00,00\r\n";
-  const std::vector<std::byte> bytes = backups_.Files().begin()->second;
+  const std::vector<std::byte> bytes = backupOps_.Backups().begin()->second;
   ASSERT_GE(bytes.size(), 2u);
   EXPECT_EQ(bytes[0], std::byte{0xFF});
   EXPECT_EQ(bytes[1], std::byte{0xFE});
@@ -86,15 +88,17 @@ TEST_F(UpdateAuthProtocolsTest, AProviderTextEndsAtItsFirstNul) {
 
 TEST_F(UpdateAuthProtocolsTest, WhenNoBackupCanBeSavedNothingIsWritten) {
   SeedXpSp3(registry_);
-  backups_.Fail(SaveOutcome::kDiskFull);
+  backupOps_.Fail("WriteNewFile", u"", {FsError::kDiskFull, 112});
   const std::u16string log = Run();
   EXPECT_EQ(outcome_, UpdateOutcome::kFailed);
   EXPECT_EQ(registry_.SetValueCalls(), 0);
   EXPECT_EQ(Packages(), XpPackagesBytes());
   EXPECT_EQ(Providers(), SzBytes(kXpProviders));
-  EXPECT_NE(log.find(u"\r\nAdding Value tspkg to registry key.\r\nCould not save a backup of "
-                     u"SYSTEM\\CurrentControlSet\\Control\\Lsa\\Security Packages: the disk "
-                     u"is full. The value was left unchanged.\r\nStep 1 Complete"),
+  EXPECT_NE(log.find(u"\r\nAdding Value tspkg to registry key.\r\n" +
+                     BackupFailureMessage(Where(kLsaKey, kPackagesValue),
+                                          {BackupOutcome::kDiskFull,
+                                           std::u16string(FakeBackupFolderOps::kBackups), 112}) +
+                     u"\r\nStep 1 Complete"),
             std::u16string::npos);
   EXPECT_EQ(log.find(u"Backup saved to"), std::u16string::npos);
   EXPECT_EQ(log.find(u"Key updated"), std::u16string::npos);
@@ -116,7 +120,7 @@ TEST_F(UpdateAuthProtocolsTest, AValueWhoseBackupTheUndoWouldNotReadIsNotWritten
                      u"it would be larger than the 1048576 bytes that an undo reads. The value was "
                      u"left unchanged.\r\nStep 2 Complete"),
             std::u16string::npos);
-  for (const auto& [path, contents] : backups_.Files())
+  for (const auto& [path, contents] : backupOps_.Backups())
     EXPECT_LE(contents.size(), kMaxBackupSize);
 }
 
@@ -134,7 +138,7 @@ TEST_F(UpdateAuthProtocolsTest, RealMachinesFormsOnTheirOwnWindows) {
   for (const StoredForm& form : StoredForms()) {
     SCOPED_TRACE(form.label);
     registry_ = MemoryRegistry();
-    backups_ = MemoryBackupFiles();
+    backupOps_ = FakeBackupFolderOps();
     system_ = FakeSystemInfo();
     system_.windows = form.windows;
     if (!form.credssp)
@@ -143,7 +147,8 @@ TEST_F(UpdateAuthProtocolsTest, RealMachinesFormsOnTheirOwnWindows) {
     EXPECT_EQ(registry_.KeyExists(kHkeyLocalMachine, kOsConfigKey),
               form.osConfig != OsConfig::kNoKey);
     const int seeded = registry_.SetValueCalls();
-    EXPECT_EQ(Run(), ExpectedLog(form, VersionText(form.windows), u"C:\\Backups\\registry-0.reg",
+    EXPECT_EQ(Run(), ExpectedLog(form, VersionText(form.windows),
+                                 FakeBackupFolderOps::BackupPath(u"registry-000001"),
                                  u"C:\\Windows\\system32\\"));
     EXPECT_EQ(outcome_, form.outcome);
     EXPECT_EQ(Packages(), form.packagesAfter);
@@ -152,7 +157,7 @@ TEST_F(UpdateAuthProtocolsTest, RealMachinesFormsOnTheirOwnWindows) {
     const int changedValues = (form.packagesAfter != form.packages ? 1 : 0) +
                               (form.providersAfter != form.providers ? 1 : 0);
     EXPECT_EQ(registry_.SetValueCalls() - seeded, changedValues) << "only what changes is written";
-    EXPECT_EQ(backups_.Files().size(), changed ? 1u : 0u) << "no write, no backup";
+    EXPECT_EQ(backupOps_.Backups().size(), changed ? 1u : 0u) << "no write, no backup";
     EXPECT_EQ(registry_.Flushed().size(), static_cast<std::size_t>(changedValues))
         << "each key written is flushed";
 
@@ -336,13 +341,15 @@ INSTANTIATE_TEST_SUITE_P(
                     u"Current Value: kerberos\r\n"
                     u"SYSTEM\\CurrentControlSet\\Control\\Lsa\\Security Packages is a REG_SZ value "
                     u"where REG_MULTI_SZ was expected; it was left unchanged."},
-        FailureCase{"WriteRefused",
-                    [](MemoryRegistry& r) { r.FailSetValue(kHkeyLocalMachine, kLsaKey, 1450); },
-                    u"Current Value: kerberos msv1_0 schannel wdigest \r\n"
-                    u"Adding Value tspkg to registry key.\r\n"
-                    u"Backup saved to: C:\\Backups\\registry-0.reg\r\n"
-                    u"Could not update SYSTEM\\CurrentControlSet\\Control\\Lsa\\Security Packages: "
-                    u"the registry reported error 1450."}),
+        FailureCase{
+            "WriteRefused",
+            [](MemoryRegistry& r) { r.FailSetValue(kHkeyLocalMachine, kLsaKey, 1450); },
+            u"Current Value: kerberos msv1_0 schannel wdigest \r\n"
+            u"Adding Value tspkg to registry key.\r\n"
+            u"Backup saved to: C:\\ProgramData\\Tarnwick\\Backups\\registry-000001-2026-12-08_"
+            u"193012.reg\r\n"
+            u"Could not update SYSTEM\\CurrentControlSet\\Control\\Lsa\\Security Packages: "
+            u"the registry reported error 1450."}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(UpdateAuthProtocolsTest, MissingKeysAreReportedForBothStages) {

@@ -13,9 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "backup/secured_backup_files.h"
-#include "backup/win32/admin_only_security.h"
-#include "backup/win32/win32_backup_files.h"
+#include "backup/backup_files.h"
+#include "backup/win32/win32_backup_folder_ops.h"
 #include "common_app_data.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/windows_error.h"
@@ -27,12 +26,12 @@ namespace {
 LoadedFile Newest(BackupFiles& backups, BackupKind kind) {
   const ListedBackups listed = backups.ListNewestFirst();
   if (!listed.ok())
-    return {listed.outcome, listed.path, {}, listed.status};
+    return {{listed.outcome, listed.path, listed.status}, {}};
   for (const BackupEntry& entry : listed.newestFirst) {
     if (entry.kind == kind)
       return backups.Load(entry.path);
   }
-  return {LoadOutcome::kNone, {}, {}, 0};
+  return {{BackupOutcome::kMissing, {}, 0}, {}};
 }
 
 using win32::Utf16;
@@ -92,7 +91,7 @@ TEST(AdminOnlySecurity, IsOwnedByAdministratorsAndInheritsNothing) {
   EXPECT_TRUE(control & SE_DACL_PROTECTED);
 }
 
-TEST(Win32BackupFiles, SaveUnderTheAllUsersApplicationDataFolderAndNeverReplaceOneAnother) {
+TEST(Win32BackupFolderOps, SaveUnderTheAllUsersApplicationDataFolderAndNeverReplaceOneAnother) {
   if (LOBYTE(LOWORD(GetVersion())) >= 6) {
     wchar_t windows[MAX_PATH] = {};
     GetWindowsDirectoryW(windows, MAX_PATH);
@@ -105,9 +104,10 @@ TEST(Win32BackupFiles, SaveUnderTheAllUsersApplicationDataFolderAndNeverReplaceO
   std::filesystem::create_directories(earlier);
   PutFile(earlier + L"\\registry-2099-01-01_000000.reg", "earlier");
 
-  win32::Win32BackupFiles backups;
-  const SavedFile a = backups.SaveNew(BackupKind::kUpdate, Bytes("a"));
-  const SavedFile b = backups.SaveNew(BackupKind::kUpdate, Bytes("bb"));
+  win32::Win32BackupFolderOps ops;
+  BackupFiles backups(ops);
+  const BackupResult a = backups.SaveNew(BackupKind::kUpdate, Bytes("a"));
+  const BackupResult b = backups.SaveNew(BackupKind::kUpdate, Bytes("bb"));
   ASSERT_TRUE(a.ok()) << a.status.code;
   ASSERT_TRUE(b.ok()) << b.status.code;
   EXPECT_NE(a.path, b.path);
@@ -116,7 +116,7 @@ TEST(Win32BackupFiles, SaveUnderTheAllUsersApplicationDataFolderAndNeverReplaceO
   ASSERT_TRUE(backups.Replace(a.path, Bytes("replaced")).ok());
   EXPECT_EQ(FileText(a.path), "replaced");
   const LoadedFile newest = Newest(backups, BackupKind::kUpdate);
-  EXPECT_EQ(newest.outcome, LoadOutcome::kLoaded);
+  EXPECT_EQ(newest.outcome, BackupOutcome::kDone);
   EXPECT_EQ(newest.path, b.path);
   EXPECT_EQ(newest.contents, Bytes("bb"));
 
@@ -126,10 +126,11 @@ TEST(Win32BackupFiles, SaveUnderTheAllUsersApplicationDataFolderAndNeverReplaceO
       << "the earlier release's file is left where it was";
 }
 
-TEST(Win32BackupFiles, LoadTheNewestByStampAndNumberOnlyWhenTheFileIsSafe) {
+TEST(Win32BackupFolderOps, LoadTheNewestByStampAndNumberOnlyWhenTheFileIsSafe) {
   TempBase base;
-  win32::Win32BackupFiles backups(Utf16(base.path()));
-  EXPECT_EQ(Newest(backups, BackupKind::kUpdate).outcome, LoadOutcome::kNone);
+  win32::Win32BackupFolderOps ops(Utf16(base.path()));
+  BackupFiles backups(ops);
+  EXPECT_EQ(Newest(backups, BackupKind::kUpdate).outcome, BackupOutcome::kMissing);
   ASSERT_TRUE(backups.SaveNew(BackupKind::kBeforeUndo, Bytes("undo")).ok());
   const std::wstring folder = base.path() + L"\\Tarnwick\\Backups\\";
   PutFile(folder + L"registry-2026-12-08_193012.reg", "first");
@@ -138,7 +139,7 @@ TEST(Win32BackupFiles, LoadTheNewestByStampAndNumberOnlyWhenTheFileIsSafe) {
   PutFile(folder + L"registry-2026-12-08_193013-1.reg", "misnamed");
   const std::u16string second = Utf16(folder + L"registry-2026-12-08_193012-2.reg");
   const LoadedFile loaded = Newest(backups, BackupKind::kUpdate);
-  EXPECT_EQ(loaded.outcome, LoadOutcome::kLoaded);
+  EXPECT_EQ(loaded.outcome, BackupOutcome::kDone);
   EXPECT_EQ(loaded.path, second);
   EXPECT_EQ(loaded.contents, Bytes("second"));
 
@@ -147,7 +148,7 @@ TEST(Win32BackupFiles, LoadTheNewestByStampAndNumberOnlyWhenTheFileIsSafe) {
     const std::wstring linked = folder + L"registry-2026-12-08_193014.reg";
     ASSERT_TRUE(CreateHardLinkW(linked.c_str(), Wide(second).c_str(), nullptr));
     const LoadedFile refused = Newest(backups, BackupKind::kUpdate);
-    EXPECT_EQ(refused.outcome, LoadOutcome::kFileNotSecured);
+    EXPECT_EQ(refused.outcome, BackupOutcome::kFileNotSecured);
     EXPECT_EQ(refused.path, Utf16(linked));
     EXPECT_TRUE(refused.contents.empty());
     DeleteFileW(linked.c_str());
@@ -160,14 +161,14 @@ TEST(Win32BackupFiles, LoadTheNewestByStampAndNumberOnlyWhenTheFileIsSafe) {
     ASSERT_NE(writer, INVALID_HANDLE_VALUE);
     const LoadedFile refused = Newest(backups, BackupKind::kUpdate);
     CloseHandle(writer);
-    EXPECT_EQ(refused.outcome, LoadOutcome::kFileNotSecured);
+    EXPECT_EQ(refused.outcome, BackupOutcome::kFileNotSecured);
     EXPECT_EQ(refused.status, static_cast<std::uint32_t>(ERROR_SHARING_VIOLATION));
     EXPECT_EQ(refused.status.text, win32::WindowsError(ERROR_SHARING_VIOLATION).text);
   }
   {
     SCOPED_TRACE("a newer file larger than any backup");
     PutFile(folder + L"registry-2026-12-08_193015.reg", std::string(kMaxBackupSize + 1, 'x'));
-    EXPECT_EQ(Newest(backups, BackupKind::kUpdate).outcome, LoadOutcome::kTooLarge);
+    EXPECT_EQ(Newest(backups, BackupKind::kUpdate).outcome, BackupOutcome::kTooLarge);
   }
   EXPECT_EQ(Newest(backups, BackupKind::kBeforeUndo).contents, Bytes("undo"));
 }
@@ -186,14 +187,15 @@ TEST(LinkedBackupFolder, IsNeitherUsedNorFollowedWhereItCannotBeRenamedItself) {
   ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
   if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
     GTEST_SKIP() << "this Wine does not report a symbolic link as a reparse point";
-  win32::Win32BackupFiles backups(Utf16(base));
-  const SavedFile saved = backups.SaveNew(BackupKind::kUpdate, Bytes("x"));
-  EXPECT_EQ(saved.outcome, SaveOutcome::kFolderUntrusted);
+  win32::Win32BackupFolderOps ops(Utf16(base));
+  BackupFiles backups(ops);
+  const BackupResult saved = backups.SaveNew(BackupKind::kUpdate, Bytes("x"));
+  EXPECT_EQ(saved.outcome, BackupOutcome::kFolderUntrusted);
   EXPECT_EQ(saved.path, Utf16(link));
   EXPECT_EQ(saved.status, static_cast<std::uint32_t>(ERROR_NOT_SUPPORTED));
   EXPECT_TRUE(saved.movedAside.empty());
   const LoadedFile loaded = Newest(backups, BackupKind::kUpdate);
-  EXPECT_EQ(loaded.outcome, LoadOutcome::kFolderUntrusted);
+  EXPECT_EQ(loaded.outcome, BackupOutcome::kFolderUntrusted);
   EXPECT_EQ(loaded.path, Utf16(link));
   EXPECT_NE(GetFileAttributesW(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
   EXPECT_TRUE(std::filesystem::is_empty(std::filesystem::path(target)));

@@ -17,7 +17,8 @@
 #include <vector>
 
 #include "app/command_line.h"
-#include "backup/win32/win32_run_lock.h"
+#include "backup/run_lock.h"
+#include "backup/win32/win32_backup_folder_ops.h"
 #include "common_app_data.h"
 #include "placed_credssp.h"
 #include "platform/win32/win32_registry.h"
@@ -424,8 +425,9 @@ TEST_F(ClockGoesBack, BackupsKeepTheOrderTheyWereMadeIn) {
 
 TEST_F(SilentUndo, ASwitchThatCannotHaveTheLockForAMinuteEndsWith1618) {
   SeedXp();
-  win32::Win32RunLock other;
-  ASSERT_TRUE(other.Acquire(0).held());
+  win32::Win32BackupFolderOps ops;
+  RunLock other(ops);
+  ASSERT_TRUE(other.Acquire(0).ok());
   const DWORD start = GetTickCount();
   auto check = std::async(std::launch::async, [] { return RunProgram(L" /check"); });
   const Finished updated = RunProgram(L" /update");
@@ -463,8 +465,9 @@ TEST_F(SilentRun, CtrlCOnItsConsoleDoesNotCutARunShort) {
   ASSERT_TRUE(AllocConsole());
   // This process lets them pass; ignoring them outright would be inherited.
   SetConsoleCtrlHandler(LetSignalPass, TRUE);
-  win32::Win32RunLock other;
-  ASSERT_TRUE(other.Acquire(0).held());
+  win32::Win32BackupFolderOps ops;
+  RunLock other(ops);
+  ASSERT_TRUE(other.Acquire(0).ok());
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESTDHANDLES;

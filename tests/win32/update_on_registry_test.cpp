@@ -9,7 +9,7 @@
 #include <iterator>
 #include <optional>
 
-#include "backup/win32/win32_backup_files.h"
+#include "backup/win32/win32_backup_folder_ops.h"
 #include "log/activity_log.h"
 #include "memory_registry.h"
 #include "placed_credssp.h"
@@ -46,7 +46,8 @@ class UpdateOnRegistry : public ::testing::Test {
   }
 
   win32::Win32Registry registry_;
-  win32::Win32BackupFiles backups_;
+  win32::Win32BackupFolderOps backupOps_;
+  BackupFiles backups_{backupOps_};
   win32::Win32SystemInfo system_;
   ReportedWindows xp_{system_, kWindowsXp};
   PlacedCredssp credssp_;
@@ -132,7 +133,8 @@ TEST_F(UpdateOnRegistry, WithoutABackupFolderNothingIsWritten) {
   GetTempPathW(MAX_PATH, temp);
   const std::wstring blocker = std::wstring(temp) + L"tarnwick-not-a-folder";
   { std::ofstream(std::filesystem::path(blocker)) << "a file where the folder should go"; }
-  win32::Win32BackupFiles blocked(win32::Utf16(blocker));
+  win32::Win32BackupFolderOps blockedOps(win32::Utf16(blocker));
+  BackupFiles blocked(blockedOps);
   ActivityLog log;
   EXPECT_EQ(UpdateAuthProtocols(registry_, blocked, xp_, log), UpdateOutcome::kFailed);
   DeleteFileW(blocker.c_str());

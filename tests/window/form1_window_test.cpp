@@ -18,11 +18,10 @@
 #include "app/form1_texts.h"
 #include "app/win32/dpi.h"
 #include "app/win32/gdi_handles.h"
+#include "fake_backup_folder_ops.h"
 #include "fake_desktop.h"
-#include "fake_run_lock.h"
 #include "fake_system_info.h"
 #include "fake_version_info.h"
-#include "memory_backup_files.h"
 #include "memory_registry.h"
 #include "refusing_registry.h"
 #include "xp_sp3.h"
@@ -223,13 +222,14 @@ class Form1WindowTest : public ::testing::Test {
   }
 
   MemoryRegistry registry_;
-  testing::MemoryBackupFiles backups_;
+  FakeBackupFolderOps backupOps_;
+  BackupFiles backups_{backupOps_};
   FakeSystemInfo system_;
   FakeVersionInfo versions_;
   WatchedVersions watched_{versions_};
   FakeShell shell_;
   FakeMessageBox messages_;
-  FakeRunLock lock_;
+  RunLock lock_{backupOps_};
   std::unique_ptr<Form1Window> window_;
 };
 
@@ -525,12 +525,14 @@ TEST_F(Form1WindowTest, EnterPressesTheFocusedButton) {
 TEST_F(Form1WindowTest, UpdateButtonWritesTheLogAndASecondClickAppendsASecondRun) {
   Loaded();
   Click(ControlId::cmdGo);
-  EXPECT_EQ(TextOf(Control(ControlId::txtLog)), W(XpFirstRunLog(u"C:\\Backups\\registry-0.reg")));
+  EXPECT_EQ(TextOf(Control(ControlId::txtLog)),
+            W(XpFirstRunLog(FakeBackupFolderOps::BackupPath(u"registry-000001"))));
   EXPECT_EQ(registry_.Find(kHkeyLocalMachine, kLsaKey, kPackagesValue)->bytes,
             MultiSzBytes({u"kerberos", u"msv1_0", u"schannel", u"wdigest", u"tspkg"}));
   Click(ControlId::cmdGo);
-  EXPECT_EQ(TextOf(Control(ControlId::txtLog)),
-            W(XpFirstRunLog(u"C:\\Backups\\registry-0.reg") + kXpSecondRunLog));
+  EXPECT_EQ(
+      TextOf(Control(ControlId::txtLog)),
+      W(XpFirstRunLog(FakeBackupFolderOps::BackupPath(u"registry-000001")) + kXpSecondRunLog));
   EXPECT_TRUE(messages_.calls.empty());
 }
 

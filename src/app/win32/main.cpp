@@ -8,8 +8,7 @@
 #include "app/win32/console_log.h"
 #include "app/win32/dpi.h"
 #include "app/win32/form1_window.h"
-#include "backup/win32/win32_backup_files.h"
-#include "backup/win32/win32_run_lock.h"
+#include "backup/win32/win32_backup_folder_ops.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_system_info.h"
@@ -102,9 +101,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   const Invocation invocation = ParseCommandLine(
       std::u16string_view(reinterpret_cast<const char16_t*>(arguments.data()), arguments.size()));
   win32::Win32Registry registry;
-  win32::Win32BackupFiles backups;
+  win32::Win32BackupFolderOps folderOps;
+  BackupFiles backups(folderOps);
   win32::Win32MessageBox messages;
-  win32::Win32RunLock lock;
+  RunLock lock(folderOps);
   switch (invocation) {
     case Invocation::kInvalid:
       // Nobody may be there to answer a message box.

@@ -1,5 +1,6 @@
 #include "backup/win32/win32_backup_folder_ops.h"
 
+#include <sddl.h>
 #include <shlobj.h>
 #include <windows.h>
 
@@ -13,6 +14,88 @@
 #include "platform/win32/windows_error.h"
 
 namespace tarnwick::win32 {
+
+AdminOnlySecurity::AdminOnlySecurity(const wchar_t* sddl) {
+  if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1,
+                                                              descriptor_.put(), nullptr)) {
+    error_ = ::GetLastError();
+    descriptor_.reset();
+    return;
+  }
+  attributes_ = {sizeof(attributes_), descriptor_.get(), FALSE};
+}
+
+DWORD AdminOnlySecurity::ApplyTo(HANDLE handle) const {
+  if (error_ != ERROR_SUCCESS)
+    return error_;
+  // Set on this object alone. SetSecurityInfo would also carry the new inheritable entries into
+  // everything already in a folder, and so onto whatever a hard link planted there before the
+  // folder was secured names, anywhere on the volume. The descriptor's DACL is marked protected.
+  return ::SetKernelObjectSecurity(handle, DACL_SECURITY_INFORMATION, descriptor_.get())
+             ? ERROR_SUCCESS
+             : ::GetLastError();
+}
+
+namespace {
+
+// NT SERVICE\TrustedInstaller, which owns the system's own files from Vista on.
+constexpr wchar_t kTrustedInstallerSid[] =
+    L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
+
+// The owner SID of the object open as `handle`, copied out of its security descriptor.
+DWORD OwnerOf(HANDLE handle, std::vector<BYTE>& owner) {
+  std::vector<BYTE> descriptor(256);
+  DWORD needed = 0;
+  while (!::GetKernelObjectSecurity(handle, OWNER_SECURITY_INFORMATION, descriptor.data(),
+                                    static_cast<DWORD>(descriptor.size()), &needed)) {
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_INSUFFICIENT_BUFFER || needed <= descriptor.size())
+      return error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE;
+    descriptor.resize(needed);
+  }
+  PSID sid = nullptr;
+  BOOL defaulted = FALSE;
+  if (!::GetSecurityDescriptorOwner(descriptor.data(), &sid, &defaulted))
+    return ::GetLastError();
+  if (sid == nullptr || !::IsValidSid(sid))
+    return ERROR_INVALID_SID;
+  const auto* bytes = static_cast<const BYTE*>(sid);
+  owner.assign(bytes, bytes + ::GetLengthSid(sid));
+  return ERROR_SUCCESS;
+}
+
+bool IsTrustedInstaller(PSID sid) {
+  UniqueLocal trustedInstaller;
+  return ::ConvertStringSidToSidW(kTrustedInstallerSid, trustedInstaller.put()) &&
+         ::EqualSid(sid, trustedInstaller.get()) != FALSE;
+}
+
+}  // namespace
+
+DWORD Win32BackupFolderOps::OwnerTrusted(HANDLE handle, bool& trusted) {
+  trusted = false;
+  if (!systemOwner_) {
+    systemOwner_.emplace();
+    wchar_t system[MAX_PATH + 1] = {};
+    const UINT length = ::GetSystemDirectoryW(system, MAX_PATH + 1);
+    if (length > 0 && length <= MAX_PATH) {
+      UniqueFile folder(::CreateFileW(system, READ_CONTROL,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+      if (folder.valid() && OwnerOf(folder.get(), *systemOwner_) != ERROR_SUCCESS)
+        systemOwner_->clear();
+    }
+  }
+  std::vector<BYTE> owner;
+  if (DWORD error = OwnerOf(handle, owner); error != ERROR_SUCCESS)
+    return error;
+  PSID sid = owner.data();
+  trusted = ::IsWellKnownSid(sid, WinLocalSystemSid) ||
+            ::IsWellKnownSid(sid, WinBuiltinAdministratorsSid) || IsTrustedInstaller(sid) ||
+            (!systemOwner_->empty() && ::EqualSid(sid, systemOwner_->data()) != FALSE);
+  return ERROR_SUCCESS;
+}
+
 namespace {
 
 FsError ErrorKind(DWORD error) {
@@ -41,9 +124,7 @@ FsError ErrorKind(DWORD error) {
 }
 
 FsResult Result(DWORD error) {
-  if (error == ERROR_SUCCESS)
-    return {};
-  return {ErrorKind(error), WindowsError(error)};
+  return error == ERROR_SUCCESS ? FsResult{} : FsResult{ErrorKind(error), WindowsError(error)};
 }
 
 FsResult LastResult() {
@@ -51,11 +132,15 @@ FsResult LastResult() {
   return Result(error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE);
 }
 
+// Success, or the thread's last error when `done` is false.
+FsResult Checked(BOOL done) {
+  return done ? FsResult{} : LastResult();
+}
+
 class Win32OpenItem final : public OpenItem {
  public:
-  Win32OpenItem(UniqueFile handle, std::wstring path, const AdminOnlySecurity& security,
-                TrustedOwners& owners)
-      : handle_(std::move(handle)), path_(std::move(path)), security_(security), owners_(owners) {}
+  Win32OpenItem(UniqueFile handle, std::wstring path, Win32BackupFolderOps& ops)
+      : handle_(std::move(handle)), path_(std::move(path)), ops_(ops) {}
 
   FsResult Facts(ItemFacts& facts) override {
     BY_HANDLE_FILE_INFORMATION info = {};
@@ -72,10 +157,10 @@ class Win32OpenItem final : public OpenItem {
   }
 
   FsResult OwnerTrusted(bool& trusted) override {
-    return Result(owners_.IsTrusted(handle_.get(), trusted));
+    return Result(ops_.OwnerTrusted(handle_.get(), trusted));
   }
 
-  FsResult MakeAdminOnly() override { return Result(security_.ApplyTo(handle_.get())); }
+  FsResult MakeAdminOnly() override { return Result(ops_.security().ApplyTo(handle_.get())); }
 
   FsResult Read(std::size_t limit, std::vector<std::byte>& contents) override {
     contents.clear();
@@ -98,17 +183,19 @@ class Win32OpenItem final : public OpenItem {
  private:
   UniqueFile handle_;
   std::wstring path_;
-  const AdminOnlySecurity& security_;
-  TrustedOwners& owners_;
+  Win32BackupFolderOps& ops_;
 };
 
+// Opens `path` itself, never what a link of that name points to; `disposition` and `security` as
+// CreateFileW takes them.
 Opened Open(const std::wstring& path, DWORD access, DWORD share, DWORD flags,
-            const AdminOnlySecurity& security, TrustedOwners& owners) {
-  UniqueFile handle(::CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING,
+            Win32BackupFolderOps& ops, DWORD disposition = OPEN_EXISTING,
+            SECURITY_ATTRIBUTES* security = nullptr) {
+  UniqueFile handle(::CreateFileW(path.c_str(), access, share, security, disposition,
                                   flags | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!handle.valid())
     return {LastResult(), nullptr};
-  return {{}, std::make_unique<Win32OpenItem>(std::move(handle), path, security, owners)};
+  return {{}, std::make_unique<Win32OpenItem>(std::move(handle), path, ops)};
 }
 
 }  // namespace
@@ -135,9 +222,7 @@ FsResult Win32BackupFolderOps::BaseFolder(std::u16string& path) {
 FsResult Win32BackupFolderOps::MakeFolder(std::u16string_view path) {
   if (security_.error() != ERROR_SUCCESS)
     return Result(security_.error());
-  if (!::CreateDirectoryW(Wide(path).c_str(), security_.attributes()))
-    return LastResult();
-  return {};
+  return Checked(::CreateDirectoryW(Wide(path).c_str(), security_.attributes()));
 }
 
 Opened Win32BackupFolderOps::OpenFolder(std::u16string_view path) {
@@ -147,7 +232,7 @@ Opened Win32BackupFolderOps::OpenFolder(std::u16string_view path) {
   // its contents, which is all that sharing modes govern: the open succeeds whatever sharing
   // the handles already open allow.
   return Open(Wide(path), READ_CONTROL | WRITE_DAC | FILE_READ_ATTRIBUTES,
-              FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_FLAG_BACKUP_SEMANTICS, security_, owners_);
+              FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_FLAG_BACKUP_SEMANTICS, *this);
 }
 
 // The run lock, as Windows keeps it from XP to 11:
@@ -174,17 +259,12 @@ Opened Win32BackupFolderOps::OpenFolder(std::u16string_view path) {
 Opened Win32BackupFolderOps::OpenLockFile(std::u16string_view path) {
   if (lockSecurity_.error() != ERROR_SUCCESS)
     return {Result(lockSecurity_.error()), nullptr};
-  const std::wstring name = Wide(path);
-  UniqueFile handle(::CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0,
-                                  lockSecurity_.attributes(), OPEN_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  if (!handle.valid())
-    return {LastResult(), nullptr};
-  return {{}, std::make_unique<Win32OpenItem>(std::move(handle), name, security_, owners_)};
+  return Open(Wide(path), GENERIC_READ | GENERIC_WRITE, 0, FILE_ATTRIBUTE_NORMAL, *this,
+              OPEN_ALWAYS, lockSecurity_.attributes());
 }
 
 Opened Win32BackupFolderOps::OpenFileToLoad(std::u16string_view path) {
-  return Open(Wide(path), GENERIC_READ, FILE_SHARE_READ, 0, security_, owners_);
+  return Open(Wide(path), GENERIC_READ, FILE_SHARE_READ, 0, *this);
 }
 
 FsResult Win32BackupFolderOps::ListFiles(std::u16string_view path,
@@ -198,9 +278,7 @@ FsResult Win32BackupFolderOps::ListFiles(std::u16string_view path,
     if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
       names.push_back(Utf16(found.cFileName));
   } while (::FindNextFileW(find.get(), &found));
-  if (::GetLastError() != ERROR_NO_MORE_FILES)
-    return LastResult();
-  return {};
+  return Checked(::GetLastError() == ERROR_NO_MORE_FILES);
 }
 
 FsResult Win32BackupFolderOps::WriteNewFile(std::u16string_view path,
@@ -233,16 +311,12 @@ FsResult Win32BackupFolderOps::WriteNewFile(std::u16string_view path,
 }
 
 FsResult Win32BackupFolderOps::Remove(std::u16string_view path) {
-  if (!::DeleteFileW(Wide(path).c_str()))
-    return LastResult();
-  return {};
+  return Checked(::DeleteFileW(Wide(path).c_str()));
 }
 
 FsResult Win32BackupFolderOps::MoveOver(std::u16string_view from, std::u16string_view to) {
-  if (!::MoveFileExW(Wide(from).c_str(), Wide(to).c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    return LastResult();
-  return {};
+  return Checked(::MoveFileExW(Wide(from).c_str(), Wide(to).c_str(),
+                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
 }
 
 // MoveFileExW renames the name itself: a symbolic link or junction is renamed as the link, and
@@ -268,9 +342,7 @@ FsResult Win32BackupFolderOps::Rename(std::u16string_view from, std::u16string_v
     if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
       return Result(ERROR_NOT_SUPPORTED);
   }
-  if (!::MoveFileExW(name.c_str(), Wide(to).c_str(), MOVEFILE_WRITE_THROUGH))
-    return LastResult();
-  return {};
+  return Checked(::MoveFileExW(name.c_str(), Wide(to).c_str(), MOVEFILE_WRITE_THROUGH));
 }
 
 void Win32BackupFolderOps::Pause(std::uint32_t milliseconds) {

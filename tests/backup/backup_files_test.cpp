@@ -1,4 +1,4 @@
-#include "backup/secured_backup_files.h"
+#include "backup/backup_files.h"
 
 #include <gtest/gtest.h>
 
@@ -53,7 +53,7 @@ struct FolderCase {
   std::uint32_t status = 0;
 };
 
-TEST(SecuredBackupFiles, FoldersAreMadeOrSecuredBeforeTheFileAndHeldWhileItIsWritten) {
+TEST(BackupFiles, FoldersAreMadeOrSecuredBeforeTheFileAndHeldWhileItIsWritten) {
   const std::u16string planted = kBackups + u"\\registry-000009-2026-12-08_193012.reg";
   FakeItem link = FakeItem::Folder();
   link.link = true;
@@ -86,9 +86,9 @@ TEST(SecuredBackupFiles, FoldersAreMadeOrSecuredBeforeTheFileAndHeldWhileItIsWri
     SCOPED_TRACE(c.label);
     Ops ops;
     c.arrange(ops);
-    SecuredBackupFiles files(ops);
-    const SavedFile saved = files.SaveNew(BackupKind::kUpdate, kContents);
-    ASSERT_EQ(saved.outcome, SaveOutcome::kSaved);
+    BackupFiles files(ops);
+    const BackupResult saved = files.SaveNew(BackupKind::kUpdate, kContents);
+    ASSERT_EQ(saved.outcome, BackupOutcome::kDone);
     EXPECT_EQ(saved.path, kFirst);
     EXPECT_EQ(ops.items.at(kFirst).bytes, kContents);
     for (const std::u16string& path : {kTarnwick, kBackups, kFirst}) {
@@ -116,13 +116,13 @@ TEST(SecuredBackupFiles, FoldersAreMadeOrSecuredBeforeTheFileAndHeldWhileItIsWri
   }
 }
 
-TEST(SecuredBackupFiles, EachFileIsNumberedAfterTheHighestOfEitherKindAndNeverReplacesOne) {
+TEST(BackupFiles, EachFileIsNumberedAfterTheHighestOfEitherKindAndNeverReplacesOne) {
   Ops ops;
   PlantFolders(ops);
   const std::u16string earlier = kBackups + u"\\registry-2026-12-08_193012.reg";
   ops.items[earlier] = FakeItem::File();
   ops.items[earlier].link = true;
-  SecuredBackupFiles files(ops);
+  BackupFiles files(ops);
   EXPECT_EQ(files.SaveNew(BackupKind::kUpdate, kContents).path, kFirst)
       << "a file of the earlier form counts as older than any numbered one";
   EXPECT_TRUE(ops.items.at(earlier).bytes.empty());
@@ -134,75 +134,75 @@ TEST(SecuredBackupFiles, EachFileIsNumberedAfterTheHighestOfEitherKindAndNeverRe
             kBackups + u"\\registry-000004-2026-12-08_193012.reg")
       << "a name taken meanwhile is passed over";
   ops.items[kBackups + u"\\registry-999999999-2026-12-08_193012.reg"] = FakeItem::File();
-  EXPECT_EQ(files.SaveNew(BackupKind::kUpdate, kContents).outcome, SaveOutcome::kFailed)
+  EXPECT_EQ(files.SaveNew(BackupKind::kUpdate, kContents).outcome, BackupOutcome::kFailed)
       << "no number is newer than the highest";
 }
 
 struct SaveCase {
   const char* label;
   std::function<void(Ops&)> arrange;
-  SaveOutcome outcome;
+  BackupOutcome outcome;
   std::u16string path;
   std::uint32_t status;
 };
 
-TEST(SecuredBackupFiles, NothingIsWrittenUnlessEveryFolderIsSafe) {
+TEST(BackupFiles, NothingIsWrittenUnlessEveryFolderIsSafe) {
   const std::vector<SaveCase> cases = {
       {"Tarnwick's permissions cannot be set",
        [](Ops& ops) {
          ops.items[kTarnwick] = FakeItem::Folder();
          ops.Fail("MakeAdminOnly", kTarnwick, {FsError::kOther, 1307});
        },
-       SaveOutcome::kFolderNotSecured, kTarnwick, 1307},
+       BackupOutcome::kFolderNotSecured, kTarnwick, 1307},
       {"a planted Backups cannot be moved aside",
        [](Ops& ops) {
          PlantFolders(ops);
          ops.items[kBackups].trusted = false;
          ops.Fail("Rename", kBackups, {FsError::kInUse, 32});
        },
-       SaveOutcome::kFolderUntrusted, kBackups, 32},
+       BackupOutcome::kFolderUntrusted, kBackups, 32},
       {"a file at Tarnwick that is open elsewhere",
        [](Ops& ops) {
          ops.items[kTarnwick] = FakeItem::File();
          ops.items[kTarnwick].beingWritten = true;
        },
-       SaveOutcome::kFolderUntrusted, kTarnwick, 32},
+       BackupOutcome::kFolderUntrusted, kTarnwick, 32},
       {"a Backups that can be neither opened nor renamed",
        [](Ops& ops) {
          ops.Fail("OpenFolder", kBackups, {FsError::kAccessDenied, 5});
          ops.Fail("Rename", kBackups, {FsError::kAccessDenied, 5});
        },
-       SaveOutcome::kFolderUntrusted, kBackups, 5},
+       BackupOutcome::kFolderUntrusted, kBackups, 5},
       {"a name taken again each time it is moved aside",
        [](Ops& ops) {
          ops.items[kTarnwick] = FakeItem::File();
          ops.Fail("MakeFolder", kTarnwick, {FsError::kExists, 183});
        },
-       SaveOutcome::kFolderUntrusted, kTarnwick, 0},
+       BackupOutcome::kFolderUntrusted, kTarnwick, 0},
       {"the base folder is unknown",
        [](Ops& ops) {
          ops.Fail("BaseFolder", u"", {FsError::kNotFound, 0x80070002});
        },
-       SaveOutcome::kNoFolder, u"", 0x80070002},
-      {"the base folder is missing", [](Ops& ops) { ops.items.clear(); }, SaveOutcome::kNoFolder,
+       BackupOutcome::kNoFolder, u"", 0x80070002},
+      {"the base folder is missing", [](Ops& ops) { ops.items.clear(); }, BackupOutcome::kNoFolder,
        kTarnwick, 3},
       {"making Tarnwick is refused",
        [](Ops& ops) {
          ops.Fail("MakeFolder", kTarnwick, {FsError::kAccessDenied, 5});
        },
-       SaveOutcome::kAccessDenied, kTarnwick, 5},
+       BackupOutcome::kAccessDenied, kTarnwick, 5},
       {"the disk is full",
        [](Ops& ops) {
          ops.Fail("MakeFolder", kBackups, {FsError::kDiskFull, 112});
        },
-       SaveOutcome::kDiskFull, kBackups, 112},
+       BackupOutcome::kDiskFull, kBackups, 112},
   };
   for (const SaveCase& c : cases) {
     SCOPED_TRACE(c.label);
     Ops ops;
     c.arrange(ops);
-    SecuredBackupFiles files(ops);
-    const SavedFile saved = files.SaveNew(BackupKind::kUpdate, kContents);
+    BackupFiles files(ops);
+    const BackupResult saved = files.SaveNew(BackupKind::kUpdate, kContents);
     EXPECT_EQ(saved.outcome, c.outcome);
     EXPECT_EQ(saved.path, c.path);
     EXPECT_EQ(saved.status, c.status);
@@ -213,9 +213,9 @@ TEST(SecuredBackupFiles, NothingIsWrittenUnlessEveryFolderIsSafe) {
   }
 }
 
-TEST(SecuredBackupFiles, ReplacingRemovesALeftoverNameAndNeverLeavesAPartialFile) {
+TEST(BackupFiles, ReplacingRemovesALeftoverNameAndNeverLeavesAPartialFile) {
   Ops ops;
-  SecuredBackupFiles files(ops);
+  BackupFiles files(ops);
   const std::u16string path = files.SaveNew(BackupKind::kUpdate, kContents).path;
   ops.items[path + u".new"] = FakeItem::File(Bytes(1));
   ops.items[path + u".new"].names = 2;  // e.g. a planted hard link
@@ -226,19 +226,19 @@ TEST(SecuredBackupFiles, ReplacingRemovesALeftoverNameAndNeverLeavesAPartialFile
   EXPECT_FALSE(ops.items.contains(path + u".new"));
 
   ops.Fail("MoveOver", path, {FsError::kAccessDenied, 5});
-  const SavedFile refused = files.Replace(path, Bytes(50));
-  EXPECT_EQ(refused.outcome, SaveOutcome::kAccessDenied);
+  const BackupResult refused = files.Replace(path, Bytes(50));
+  EXPECT_EQ(refused.outcome, BackupOutcome::kAccessDenied);
   EXPECT_EQ(refused.path, path);  // the failure line names the file
   EXPECT_EQ(ops.items.at(path).bytes, longer);
   EXPECT_FALSE(ops.items.contains(path + u".new"));
 
-  const SavedFile elsewhere = files.Replace(u"C:\\Temp\\registry-2026-12-08_193012.reg", longer);
-  EXPECT_EQ(elsewhere.outcome, SaveOutcome::kFailed);
+  const BackupResult elsewhere = files.Replace(u"C:\\Temp\\registry-2026-12-08_193012.reg", longer);
+  EXPECT_EQ(elsewhere.outcome, BackupOutcome::kFailed);
   EXPECT_EQ(elsewhere.status, 87u);
   EXPECT_FALSE(ops.items.contains(u"C:\\Temp\\registry-2026-12-08_193012.reg.new"));
 }
 
-TEST(SecuredBackupFiles, BackupsAreListedNewestFirstAndLoadedAfterTheyWereSecured) {
+TEST(BackupFiles, BackupsAreListedNewestFirstAndLoadedAfterTheyWereSecured) {
   Ops ops;
   PlantFolders(ops);
   unsigned char mark = 0;
@@ -250,9 +250,9 @@ TEST(SecuredBackupFiles, BackupsAreListedNewestFirstAndLoadedAfterTheyWereSecure
         u"registry-000003-2026-12-08_193012.reg.new", u"registry-2026-12-08_193013-1.reg"})
     ops.items[kBackups + u"\\" + name] = FakeItem::File({std::byte{++mark}});
   ops.items[kBackups + u"\\registry-000009-2030-01-01_000000.reg"] = FakeItem::Folder();
-  SecuredBackupFiles files(ops);
+  BackupFiles files(ops);
   const ListedBackups listed = files.ListNewestFirst();
-  ASSERT_EQ(listed.outcome, LoadOutcome::kLoaded);
+  ASSERT_EQ(listed.outcome, BackupOutcome::kDone);
   std::vector<std::u16string> names;
   for (const BackupEntry& entry : listed.newestFirst)
     names.push_back(entry.path.substr(kBackups.size() + 1));
@@ -267,7 +267,7 @@ TEST(SecuredBackupFiles, BackupsAreListedNewestFirstAndLoadedAfterTheyWereSecure
 
   const std::u16string newest = listed.newestFirst[0].path;
   const LoadedFile loaded = files.Load(newest);
-  ASSERT_EQ(loaded.outcome, LoadOutcome::kLoaded);
+  ASSERT_EQ(loaded.outcome, BackupOutcome::kDone);
   EXPECT_EQ(loaded.contents, ops.items.at(newest).bytes);
   EXPECT_FALSE(ops.items.at(newest).secured) << "a file's security is never changed";
   const std::string at =
@@ -278,11 +278,11 @@ TEST(SecuredBackupFiles, BackupsAreListedNewestFirstAndLoadedAfterTheyWereSecure
   EXPECT_EQ(ops.open, 0);
 }
 
-TEST(SecuredBackupFiles, WithoutAFolderThereIsNothingToListAndNothingIsMade) {
+TEST(BackupFiles, WithoutAFolderThereIsNothingToListAndNothingIsMade) {
   Ops ops;
-  SecuredBackupFiles files(ops);
+  BackupFiles files(ops);
   const ListedBackups listed = files.ListNewestFirst();
-  EXPECT_EQ(listed.outcome, LoadOutcome::kLoaded);
+  EXPECT_EQ(listed.outcome, BackupOutcome::kDone);
   EXPECT_TRUE(listed.newestFirst.empty());
   EXPECT_EQ(ops.items.size(), 1u);
 }
@@ -290,50 +290,50 @@ TEST(SecuredBackupFiles, WithoutAFolderThereIsNothingToListAndNothingIsMade) {
 struct LoadCase {
   const char* label;
   std::function<void(Ops&)> arrange;
-  LoadOutcome outcome;
+  BackupOutcome outcome;
   std::u16string path;
   std::uint32_t status;
 };
 
-TEST(SecuredBackupFiles, AFileIsReadOnlyWhenItAndItsFoldersAreSafe) {
+TEST(BackupFiles, AFileIsReadOnlyWhenItAndItsFoldersAreSafe) {
   const std::vector<LoadCase> cases = {
       {"Tarnwick is a link that cannot be moved aside",
        [](Ops& ops) {
          ops.items[kTarnwick].link = true;
          ops.Fail("Rename", kTarnwick, {FsError::kAccessDenied, 5});
        },
-       LoadOutcome::kFolderUntrusted, kTarnwick, 5},
+       BackupOutcome::kFolderUntrusted, kTarnwick, 5},
       {"Backups cannot be secured",
        [](Ops& ops) {
          ops.Fail("MakeAdminOnly", kBackups, {FsError::kOther, 1307});
        },
-       LoadOutcome::kFolderNotSecured, kBackups, 1307},
+       BackupOutcome::kFolderNotSecured, kBackups, 1307},
       {"the file is a link", [](Ops& ops) { ops.items[kFirst].link = true; },
-       LoadOutcome::kFileNotSecured, kFirst, 0},
+       BackupOutcome::kFileNotSecured, kFirst, 0},
       {"the file has another name", [](Ops& ops) { ops.items[kFirst].names = 2; },
-       LoadOutcome::kFileNotSecured, kFirst, 0},
+       BackupOutcome::kFileNotSecured, kFirst, 0},
       {"the file is being written", [](Ops& ops) { ops.items[kFirst].beingWritten = true; },
-       LoadOutcome::kFileNotSecured, kFirst, 32},
+       BackupOutcome::kFileNotSecured, kFirst, 32},
       {"the file's owner cannot be read",
        [](Ops& ops) {
          ops.Fail("OwnerTrusted", kFirst, {FsError::kOther, 1307});
        },
-       LoadOutcome::kFileNotSecured, kFirst, 1307},
+       BackupOutcome::kFileNotSecured, kFirst, 1307},
       {"the file was planted", [](Ops& ops) { ops.items[kFirst].trusted = false; },
-       LoadOutcome::kFileUntrusted, kFirst, 0},
+       BackupOutcome::kFileUntrusted, kFirst, 0},
       {"the file may not be opened",
        [](Ops& ops) {
          ops.Fail("OpenFileToLoad", kFirst, {FsError::kAccessDenied, 5});
        },
-       LoadOutcome::kAccessDenied, kFirst, 5},
+       BackupOutcome::kAccessDenied, kFirst, 5},
       {"the file is larger than a backup",
        [](Ops& ops) { ops.items[kFirst].bytes = Bytes(kMaxBackupSize + 1); },
-       LoadOutcome::kTooLarge, kFirst, 0},
+       BackupOutcome::kTooLarge, kFirst, 0},
       {"the file cannot be read",
        [](Ops& ops) {
          ops.Fail("Read", kFirst, {FsError::kOther, 23});
        },
-       LoadOutcome::kFailed, kFirst, 23},
+       BackupOutcome::kFailed, kFirst, 23},
   };
   for (const LoadCase& c : cases) {
     SCOPED_TRACE(c.label);
@@ -341,7 +341,7 @@ TEST(SecuredBackupFiles, AFileIsReadOnlyWhenItAndItsFoldersAreSafe) {
     PlantFolders(ops);
     ops.items[kFirst] = FakeItem::File(kContents);
     c.arrange(ops);
-    SecuredBackupFiles files(ops);
+    BackupFiles files(ops);
     const LoadedFile loaded = files.Load(kFirst);
     EXPECT_EQ(loaded.outcome, c.outcome);
     EXPECT_EQ(loaded.path, c.path);
@@ -352,7 +352,7 @@ TEST(SecuredBackupFiles, AFileIsReadOnlyWhenItAndItsFoldersAreSafe) {
   Ops ops;
   PlantFolders(ops);
   ops.items[kFirst] = FakeItem::File(Bytes(kMaxBackupSize));
-  EXPECT_EQ(SecuredBackupFiles(ops).Load(kFirst).contents.size(), kMaxBackupSize);
+  EXPECT_EQ(BackupFiles(ops).Load(kFirst).contents.size(), kMaxBackupSize);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "backup/folder_run_lock.h"
+#include "backup/run_lock.h"
 
 #include <algorithm>
 #include <optional>
@@ -10,40 +10,15 @@ namespace {
 // A lock file found not to be ours is moved aside at most so often in one Acquire.
 constexpr int kMaxAsides = 4;
 
-// Why the lock file open as `item` is not the one an administrator's run made: nothing when it
-// is. `status` receives the platform's error code.
-std::optional<EntryForm> NotOurs(OpenItem& item, SystemError& status) {
-  ItemFacts facts;
-  if (FsResult examined = item.Facts(facts); !examined.ok()) {
-    status = examined.code;
-    return EntryForm::kUnopenable;
-  }
-  if (facts.link)
-    return EntryForm::kLink;
-  if (facts.folder || facts.names != 1)
-    return EntryForm::kUntrustedFile;
-  bool trusted = false;
-  if (FsResult owner = item.OwnerTrusted(trusted); !owner.ok()) {
-    status = owner.code;
-    return EntryForm::kOwnerUnknown;
-  }
-  return trusted ? std::nullopt : std::optional(EntryForm::kUntrustedFile);
-}
-
 }  // namespace
 
-LockResult FolderRunLock::Acquire(std::uint32_t waitMilliseconds) {
+BackupResult RunLock::Acquire(std::uint32_t waitMilliseconds) {
   if (file_ != nullptr)
-    return LockResultOf(LockOutcome::kHeld);
+    return {BackupOutcome::kDone, {}, 0};
   SecuredFolder folder = SecureBackupFolder(ops_, true);
-  LockResult result;
-  result.movedAside = std::move(folder.movedAside);
-  if (!folder.ok()) {
-    result.folder = folder.outcome;
-    result.path = folder.path;
-    result.status = folder.status;
+  BackupResult result{folder.outcome, folder.path, folder.status, std::move(folder.movedAside)};
+  if (!folder.ok())
     return result;
-  }
   // Beside the Backups folder, in the Tarnwick folder.
   result.path =
       folder.path.substr(0, folder.path.rfind(u'\\') + 1) + std::u16string(kRunLockFileName);
@@ -53,11 +28,10 @@ LockResult FolderRunLock::Acquire(std::uint32_t waitMilliseconds) {
     SystemError status;
     std::optional<EntryForm> form;
     if (opened.result.ok()) {
-      form = NotOurs(*opened.item, status);
+      form = Distrusted(opened, false, false, status);
       if (!form) {
         file_ = std::move(opened.item);
         folder_ = std::move(folder);
-        result.outcome = LockOutcome::kHeld;
         return result;
       }
       opened.item.reset();  // closed first: an open file cannot be renamed
@@ -67,16 +41,11 @@ LockResult FolderRunLock::Acquire(std::uint32_t waitMilliseconds) {
       Opened seen = ops_.OpenFolder(result.path);
       if (seen.result.error == FsError::kNotFound && ++asides <= kMaxAsides)
         continue;  // gone since: tried again
-      if (seen.result.ok()) {
-        form = NotOurs(*seen.item, status);
-      } else {
-        form = EntryForm::kUnopenable;
-        status = seen.result.code;
-      }
+      form = Distrusted(seen, false, false, status);
       seen.item.reset();
       if (!form) {
         if (waited >= waitMilliseconds) {
-          result.outcome = LockOutcome::kBusy;
+          result.outcome = BackupOutcome::kBusy;
           return result;
         }
         const std::uint32_t pause = std::min(kRunLockPollMilliseconds, waitMilliseconds - waited);
@@ -85,6 +54,7 @@ LockResult FolderRunLock::Acquire(std::uint32_t waitMilliseconds) {
         continue;
       }
     } else {
+      result.outcome = BackupOutcome::kFailed;
       result.status = opened.result.code;
       return result;
     }
@@ -92,8 +62,8 @@ LockResult FolderRunLock::Acquire(std::uint32_t waitMilliseconds) {
     const FsResult moved =
         ++asides > kMaxAsides ? FsResult{FsError::kOther, 0} : MoveAside(ops_, result.path, aside);
     if (!moved.ok() && moved.error != FsError::kNotFound) {
+      result.outcome = BackupOutcome::kFileUntrusted;
       result.status = moved.code;
-      result.notOurs = true;
       return result;
     }
     if (moved.ok())
@@ -101,7 +71,7 @@ LockResult FolderRunLock::Acquire(std::uint32_t waitMilliseconds) {
   }
 }
 
-void FolderRunLock::Release() {
+void RunLock::Release() {
   file_.reset();
   folder_ = {};
 }

@@ -1,4 +1,4 @@
-#include "backup/folder_run_lock.h"
+#include "backup/run_lock.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +18,7 @@ struct LockCase {
   const char* label;
   std::function<void(Ops&)> arrange;
   std::uint32_t wait;
-  LockOutcome outcome;
+  BackupOutcome outcome;
   std::u16string path;  // what failed
   std::uint32_t status;
   std::uint32_t paused;
@@ -38,40 +38,41 @@ std::function<void(Ops&)> FileAt(const std::u16string& path, bool planted, bool 
   };
 }
 
-TEST(FolderRunLock, OnlyAnotherRunThatAnAdministratorStartedHoldsItOff) {
+TEST(RunLock, OnlyAnotherRunThatAnAdministratorStartedHoldsItOff) {
   const FsResult denied = {FsError::kAccessDenied, 5};
   const std::vector<LockCase> cases = {
-      {"nothing there yet", [](Ops&) {}, 60000, LockOutcome::kHeld, kLock, 0, 0, 0},
+      {"nothing there yet", [](Ops&) {}, 60000, BackupOutcome::kDone, kLock, 0, 0, 0},
       {"another run holds it: a switch waits a minute", FileAt(kLock, false, true), 60000,
-       LockOutcome::kBusy, kLock, 0, 60000, 0},
+       BackupOutcome::kBusy, kLock, 0, 60000, 0},
       {"another run holds it: the window does not wait", FileAt(kLock, false, true), 0,
-       LockOutcome::kBusy, kLock, 0, 0, 0},
-      {"a planted lock file", FileAt(kLock, true, false), 0, LockOutcome::kHeld, kLock, 0, 0, 1},
-      {"a planted lock file held open", FileAt(kLock, true, true), 60000, LockOutcome::kFailed,
-       kLock, 32, 0, 0},
+       BackupOutcome::kBusy, kLock, 0, 0, 0},
+      {"a planted lock file", FileAt(kLock, true, false), 0, BackupOutcome::kDone, kLock, 0, 0, 1},
+      {"a planted lock file held open", FileAt(kLock, true, true), 60000,
+       BackupOutcome::kFileUntrusted, kLock, 32, 0, 0},
       {"a lock file held open whose owner cannot be read",
-       FileAt(kLock, false, true, "OwnerTrusted", denied), 60000, LockOutcome::kFailed, kLock, 32,
-       0, 0},
+       FileAt(kLock, false, true, "OwnerTrusted", denied), 60000, BackupOutcome::kFileUntrusted,
+       kLock, 32, 0, 0},
       {"the lock file cannot be opened", FileAt(kLock, false, false, "OpenLockFile", denied), 60000,
-       LockOutcome::kFailed, kLock, 5, 0, 0},
-      {"a file at Tarnwick", FileAt(kTarnwick, true, false), 0, LockOutcome::kHeld, kLock, 0, 0, 1},
+       BackupOutcome::kFailed, kLock, 5, 0, 0},
+      {"a file at Tarnwick", FileAt(kTarnwick, true, false), 0, BackupOutcome::kDone, kLock, 0, 0,
+       1},
       {"a file at Tarnwick that cannot be renamed",
-       FileAt(kTarnwick, true, false, "Rename", denied), 60000, LockOutcome::kFailed, kTarnwick, 5,
-       0, 0},
+       FileAt(kTarnwick, true, false, "Rename", denied), 60000, BackupOutcome::kFolderUntrusted,
+       kTarnwick, 5, 0, 0},
   };
   for (const LockCase& c : cases) {
     SCOPED_TRACE(c.label);
     Ops ops;
     c.arrange(ops);
-    FolderRunLock lock(ops);
-    const LockResult result = lock.Acquire(c.wait);
+    RunLock lock(ops);
+    const BackupResult result = lock.Acquire(c.wait);
     EXPECT_EQ(result.outcome, c.outcome);
     EXPECT_EQ(result.path, c.path);
     EXPECT_EQ(result.status, c.status);
     EXPECT_EQ(std::accumulate(ops.pauses.begin(), ops.pauses.end(), 0u), c.paused);
     EXPECT_EQ(result.movedAside.size(), c.movedAside);
-    EXPECT_EQ(ops.open, result.held() ? 3 : 0) << "the lock holds its file and both folders";
-    if (result.held())
+    EXPECT_EQ(ops.open, result.ok() ? 3 : 0) << "the lock holds its file and both folders";
+    if (result.ok())
       lock.Release();
     EXPECT_EQ(ops.open, 0);
   }
