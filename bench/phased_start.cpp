@@ -22,18 +22,18 @@
 namespace {
 
 using tarnwick::bench::Stamp;
-using tarnwick::win32::DpiFunctions;
+using tarnwick::win32::RunTimeFunctions;
 
 UINT WINAPI StampedDpiForWindow(HWND window) {
   Stamp("window");
-  return DpiFunctions::OfThisWindows().getDpiForWindow(window);
+  return RunTimeFunctions::OfThisWindows().GetDpiForWindow(window);
 }
 
 // This Windows' resolution functions, the window's resolution stamped on its way through.
-DpiFunctions StampedDpiFunctions() {
-  DpiFunctions functions = DpiFunctions::OfThisWindows();
-  if (functions.getDpiForWindow != nullptr)
-    functions.getDpiForWindow = StampedDpiForWindow;
+RunTimeFunctions StampedDpiFunctions() {
+  RunTimeFunctions functions = RunTimeFunctions::OfThisWindows();
+  if (functions.GetDpiForWindow != nullptr)
+    functions.GetDpiForWindow = StampedDpiForWindow;
   return functions;
 }
 

@@ -12,7 +12,7 @@
 #include "log/activity_log.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_system_info.h"
-#include "update/auth_protocols.h"
+#include "update/update_and_check.h"
 
 namespace {
 
