@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "platform/text.h"
-#include "update/update_and_check.h"
 #include "update/undo.h"
+#include "update/update_and_check.h"
 #include "update/update_messages.h"
 
 namespace tarnwick {

@@ -9,8 +9,8 @@
 #include "fake_system_info.h"
 #include "log/activity_log.h"
 #include "memory_registry.h"
-#include "update/update_and_check.h"
 #include "update/undo.h"
+#include "update/update_and_check.h"
 #include "xp_sp3.h"
 
 namespace tarnwick::testing {
