@@ -58,24 +58,13 @@ std::u16string RegFileText(std::span<const RegFileValue> values) {
 }
 
 std::vector<std::byte> RegFileBytes(std::u16string_view text) {
-  std::vector<std::byte> bytes;
-  bytes.reserve(2 + 2 * text.size());
-  bytes.push_back(std::byte{0xFF});
-  bytes.push_back(std::byte{0xFE});
-  for (char16_t c : text) {
-    bytes.push_back(static_cast<std::byte>(c & 0xFF));
-    bytes.push_back(static_cast<std::byte>(c >> 8));
-  }
+  std::vector<std::byte> bytes{std::byte{0xFF}, std::byte{0xFE}};
+  const std::vector<std::byte> encoded = EncodeUtf16Le(text);
+  bytes.insert(bytes.end(), encoded.begin(), encoded.end());
   return bytes;
 }
 
 namespace {
-
-// The value of a lower-case hexadecimal digit, as the file is written; -1 for anything else.
-int HexDigit(char16_t c) {
-  const std::size_t at = std::u16string_view(u"0123456789abcdef").find(c);
-  return at == std::u16string_view::npos ? -1 : static_cast<int>(at);
-}
 
 // Reads the text of `contents` after its byte-order mark; nothing without one or with an odd
 // byte.
@@ -108,8 +97,8 @@ std::optional<RegFileValue> ParseSection(std::u16string_view section) {
   i += kHex.size();
   RegType type = 0;
   int digits = 0;
-  for (; i < section.size() && HexDigit(section[i]) >= 0 && digits < 8; ++i, ++digits)
-    type = (type << 4) | static_cast<RegType>(HexDigit(section[i]));
+  for (; i < section.size() && HexDigitValue(section[i]) >= 0 && digits < 8; ++i, ++digits)
+    type = (type << 4) | static_cast<RegType>(HexDigitValue(section[i]));
   if (digits == 0 || section.substr(i, 2) != u"):")
     return std::nullopt;
   value.type = type;
@@ -119,8 +108,8 @@ std::optional<RegFileValue> ParseSection(std::u16string_view section) {
       ++i;
     if (i + 1 >= section.size())
       break;
-    const int high = HexDigit(section[i]);
-    const int low = HexDigit(section[i + 1]);
+    const int high = HexDigitValue(section[i]);
+    const int low = HexDigitValue(section[i + 1]);
     if (high < 0 || low < 0)
       return std::nullopt;
     value.bytes.push_back(static_cast<std::byte>(high << 4 | low));

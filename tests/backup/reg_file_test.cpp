@@ -44,12 +44,13 @@ TEST(RegFile, AFileCutShortOrMalformedIsRefused) {
       u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\SYSTEM\\A]\r\n\"";
   for (const std::u16string& text : {
            section + u"x\\",  // a name's escape at the very end of the file
-           section + u"x\\\"",
-           section,
+           section + u"x\\\"", section,
+           section + u"x\"=hex(7):6B,00,00,00\r\n",  // upper case, which the writer never writes
        }) {
     SCOPED_TRACE(std::string(text.begin() + section.size(), text.end()));
     EXPECT_FALSE(ParseRegFile(RegFileBytes(text)));
   }
+  EXPECT_TRUE(ParseRegFile(RegFileBytes(section + u"x\"=hex(7):6b,00,00,00\r\n")));
 }
 
 }  // namespace
