@@ -119,6 +119,9 @@ ListedBackups BackupFiles::ListNewestFirst() {
 
 LoadedFile BackupFiles::Load(std::u16string_view file) {
   const SecuredFolder folder = SecureBackupFolder(ops_, false);
+  // A folder that is gone since it was listed took the file with it.
+  if (folder.outcome == BackupOutcome::kMissing)
+    return LoadFailure(BackupOutcome::kFailed, std::u16string(file), folder.status);
   if (!folder.ok())
     return LoadFailure(folder.outcome, folder.path, folder.status);
   std::u16string path(file);

@@ -17,6 +17,8 @@ constexpr int kMaxAsideNames = 16;
 // Looks at one folder's name, each time after it was made or moved aside: another run may have
 // done either meanwhile, and a name that keeps being taken again ends the walk.
 constexpr int kMaxLooks = 4;
+// ERROR_PATH_NOT_FOUND: the folder that was looked for is not there as a folder to use.
+constexpr std::uint32_t kPathNotFound = 3;
 
 }  // namespace
 
@@ -97,7 +99,7 @@ SecuredFolder SecureBackupFolder(BackupFolderOps& ops, bool make) {
       Opened opened = ops.OpenFolder(secured.path);
       if (opened.result.error == FsError::kNotFound) {
         if (!make)
-          return fail(BackupOutcome::kMissing, 0);
+          return fail(BackupOutcome::kMissing, opened.result.code);
         if (made)
           return fail(BackupOutcome::kNoFolder, opened.result.code);
         continue;  // removed since: made anew
@@ -122,7 +124,7 @@ SecuredFolder SecureBackupFolder(BackupFolderOps& ops, bool make) {
         return fail(BackupOutcome::kFolderUntrusted, moved.code);
       secured.movedAside.push_back({secured.path, aside, *form, status});
       if (!make)
-        return fail(BackupOutcome::kMissing, 0);
+        return fail(BackupOutcome::kMissing, kPathNotFound);
     }
     secured.held.push_back(std::move(item));
   }

@@ -329,6 +329,12 @@ TEST(BackupFiles, AFileIsReadOnlyWhenItAndItsFoldersAreSafe) {
       {"the file is larger than a backup",
        [](Ops& ops) { ops.items[kFirst].bytes = Bytes(kMaxBackupSize + 1); },
        BackupOutcome::kTooLarge, kFirst, 0},
+      {"the folder is gone since it was listed",
+       [](Ops& ops) {
+         ops.items.erase(kFirst);
+         ops.items.erase(kBackups);
+       },
+       BackupOutcome::kFailed, kFirst, 2},
       {"the file cannot be read",
        [](Ops& ops) {
          ops.Fail("Read", kFirst, {FsError::kOther, 23});
