@@ -38,13 +38,8 @@ std::vector<std::u16string> Split(std::u16string_view text) {
 }
 
 bool IsSwitch(std::u16string_view argument, std::u16string_view name) {
-  if (argument.size() != name.size() + 1 || (argument[0] != u'/' && argument[0] != u'-'))
-    return false;
-  for (std::size_t i = 0; i < name.size(); ++i) {
-    if (FoldAscii(argument[i + 1]) != name[i])
-      return false;
-  }
-  return true;
+  return !argument.empty() && (argument[0] == u'/' || argument[0] == u'-') &&
+         EqualsIgnoringCase(argument.substr(1), name);
 }
 
 }  // namespace

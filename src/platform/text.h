@@ -1,6 +1,7 @@
 // Small text helpers that several subsystems share.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -22,6 +23,13 @@ std::u16string HexText(std::uint64_t value, std::size_t width = 1, bool lower = 
 // ASCII letters in lower case; every other character as it is.
 constexpr char16_t FoldAscii(char16_t c) {
   return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + (u'a' - u'A')) : c;
+}
+
+// Whether the texts are the same but for the case of ASCII letters.
+constexpr bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(),
+                    [](char16_t x, char16_t y) { return FoldAscii(x) == FoldAscii(y); });
 }
 
 // The value of a hexadecimal digit of either case; -1 for any other character.

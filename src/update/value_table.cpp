@@ -9,12 +9,6 @@
 namespace tarnwick {
 namespace {
 
-bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(),
-                    [](char16_t x, char16_t y) { return FoldAscii(x) == FoldAscii(y); });
-}
-
 // The text without the blanks and tabs around it.
 std::u16string_view TrimBlanks(std::u16string_view text) {
   const std::size_t first = text.find_first_not_of(u" \t");

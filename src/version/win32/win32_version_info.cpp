@@ -39,9 +39,7 @@ bool HasNul(std::u16string_view text) {
 bool IsStringValue(std::u16string_view subBlock) {
   constexpr std::u16string_view kStrings = u"stringfileinfo\\";
   subBlock.remove_prefix(std::min(subBlock.find_first_not_of(u'\\'), subBlock.size()));
-  return subBlock.size() >= kStrings.size() &&
-         std::equal(kStrings.begin(), kStrings.end(), subBlock.begin(),
-                    [](char16_t a, char16_t b) { return a == FoldAscii(b); });
+  return EqualsIgnoringCase(subBlock.substr(0, kStrings.size()), kStrings);
 }
 
 }  // namespace
