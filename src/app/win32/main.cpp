@@ -10,6 +10,7 @@
 #include "app/win32/form1_window.h"
 #include "backup/win32/win32_backup_folder_ops.h"
 #include "platform/win32/system_library.h"
+#include "platform/win32/wide_text.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_system_info.h"
 #include "version/win32/win32_version_info.h"
@@ -115,8 +116,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
       return RunSilently(invocation, {registry, backups, system, lock});
     case Invocation::kUsage: {
       InitStandardControls();
-      const std::wstring usage(kUsage.begin(), kUsage.end());
-      messages.Show(nullptr, usage.c_str(), L"Tarnwick", MB_OK | MB_ICONINFORMATION);
+      messages.Show(nullptr, win32::Wide(kUsage).c_str(), L"Tarnwick", MB_OK | MB_ICONINFORMATION);
       return 0;
     }
     case Invocation::kWindow:

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/win32/run_time_functions.h"
+#include "platform/win32/wide_text.h"
 
 // The members carry the names that windows.h defines as macros.
 #undef GetSystemDirectory
@@ -64,8 +65,7 @@ bool Win32SystemInfo::IsNativeFile(std::u16string_view path) {
   const auto revert = functions.Wow64RevertWow64FsRedirection;
   PVOID redirection = nullptr;
   const bool disabled = disable != nullptr && revert != nullptr && disable(&redirection);
-  const std::wstring name(path.begin(), path.end());
-  const DWORD attributes = ::GetFileAttributesW(name.c_str());
+  const DWORD attributes = ::GetFileAttributesW(Wide(path).c_str());
   if (disabled)
     revert(redirection);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
