@@ -74,11 +74,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   using namespace tarnwick;
   Stamp("main");
   win32::Win32Registry registry;
-  win32::Win32BackupFolderOps folderOps;
+  win32::Win32SystemInfo system;
+  win32::Win32BackupFolderOps folderOps(system);
   BackupFiles backups(folderOps);
   win32::Win32MessageBox messages;
   win32::EnableDpiAwareness();
-  win32::Win32SystemInfo system;
   win32::Win32VersionInfo versions(system);
   StampedVersions stamped(versions);
   win32::Win32Shell shell(system);

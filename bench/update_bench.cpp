@@ -111,7 +111,9 @@ int main() {
   wchar_t temp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);
   const std::wstring folder = std::wstring(temp) + L"tarnwick-bench";
-  tarnwick::win32::Win32BackupFolderOps folderOps(std::u16string(folder.begin(), folder.end()));
+  tarnwick::win32::Win32SystemInfo system;
+  tarnwick::win32::Win32BackupFolderOps folderOps(
+      system, std::u16string(folder.begin(), folder.end()), L"SOFTWARE\\Tarnwick Bench");
   tarnwick::BackupFiles backups(folderOps);
   LARGE_INTEGER frequency, before, after;
   QueryPerformanceFrequency(&frequency);

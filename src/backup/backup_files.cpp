@@ -10,10 +10,14 @@ namespace {
 
 // Names tried, each one further on, when a name is taken meanwhile.
 constexpr int kMaxTries = 16;
+// A file open elsewhere (a scanner or a backup agent reading it, say) is opened again so often,
+// so far apart, before the load reports it.
+constexpr int kReadTries = 5;
+constexpr std::uint32_t kReadRetryMilliseconds = 200;
 // Windows' ERROR_FILE_EXISTS: the folder holds a file of the highest sequence number already.
-constexpr std::uint32_t kFileExists = 80;
-// Windows' ERROR_INVALID_PARAMETER: a file to replace that is not in the backup folder.
-constexpr std::uint32_t kInvalidParameter = 87;
+constexpr std::uint32_t kErrorFileExists = 80;
+// Windows' ERROR_INVALID_PARAMETER: a file to load that is not in the backup folder.
+constexpr std::uint32_t kErrorInvalidParameter = 87;
 
 LoadedFile LoadFailure(BackupOutcome outcome, std::u16string path, SystemError status) {
   return {{outcome, std::move(path), std::move(status)}, {}};
@@ -22,21 +26,30 @@ LoadedFile LoadFailure(BackupOutcome outcome, std::u16string path, SystemError s
 struct NamedBackup {
   BackupName name;
   BackupKind kind;
-  std::u16string file;
+  std::u16string path;
 };
 
-// The backups among `names`, newest first.
-std::vector<NamedBackup> Backups(const std::vector<std::u16string>& names) {
-  std::vector<NamedBackup> backups;
-  for (const std::u16string& name : names) {
-    for (BackupKind kind : {BackupKind::kUpdate, BackupKind::kBeforeUndo}) {
-      if (std::optional<BackupName> parsed = ParseBackupFileName(kind, name))
-        backups.push_back({*parsed, kind, name});
+// The backups in the folder in use and in the earlier one, newest first; `failed` names the
+// folder that could not be listed.
+FsResult ListBackups(BackupFolderOps& ops, const SecuredFolder& folder,
+                     std::vector<NamedBackup>& backups, std::u16string& failed) {
+  for (const std::u16string& at : {folder.path, folder.earlier}) {
+    std::vector<std::u16string> names;
+    const FsResult listed = at.empty() ? FsResult{} : ops.ListFiles(at, names);
+    if (!listed.ok() && listed.error != FsError::kNotFound) {
+      failed = at;
+      return listed;
+    }
+    for (const std::u16string& name : names) {
+      for (BackupKind kind : {BackupKind::kUpdate, BackupKind::kBeforeUndo}) {
+        if (std::optional<BackupName> parsed = ParseBackupFileName(kind, name))
+          backups.push_back({*parsed, kind, at + u'\\' + name});
+      }
     }
   }
   std::sort(backups.begin(), backups.end(),
             [](const NamedBackup& a, const NamedBackup& b) { return a.name > b.name; });
-  return backups;
+  return {};
 }
 
 }  // namespace
@@ -44,27 +57,30 @@ std::vector<NamedBackup> Backups(const std::vector<std::u16string>& names) {
 BackupResult BackupFiles::SaveNew(BackupKind kind, std::span<const std::byte> contents) {
   SecuredFolder folder = SecureBackupFolder(ops_, true);
   auto with = [&](BackupResult result) {
-    result.movedAside = std::move(folder.movedAside);
+    result.notUsed = std::move(folder.notUsed);
+    result.unprotected = folder.unprotected;
     return result;
   };
   if (!folder.ok())
     return folder;
-  std::vector<std::u16string> names;
-  if (FsResult listed = ops_.ListFiles(folder.path, names); !listed.ok())
-    return with(Failure(listed, folder.path, false));
-  // One above the newest that an administrator made: a planted name cannot use up the numbers.
+  std::vector<NamedBackup> backups;
+  std::u16string failed;
+  if (FsResult listed = ListBackups(ops_, folder, backups, failed); !listed.ok())
+    return with(Failure(listed, failed, false));
+  // One above the newest that an administrator made, in either folder: a planted name cannot use
+  // up the numbers.
   std::uint32_t sequence = 1;
-  for (const NamedBackup& backup : Backups(names)) {
-    // An owner that cannot be read, or a file that cannot be opened, counts as not.
-    Opened opened = ops_.OpenFileToLoad(folder.path + u'\\' + backup.file);
-    bool trusted = false;
-    if (opened.result.ok() && opened.item->OwnerTrusted(trusted).ok() && trusted) {
+  for (const NamedBackup& backup : backups) {
+    // An owner that cannot be read, or a file that cannot be opened now, counts as not.
+    Opened opened = ops_.OpenEntry(backup.path);
+    bool trusted = folder.unprotected;
+    if (opened.result.ok() && (trusted || (opened.item->OwnerTrusted(trusted).ok() && trusted))) {
       sequence = backup.name.sequence + 1;
       break;
     }
   }
   const BackupStamp now = ops_.LocalTime();
-  FsResult written = {FsError::kExists, kFileExists};
+  FsResult written = {FsError::kExists, kErrorFileExists};
   for (int tries = 0; tries < kMaxTries && sequence <= kMaxBackupSequence; ++tries, ++sequence) {
     std::u16string path = folder.path + u'\\' + BackupFileName(kind, sequence, now);
     written = ops_.WriteNewFile(path, contents);
@@ -76,44 +92,23 @@ BackupResult BackupFiles::SaveNew(BackupKind kind, std::span<const std::byte> co
   return with(Failure(written, folder.path, false));
 }
 
-BackupResult BackupFiles::Replace(std::u16string_view path, std::span<const std::byte> contents) {
-  SecuredFolder folder = SecureBackupFolder(ops_, true);
-  if (!folder.ok())
-    return folder;
-  const std::size_t slash = path.rfind(u'\\');
-  if (slash == std::u16string_view::npos || path.substr(0, slash) != folder.path ||
-      slash + 1 == path.size())
-    return {BackupOutcome::kFailed, std::u16string(path), kInvalidParameter};
-  // A name left over from an earlier run, or planted before the folder was secured, may be a
-  // link: it is removed, never written through.
-  const std::u16string next = std::u16string(path) + u".new";
-  if (FsResult removed = ops_.Remove(next); !removed.ok() && removed.error != FsError::kNotFound)
-    return Failure(removed, std::u16string(path), false);
-  if (FsResult written = ops_.WriteNewFile(next, contents); !written.ok())
-    return Failure(written, std::u16string(path), false);
-  if (FsResult moved = ops_.MoveOver(next, path); !moved.ok()) {
-    ops_.Remove(next);
-    return Failure(moved, std::u16string(path), false);
-  }
-  return {BackupOutcome::kDone, std::u16string(path), 0};
-}
-
 ListedBackups BackupFiles::ListNewestFirst() {
   SecuredFolder folder = SecureBackupFolder(ops_, false);
-  std::vector<std::u16string> names;
-  FsResult listed;
-  if (folder.ok())
-    listed = ops_.ListFiles(folder.path, names);
-  ListedBackups listing{{folder.outcome, folder.path, folder.status, std::move(folder.movedAside)},
-                        {}};
-  if (folder.outcome == BackupOutcome::kMissing || listed.error == FsError::kNotFound) {
+  ListedBackups listing{
+      {folder.outcome, folder.path, folder.status, std::move(folder.notUsed), folder.unprotected},
+      {}};
+  if (folder.outcome == BackupOutcome::kMissing)
     listing.outcome = BackupOutcome::kDone;  // no folder: nothing to list
-  } else if (!listed.ok()) {
+  if (!folder.ok())
+    return listing;
+  std::vector<NamedBackup> backups;
+  if (FsResult listed = ListBackups(ops_, folder, backups, listing.path); !listed.ok()) {
     listing.outcome = Failure(listed, {}, true).outcome;
     listing.status = listed.code;
+    return listing;
   }
-  for (const NamedBackup& backup : Backups(names))
-    listing.newestFirst.push_back({backup.kind, folder.path + u'\\' + backup.file});
+  for (NamedBackup& backup : backups)
+    listing.newestFirst.push_back({backup.kind, std::move(backup.path)});
   return listing;
 }
 
@@ -126,19 +121,27 @@ LoadedFile BackupFiles::Load(std::u16string_view file) {
     return LoadFailure(folder.outcome, folder.path, folder.status);
   std::u16string path(file);
   const std::size_t slash = path.rfind(u'\\');
-  if (slash == std::u16string::npos || path.substr(0, slash) != folder.path)
-    return LoadFailure(BackupOutcome::kFailed, std::move(path), kInvalidParameter);
+  const std::u16string in = slash == std::u16string::npos ? u"" : path.substr(0, slash);
+  if (in.empty() || (in != folder.path && in != folder.earlier))
+    return LoadFailure(BackupOutcome::kFailed, std::move(path), kErrorInvalidParameter);
+  if (!folder.trusted)
+    return LoadFailure(BackupOutcome::kUnprotected, std::move(path), 0);
 
-  Opened opened = ops_.OpenFileToLoad(path);
+  Opened opened = ops_.OpenFileToRead(path);
+  for (int tries = 1; opened.result.error == FsError::kInUse && tries < kReadTries; ++tries) {
+    ops_.Pause(kReadRetryMilliseconds);
+    opened = ops_.OpenFileToRead(path);
+  }
   if (!opened.result.ok())
     return {Failure(opened.result, std::move(path), true), {}};
   ItemFacts facts;
   if (FsResult examined = opened.item->Facts(facts); !examined.ok())
     return {Failure(examined, std::move(path), true), {}};
-  if (facts.link || facts.folder || facts.names != 1)
+  if (facts.link || facts.folder)
     return LoadFailure(BackupOutcome::kFileNotSecured, std::move(path), 0);
-  bool trusted = false;
-  if (FsResult owner = opened.item->OwnerTrusted(trusted); !owner.ok())
+  // Where the volume keeps no owners, `trusted` above has decided.
+  bool trusted = folder.unprotected;
+  if (FsResult owner = trusted ? FsResult{} : opened.item->OwnerTrusted(trusted); !owner.ok())
     return LoadFailure(BackupOutcome::kFileNotSecured, std::move(path), owner.code);
   if (!trusted)
     return LoadFailure(BackupOutcome::kFileUntrusted, std::move(path), 0);
@@ -151,24 +154,16 @@ LoadedFile BackupFiles::Load(std::u16string_view file) {
   return loaded;
 }
 
-BackupResult RunBackup::Add(RegFileValue value, MessageLog& log) {
-  values_.push_back(std::move(value));
-  const std::vector<std::byte> contents = RegFileBytes(RegFileText(values_));
+BackupResult RunBackup::Add(const RegFileValue& value, MessageLog& log) {
+  const std::vector<std::byte> contents = RegFileBytes(RegFileText({&value, 1}));
   // A backup that no undo would read saves nothing, so the value it was for is not changed.
   BackupResult saved = contents.size() > kMaxBackupSize
-                           ? BackupResult{BackupOutcome::kTooLarge, path_, 0}
-                       : path_.empty() ? files_.SaveNew(kind_, contents)
-                                       : files_.Replace(path_, contents);
-  for (const MovedAside& moved : saved.movedAside)
-    log.LogMessage(MovedAsideMessage(moved));
-  if (!saved.ok()) {
-    values_.pop_back();
-    return saved;
-  }
-  if (path_.empty()) {
-    path_ = saved.path;
-    log.LogMessage(u"Backup saved to: " + path_);
-  }
+                           ? BackupResult{BackupOutcome::kTooLarge, {}, 0}
+                           : files_.SaveNew(kind_, contents);
+  for (const NotUsed& entry : saved.notUsed)
+    log.LogMessage(NotUsedMessage(entry));
+  if (saved.ok())
+    log.LogMessage(BackupSavedMessage(saved.path));
   return saved;
 }
 

@@ -1,10 +1,10 @@
 // The backup files: copies of registry values in the secured backup folder (see
 // backup_folder.h), registry editor files named after the order in which they were made and, for
-// people, the date and time. A run saves the values it is about to change there, and may replace
-// that file with a longer copy before its next change; the files can be listed newest first and
-// read back. Every save, replacement and load first makes the folders safe and keeps them open
-// until it is done; files are made with administrators-only security, and a file is made safe as
-// well before it is read.
+// people, the date and time. A run saves each value it is about to change there, in a file of
+// its own that is written once and never replaced, renamed or removed; the files can be listed
+// newest first and read back. Every save and load first makes the folders safe and keeps them
+// open until it is done; files are made with administrators-only security, and a file is
+// examined before it is read.
 #pragma once
 
 #include <cstddef>
@@ -44,35 +44,31 @@ class BackupFiles {
   // administrator made; an existing file is never replaced. Nothing of a file that could not be
   // written whole is left behind. `path` names the file when saved; else what failed.
   BackupResult SaveNew(BackupKind kind, std::span<const std::byte> contents);
-  // Replaces the file that SaveNew made with `contents`; the earlier contents stay in place
-  // until the new ones are written whole.
-  BackupResult Replace(std::u16string_view path, std::span<const std::byte> contents);
   // The backups of both kinds, newest first, by the order their names give (names that do not
   // match the pattern exactly are left out), after the folders were made safe as for saving.
   ListedBackups ListNewestFirst();
   // The file `path` of the listing, read whole, after its folders were made safe and the file
-  // itself was found safe: not a link, no other names, nobody writing it, and made by an
-  // administrator.
+  // itself was found safe: not a link, nobody writing it, and made by an administrator; the
+  // names it has do not matter. A file open elsewhere is tried again a few times, a moment
+  // apart, before it is reported.
   LoadedFile Load(std::u16string_view path);
 
  private:
   BackupFolderOps& ops_;
 };
 
-// The backup file of one run: made before the run's first change, and grown by each further one,
-// so that it holds every value the run replaced, as it was stored.
+// The backups of one run, of one kind: each value the run replaces, as it was stored, in a new
+// file of its own, saved before the value is changed.
 class RunBackup {
  public:
   RunBackup(BackupFiles& files, BackupKind kind) : files_(files), kind_(kind) {}
 
-  // Saves `value` with those saved before it; logs the file's path when it is first made.
-  BackupResult Add(RegFileValue value, MessageLog& log);
+  // Saves `value` to a new file and logs its path.
+  BackupResult Add(const RegFileValue& value, MessageLog& log);
 
  private:
   BackupFiles& files_;
   BackupKind kind_;
-  std::vector<RegFileValue> values_;
-  std::u16string path_;
 };
 
 }  // namespace tarnwick

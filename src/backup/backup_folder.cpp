@@ -1,8 +1,8 @@
 #include "backup/backup_folder.h"
 
-#include "backup/backup_names.h"
 #include "platform/text.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <string_view>
@@ -10,19 +10,98 @@
 namespace tarnwick {
 namespace {
 
-constexpr std::array<std::u16string_view, 2> kFolders = {u"Tarnwick", u"Backups"};
+constexpr std::u16string_view kTarnwick = u"Tarnwick";
+constexpr std::u16string_view kBackups = u"Backups";
+// A folder made in Tarnwick's place: the prefix, then 16 lower-case hexadecimal digits.
+constexpr std::u16string_view kChosenPrefix = u"Tarnwick-";
+constexpr std::size_t kChosenDigits = 16;
 
-// Names tried for an entry moved aside within one second.
-constexpr int kMaxAsideNames = 16;
-// Looks at one folder's name, each time after it was made or moved aside: another run may have
-// done either meanwhile, and a name that keeps being taken again ends the walk.
+// Looks at one folder's name, each time after it was made: an administrator may remove it
+// meanwhile, and a name that keeps disappearing ends the walk.
 constexpr int kMaxLooks = 4;
+// Folders made in Tarnwick's place in one walk, and names tried for each.
+constexpr int kMaxChosen = 4;
 // ERROR_PATH_NOT_FOUND: the folder that was looked for is not there as a folder to use.
 constexpr std::uint32_t kPathNotFound = 3;
 
+// Names a folder that a run makes and records.
+bool IsFolderName(std::u16string_view name) {
+  return name == kTarnwick ||
+         (name.size() == kChosenPrefix.size() + kChosenDigits && name.starts_with(kChosenPrefix) &&
+          std::all_of(name.begin() + kChosenPrefix.size(), name.end(),
+                      [](char16_t c) { return HexDigitValue(c) >= 0 && FoldAscii(c) == c; }));
+}
+
+// How looking at one folder on the way went: held when it is to be used, `refused` when what has
+// its name is not, and otherwise the walk ends with `failure`.
+struct Look {
+  std::unique_ptr<OpenItem> item;
+  std::optional<NotUsed> refused;
+  BackupResult failure;
+};
+
+Look Ended(BackupOutcome outcome, const std::u16string& path, SystemError status) {
+  return {nullptr, std::nullopt, {outcome, path, std::move(status)}};
+}
+
+// The folder `path`, made first where it is missing and `make` says so; `made`: this walk has
+// made it already. `ownersKept`: its volume keeps owners.
+Look LookAt(BackupFolderOps& ops, const std::u16string& path, bool make, bool made,
+            bool ownersKept) {
+  for (int looks = 0; looks < kMaxLooks; ++looks) {
+    if (make && !made) {
+      const FsResult result = ops.MakeFolder(path);
+      if (!result.ok() && result.error != FsError::kExists) {
+        const BackupOutcome why = Failure(result, {}, false).outcome;
+        return Ended(why == BackupOutcome::kFailed ? BackupOutcome::kNoFolder : why, path,
+                     result.code);
+      }
+      made = result.ok();
+    }
+    // Opened as itself; a folder this walk has just made is known to be an administrator's.
+    Opened opened = ops.OpenEntry(path);
+    if (opened.result.error == FsError::kNotFound) {
+      if (!make)
+        return Ended(BackupOutcome::kMissing, path, opened.result.code);
+      if (made)
+        return Ended(BackupOutcome::kNoFolder, path, opened.result.code);
+      continue;  // removed since: made anew
+    }
+    SystemError status;
+    if (const auto form = Distrusted(opened, true, made || !ownersKept, status))
+      return {nullptr, NotUsed{path, *form, status}, {}};
+    return {std::move(opened.item), std::nullopt, {}};
+  }
+  return Ended(BackupOutcome::kNoFolder, path, kPathNotFound);
+}
+
+// The folder `top` and its Backups, each looked at as LookAt does.
+struct Walk {
+  std::vector<std::unique_ptr<OpenItem>> held;  // both, when both are to be used
+  std::u16string path;                          // the backup folder
+  Look last;                                    // the look that ended the walk early
+};
+
+Walk WalkDown(BackupFolderOps& ops, const std::u16string& top, bool make, bool made,
+              bool ownersKept) {
+  Walk walk{{}, top, {}};
+  for (const bool first : {true, false}) {
+    if (!first)
+      walk.path += u'\\' + std::u16string(kBackups);
+    Look look = LookAt(ops, walk.path, make, made && first, ownersKept);
+    if (look.item == nullptr) {
+      walk.held.clear();
+      walk.last = std::move(look);
+      return walk;
+    }
+    walk.held.push_back(std::move(look.item));
+  }
+  return walk;
+}
+
 }  // namespace
 
-std::optional<EntryForm> Distrusted(const Opened& opened, bool folder, bool made,
+std::optional<EntryForm> Distrusted(const Opened& opened, bool folder, bool ownerKnown,
                                     SystemError& status) {
   ItemFacts facts;
   const FsResult examined = opened.result.ok() ? opened.item->Facts(facts) : opened.result;
@@ -32,12 +111,10 @@ std::optional<EntryForm> Distrusted(const Opened& opened, bool folder, bool made
   }
   if (facts.link)
     return EntryForm::kLink;
-  if (folder && !facts.folder)
-    return EntryForm::kFile;
-  if (!folder && (facts.folder || facts.names != 1))
-    return EntryForm::kUntrustedFile;
-  bool trusted = made;
-  if (FsResult owner = made ? FsResult{} : opened.item->OwnerTrusted(trusted); !owner.ok()) {
+  if (folder != facts.folder)
+    return folder ? EntryForm::kFile : EntryForm::kUntrustedFile;
+  bool trusted = ownerKnown;
+  if (FsResult owner = ownerKnown ? FsResult{} : opened.item->OwnerTrusted(trusted); !owner.ok()) {
     status = owner.code;
     return EntryForm::kOwnerUnknown;
   }
@@ -51,7 +128,7 @@ BackupResult Failure(const FsResult& failed, std::u16string path, bool reading) 
   if (failed.error == FsError::kAccessDenied || (failed.error == FsError::kInUse && !reading))
     outcome = BackupOutcome::kAccessDenied;
   else if (failed.error == FsError::kInUse)
-    outcome = BackupOutcome::kFileNotSecured;  // open for writing elsewhere
+    outcome = BackupOutcome::kFileNotSecured;  // open elsewhere
   else if (failed.error == FsError::kDiskFull)
     outcome = BackupOutcome::kDiskFull;
   else if (failed.error == FsError::kNotFound)
@@ -59,77 +136,137 @@ BackupResult Failure(const FsResult& failed, std::u16string path, bool reading) 
   return {outcome, std::move(path), failed.code};
 }
 
-FsResult MoveAside(BackupFolderOps& ops, const std::u16string& path, std::u16string& aside) {
-  const std::u16string base = path + u".untrusted-" + StampText(ops.LocalTime());
-  FsResult renamed;
-  for (int n = 1; n <= kMaxAsideNames; ++n) {
-    aside = n == 1 ? base : base + u"-" + NumberText(static_cast<std::uint64_t>(n));
-    renamed = ops.Rename(path, aside);
-    if (renamed.error != FsError::kExists)
-      break;
-  }
-  return renamed;
-}
-
-SecuredFolder SecureBackupFolder(BackupFolderOps& ops, bool make) {
+SecuredFolder SecureBackupFolder(BackupFolderOps& ops, bool make, const NotUsed* abandoned) {
   SecuredFolder secured;
-  if (FsResult base = ops.BaseFolder(secured.path); !base.ok())
-    return {{BackupOutcome::kNoFolder, {}, base.code}, {}};
-  auto fail = [&](BackupOutcome outcome, SystemError status) {
-    return SecuredFolder{{outcome, secured.path, std::move(status), std::move(secured.movedAside)},
-                         {}};
+  auto end = [&](BackupResult result) {
+    result.notUsed = std::move(secured.notUsed);
+    result.unprotected = secured.unprotected;
+    return SecuredFolder{std::move(result), {}, {}, secured.trusted};
   };
-  for (std::u16string_view name : kFolders) {
-    secured.path += u'\\';
-    secured.path += name;
-    std::unique_ptr<OpenItem> item;
-    for (int looks = 0; item == nullptr; ++looks) {
-      if (looks == kMaxLooks)
-        return fail(BackupOutcome::kFolderUntrusted, 0);
-      bool made = false;
-      if (make) {
-        const FsResult result = ops.MakeFolder(secured.path);
-        if (!result.ok() && result.error != FsError::kExists) {
-          const BackupOutcome why = Failure(result, {}, false).outcome;
-          return fail(why == BackupOutcome::kFailed ? BackupOutcome::kNoFolder : why, result.code);
-        }
-        made = result.ok();
-      }
-      // Opened as itself; a folder this walk has just made is known to be an administrator's.
-      Opened opened = ops.OpenFolder(secured.path);
-      if (opened.result.error == FsError::kNotFound) {
-        if (!make)
-          return fail(BackupOutcome::kMissing, opened.result.code);
-        if (made)
-          return fail(BackupOutcome::kNoFolder, opened.result.code);
-        continue;  // removed since: made anew
-      }
-      SystemError status;
-      const std::optional<EntryForm> form = Distrusted(opened, true, made, status);
-      if (!form) {
-        if (!made) {
-          if (FsResult applied = opened.item->MakeAdminOnly(); !applied.ok())
-            return fail(BackupOutcome::kFolderNotSecured, applied.code);
-        }
-        item = std::move(opened.item);
-        continue;
-      }
-      opened.item.reset();  // closed first: what is open cannot be renamed
-      // Renamed by its name alone: what a link points to is never reached.
-      std::u16string aside;
-      const FsResult moved = MoveAside(ops, secured.path, aside);
-      if (moved.error == FsError::kNotFound)
-        continue;  // gone since, moved aside by another run: looked at again
-      if (!moved.ok())
-        return fail(BackupOutcome::kFolderUntrusted, moved.code);
-      secured.movedAside.push_back({secured.path, aside, *form, status});
-      if (!make)
-        return fail(BackupOutcome::kMissing, kPathNotFound);
+  // Done: with the folder in use where there is one, or with the earlier one alone; kMissing,
+  // with `missing` the platform's code for it, where there is neither.
+  auto done = [&](std::u16string path, SystemError missing = kPathNotFound) {
+    secured.path = std::move(path);
+    secured.outcome = BackupOutcome::kDone;
+    if (secured.path.empty() && secured.earlier.empty()) {
+      secured.outcome = BackupOutcome::kMissing;
+      secured.status = std::move(missing);
+      secured.held.clear();
     }
-    secured.held.push_back(std::move(item));
+    return std::move(secured);
+  };
+  std::u16string base;
+  if (FsResult found = ops.BaseFolder(base); !found.ok())
+    return end({BackupOutcome::kNoFolder, {}, found.code});
+  VolumePermissions kept;
+  if (FsResult asked = ops.Permissions(base, kept); !asked.ok())
+    return end({BackupOutcome::kNoFolder, base, asked.code});
+  secured.unprotected = !kept.base;
+  secured.trusted = kept.base || !kept.system;
+  std::u16string name;
+  if (FsResult read = ops.RecordedFolder(name); !read.ok())
+    return end({BackupOutcome::kNoRecord, std::u16string(kFolderRecordPlace), read.code});
+  if (!IsFolderName(name))
+    name.clear();
+
+  // "Tarnwick", where it is not the folder recorded: an earlier one is read, never used.
+  const std::u16string tarnwick = base + u'\\' + std::u16string(kTarnwick);
+  std::optional<NotUsed> refused;
+  if (name != kTarnwick) {
+    Look top = LookAt(ops, tarnwick, false, false, kept.base);
+    if (top.item != nullptr) {
+      refused = NotUsed{tarnwick, EntryForm::kEarlier, {}};
+      const std::u16string backups = tarnwick + u'\\' + std::u16string(kBackups);
+      Look below = LookAt(ops, backups, false, false, kept.base);
+      if (below.item != nullptr) {
+        secured.held.push_back(std::move(top.item));
+        secured.held.push_back(std::move(below.item));
+        secured.earlier = backups;
+      } else if (!below.refused && below.failure.outcome != BackupOutcome::kMissing) {
+        return end(std::move(below.failure));
+      }
+      // A Backups that is not an administrator's holds no backup of theirs.
+    } else if (top.refused) {
+      refused = std::move(top.refused);
+    } else if (top.failure.outcome != BackupOutcome::kMissing) {
+      return end(std::move(top.failure));
+    }
   }
-  secured.outcome = BackupOutcome::kDone;
-  return secured;
+
+  bool made = false;
+  if (name.empty()) {
+    if (!make) {
+      if (refused && refused->form != EntryForm::kEarlier)
+        secured.notUsed.push_back(std::move(*refused));
+      return done({});
+    }
+    // Nothing recorded: "Tarnwick" is made where nothing has the name, and recorded.
+    if (!refused) {
+      const FsResult result = ops.MakeFolder(tarnwick);
+      if (result.ok()) {
+        if (FsResult recorded = ops.RecordFolder(kTarnwick); !recorded.ok())
+          return end({BackupOutcome::kNoRecord, std::u16string(kFolderRecordPlace), recorded.code});
+        name = kTarnwick;
+        made = true;
+      } else if (result.error == FsError::kExists) {
+        refused = NotUsed{tarnwick, EntryForm::kEarlier, {}};  // made by another run meanwhile
+      } else {
+        const BackupOutcome why = Failure(result, {}, false).outcome;
+        return end({why == BackupOutcome::kFailed ? BackupOutcome::kNoFolder : why, tarnwick,
+                    result.code});
+      }
+    }
+  } else {
+    refused.reset();  // another folder is in use: what has Tarnwick's name was said before
+  }
+
+  for (int chosen = 0;; ++chosen) {
+    if (!refused) {
+      const std::u16string top = base + u'\\' + name;
+      if (abandoned != nullptr && abandoned->path.starts_with(top + u'\\')) {
+        refused = *abandoned;
+      } else {
+        Walk walk = WalkDown(ops, top, make, made, kept.base);
+        if (!walk.held.empty()) {
+          for (auto& item : walk.held)
+            secured.held.push_back(std::move(item));
+          return done(std::move(walk.path));
+        }
+        if (!walk.last.refused) {
+          if (walk.last.failure.outcome == BackupOutcome::kMissing)
+            return done({}, walk.last.failure.status);  // not made yet
+          return end(std::move(walk.last.failure));
+        }
+        refused = std::move(walk.last.refused);
+      }
+    }
+    if (!make) {
+      secured.notUsed.push_back(std::move(*refused));
+      return done({});
+    }
+    if (chosen == kMaxChosen)
+      return end({BackupOutcome::kFolderUntrusted, refused->path, refused->status});
+    // Made before it is recorded, so that a record never names a folder that someone else
+    // could make first.
+    FsResult result;
+    for (int tries = 0; tries < kMaxChosen; ++tries) {
+      name = std::u16string(kChosenPrefix) + HexText(ops.Unforeseeable(), kChosenDigits, true);
+      result = ops.MakeFolder(base + u'\\' + name);
+      if (result.error != FsError::kExists)
+        break;
+    }
+    if (!result.ok()) {
+      const BackupOutcome why = Failure(result, {}, false).outcome;
+      return end({why == BackupOutcome::kFailed ? BackupOutcome::kNoFolder : why,
+                  base + u'\\' + name, result.code});
+    }
+    if (FsResult recorded = ops.RecordFolder(name); !recorded.ok())
+      return end({BackupOutcome::kNoRecord, std::u16string(kFolderRecordPlace), recorded.code});
+    refused->instead = base + u'\\' + name;
+    secured.notUsed.push_back(std::move(*refused));
+    refused.reset();
+    made = true;
+  }
 }
 
 }  // namespace tarnwick

@@ -1,11 +1,15 @@
-// The backup folder and its trust rules: "Tarnwick\Backups" under the machine-wide base folder,
-// made safe before anything in it is written or read. Each folder is made with
-// administrators-only security or, when something of its name was there already, opened as
-// itself, never through a link. A folder that an administrator made gets that security's DACL
-// through its handle. Whatever else has the name (a folder that anybody else made, a file, a
-// link, something that cannot be opened or whose owner cannot be read) is renamed aside, never
-// opened through or followed, and a new folder made, so that no handle opened before can still
-// reach it.
+// Tarnwick's folder and its trust rules: "Backups" in the folder that Tarnwick uses under the
+// machine-wide base folder, with the run lock's file beside it. The folder in use is the one
+// recorded where only administrators can change it (kFolderRecordPlace): "Tarnwick", which a run
+// makes and records where nothing has that name, or, where something has, a folder of a name that
+// nobody can have foreseen, "Tarnwick-<16 hexadecimal digits>". Every folder and file is made with
+// administrators-only security and never given other security, renamed or removed later;
+// whatever else has a name on the way (a folder that anybody else made, a file, a link, something
+// that cannot be opened or whose owner cannot be read) is left as it is and not used, and a new
+// folder is made in its place and recorded, so that every later run finds the same folder.
+// A "Tarnwick" that was there before any record, and that an administrator made (an earlier
+// release made it readable to everyone), is not used for anything new, but its backups are still
+// listed and read.
 // Also the one vocabulary in which the backup keeping and the run lock report what happened.
 #pragma once
 
@@ -22,21 +26,21 @@ namespace tarnwick {
 // where the machine-wide base folder itself could not be found) and `status` gives the
 // platform's code for it.
 enum class BackupOutcome {
-  kDone,              // saved, listed, loaded or held; `path` names the file or the folder
-  kBusy,              // another Tarnwick run held the run lock for the whole wait
-  kMissing,           // a folder does not exist and was not to be made: nothing to list or load
-  kNoFolder,          // a folder could not be found or made
-  kAccessDenied,      // the folder or the file may not be made, written or read
-  kDiskFull,          // the disk has no room for it
-  kFolderNotSecured,  // the DACL of the folder, which an administrator made, could not be set
-  kFolderUntrusted,   // what has a folder's name is not a folder that an administrator made,
-                      // and it could not be moved aside
-  kFileNotSecured,    // the file is a link, has other names (hard links) or is open for writing
-                      // elsewhere (status 0 for a link or other names), or its owner is unknown
-  kFileUntrusted,     // someone other than an administrator made the file; it is not read (the
-                      // run lock's: and it could not be moved aside)
-  kTooLarge,          // the file is, or would be, larger than kMaxBackupSize
-  kFailed,            // any other failure
+  kDone,             // saved, listed, loaded or held; `path` names the file or the folder
+  kBusy,             // another Tarnwick run held the run lock for the whole wait
+  kMissing,          // a folder does not exist and was not to be made: nothing to list or load
+  kNoFolder,         // a folder could not be found or made
+  kAccessDenied,     // the folder or the file may not be made, written or read
+  kDiskFull,         // the disk has no room for it
+  kFolderUntrusted,  // what has a folder's name is not used, and each folder made in its
+                     // place was not usable either
+  kNoRecord,         // the record of the folder in use could not be read or written
+  kFileNotSecured,   // the file is a link or is open elsewhere (status 0 for a link), or its
+                     // owner is unknown
+  kFileUntrusted,    // someone other than an administrator made the file; it is not read
+  kUnprotected,      // its volume keeps no permissions, so anyone could have changed it
+  kTooLarge,         // the file is, or would be, larger than kMaxBackupSize
+  kFailed,           // any other failure
 };
 
 // Why what has the name of a folder on the way, or of the run lock's file, is not used.
@@ -44,24 +48,29 @@ enum class EntryForm {
   kUntrustedFolder,  // a folder that someone other than an administrator made
   kFile,             // a file where a folder belongs
   kLink,             // a junction, symbolic link or other reparse point
-  kUnopenable,       // it could not be opened as itself; `status` says why
+  kUnopenable,       // it could not be opened as itself (held elsewhere, for one); `status` says
+                     // why
   kOwnerUnknown,     // its owner could not be read; `status` says why
-  kUntrustedFile,    // a file that someone other than an administrator made
+  kUntrustedFile,    // the lock's file is a folder, or a file that someone other than an
+                     // administrator made
+  kEarlier,          // "Tarnwick" as an administrator made it before any folder was recorded
 };
 
-// An entry renamed so that it is not used, nor what it points to; a new one is made in its place.
-struct MovedAside {
-  std::u16string from;
-  std::u16string to;
+// An entry that is not used, nor what it points to, and never touched again; `instead` names
+// the folder made in its place (empty where none was to be made).
+struct NotUsed {
+  std::u16string path;
   EntryForm form = EntryForm::kUntrustedFolder;
   SystemError status;
+  std::u16string instead = {};
 };
 
 struct BackupResult {
   BackupOutcome outcome = BackupOutcome::kFailed;
   std::u16string path;
   SystemError status;
-  std::vector<MovedAside> movedAside = {};  // entries renamed on the way, whatever the outcome
+  std::vector<NotUsed> notUsed = {};  // entries left on the way, whatever the outcome
+  bool unprotected = false;           // the folder's volume keeps no permissions
 
   bool ok() const { return outcome == BackupOutcome::kDone; }
 };
@@ -70,24 +79,28 @@ struct BackupResult {
 // writing one.
 BackupResult Failure(const FsResult& failed, std::u16string path, bool reading);
 
-// Every folder on the way stays open, and so in place, while this lives; `path` names the
-// backup folder when it is kDone.
+// Every folder on the way stays open while this lives. When it is kDone, `path` names the backup
+// folder in use (empty where none was to be made and none is there) and `earlier` the backup
+// folder of an earlier "Tarnwick" (empty where there is none). `trusted`: what is in them may be
+// read back, which is so unless their volume keeps no permissions while the system directory's
+// does (then anybody could have changed it).
 struct SecuredFolder : BackupResult {
   std::vector<std::unique_ptr<OpenItem>> held;
+  std::u16string earlier = {};
+  bool trusted = true;
 };
 
-// Why the entry `opened` as itself is not to be used as a folder (`folder`) or as a file of one
-// name that an administrator made; nothing when it is. `made`: this run has just made it, so its
-// owner is known. `status` receives the platform's error code.
-std::optional<EntryForm> Distrusted(const Opened& opened, bool folder, bool made,
+// Why the entry `opened` as itself is not to be used as a folder (`folder`) or as a file that an
+// administrator made; nothing when it is. `ownerKnown`: this run has just made it, or its volume
+// keeps no owners, so its owner is not asked. `status` receives the platform's error code.
+std::optional<EntryForm> Distrusted(const Opened& opened, bool folder, bool ownerKnown,
                                     SystemError& status);
 
-// Walks down to the backup folder; `make` says whether missing folders are made. A folder
-// moved aside is made anew only with `make`; without, the walk ends there as kMissing.
-SecuredFolder SecureBackupFolder(BackupFolderOps& ops, bool make);
-
-// Renames the entry `path` itself to "<path>.untrusted-<stamp>" (with "-n" from 2 on when that
-// is taken); `aside` receives the new name.
-FsResult MoveAside(BackupFolderOps& ops, const std::u16string& path, std::u16string& aside);
+// Walks down to the backup folders; `make` says whether missing folders are made and recorded.
+// Where an entry on the way is not used, a new folder is made in its place only with `make`.
+// `abandoned` (the run lock's file, found not to be usable) is left with its folder in the same
+// way.
+SecuredFolder SecureBackupFolder(BackupFolderOps& ops, bool make,
+                                 const NotUsed* abandoned = nullptr);
 
 }  // namespace tarnwick

@@ -41,28 +41,36 @@ constexpr Wording kWordings[] = {
      {u"access to {p} was refused{b}.", u"access to the folder {p} was refused{b}.",
       u"Could not read the backup {p}: {a}", u"Could not read the backup folder {p}: {a}"}},
     {BackupOutcome::kDiskFull, {u"the disk is full{b}.", {}, {}, {}}},
-    {BackupOutcome::kFolderNotSecured,
-     {u"the permissions of the backup folder {p} could not be set to administrators only{b}.",
-      u"the permissions of the folder {p} could not be set to administrators only{b}.",
-      u"Could not read the backups: the permissions of the folder {p} could not be set to "
-      u"administrators only{b}.",
-      {}}},
     {BackupOutcome::kFolderUntrusted,
-     {u"{p} is not a folder that an administrator made, and it could not be moved aside{b}.",
+     {u"{p} is not a folder that an administrator made, and no folder made in its place was "
+      u"usable either{b}.",
       {},
-      u"Could not read the backups: {p} is not a folder that an administrator made, and it could "
-      u"not be moved aside{b}.",
+      u"Could not read the backups: {p} is not a folder that an administrator made, and no "
+      u"folder made in its place was usable either{b}.",
+      {}}},
+    {BackupOutcome::kNoRecord,
+     {u"the record of the folder that Tarnwick uses, {p}, could not be read or written{b}.",
+      {},
+      u"Could not read the backups: the record of the folder that Tarnwick uses, {p}, could not "
+      u"be read{b}.",
       {}}},
     {BackupOutcome::kFileNotSecured,
      {{},
       {},
-      u"Could not read the backup {p}: it is a link, has other names, is open elsewhere, or its "
-      u"owner could not be read{b}.",
+      u"Could not read the backup {p}: it is a link, is open elsewhere, or its owner could not be "
+      u"read{b}.",
       {}}},
     {BackupOutcome::kFileUntrusted,
      {{},
-      u"the lock file {p} was not made by an administrator and could not be moved aside{b}.",
+      u"the lock file {p} was not made by an administrator, nor was the one in each folder made "
+      u"in place of its own{b}.",
       {},
+      {}}},
+    {BackupOutcome::kUnprotected,
+     {{},
+      {},
+      u"Could not read the backup {p}: its volume keeps no permissions, so anyone could have "
+      u"changed it.",
       {}}},
     {BackupOutcome::kTooLarge,
      {u"it would be larger than the {m} bytes that an undo reads.",
@@ -109,21 +117,38 @@ std::u16string Line(Act act, const BackupResult& result) {
   return Fill(WordingFor(act, result), result.path, result.status);
 }
 
-// Why an entry was moved aside, by EntryForm.
-constexpr std::u16string_view kAsideWordings[] = {
+// Why an entry is not used, by EntryForm.
+constexpr std::u16string_view kNotUsedWordings[] = {
     u"The folder {p} was not made by an administrator",
     u"{p} is a file where a folder belongs",
     u"{p} is a junction or link to another place",
     u"{p} could not be opened{b}",
     u"The owner of {p} could not be read{b}",
     u"The file {p} was not made by an administrator",
+    u"The folder {p} was made before Tarnwick kept its folders closed to everyone but "
+    u"administrators",
 };
 
 }  // namespace
 
-std::u16string MovedAsideMessage(const MovedAside& moved) {
-  return Fill(kAsideWordings[static_cast<int>(moved.form)], moved.from, moved.status) +
-         u", so it is not used: it was moved aside to " + moved.to + u".";
+std::u16string NotUsedMessage(const NotUsed& entry) {
+  const std::u16string why =
+      Fill(kNotUsedWordings[static_cast<int>(entry.form)], entry.path, entry.status);
+  if (entry.instead.empty())
+    return why + u", so it is not used.";
+  return why + u", so it is not used: Tarnwick keeps its backups and its lock in " + entry.instead +
+         u" instead" +
+         (entry.form == EntryForm::kEarlier ? u", and still reads the backups saved in it." : u".");
+}
+
+std::u16string UnprotectedMessage(std::u16string_view folder) {
+  return u"The backups and the lock in " + std::u16string(folder) +
+         u" cannot be protected: its volume keeps no permissions, so anyone can change or remove "
+         u"them.";
+}
+
+std::u16string BackupSavedMessage(std::u16string_view path) {
+  return u"Backup saved to: " + std::u16string(path);
 }
 
 std::u16string BackupFailureMessage(std::u16string_view where, const BackupResult& saved) {
@@ -160,8 +185,10 @@ std::u16string LockFailureMessage(const BackupResult& lock) {
 
 std::vector<std::u16string> LockMessages(const BackupResult& lock) {
   std::vector<std::u16string> lines;
-  for (const MovedAside& moved : lock.movedAside)
-    lines.push_back(MovedAsideMessage(moved));
+  for (const NotUsed& entry : lock.notUsed)
+    lines.push_back(NotUsedMessage(entry));
+  if (lock.unprotected)
+    lines.push_back(UnprotectedMessage(lock.path.substr(0, lock.path.rfind(u'\\'))));
   if (lock.outcome == BackupOutcome::kBusy)
     lines.emplace_back(kAnotherRunInProgress);
   else if (!lock.ok())

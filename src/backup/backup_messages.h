@@ -18,13 +18,18 @@ inline constexpr std::u16string_view kAnotherRunInProgress =
     u"Another Tarnwick run is in progress, so nothing was done. Try again when it has finished.";
 // The lock could not be had for another reason: what failed, and why.
 std::u16string LockFailureMessage(const BackupResult& lock);
-// What taking the lock has to say: the entries it moved aside, then, unless it was had, that
-// another run holds it or why it could not be had.
+// What taking the lock has to say: the entries it left unused, that the backups cannot be
+// protected where their volume keeps no permissions, then, unless it was had, that another run
+// holds it or why it could not be had.
 std::vector<std::u16string> LockMessages(const BackupResult& lock);
 
 // An entry that took the name of a folder on the way, or of the run lock's file: why it is not
-// used, and where it was renamed to.
-std::u16string MovedAsideMessage(const MovedAside& moved);
+// used, and which folder is used in its place.
+std::u16string NotUsedMessage(const NotUsed& entry);
+// Tarnwick's folder `folder` is on a volume that keeps no permissions.
+std::u16string UnprotectedMessage(std::u16string_view folder);
+// A backup was saved to the file `path`.
+std::u16string BackupSavedMessage(std::u16string_view path);
 
 // `where` is the key path, "\" and the value name of the value that was to be saved.
 std::u16string BackupFailureMessage(std::u16string_view where, const BackupResult& saved);

@@ -7,43 +7,52 @@
 namespace tarnwick {
 namespace {
 
-// A lock file found not to be ours is moved aside at most so often in one Acquire.
-constexpr int kMaxAsides = 4;
+// Lock files found not to be usable, each with its folder, in one Acquire; and looks at one
+// that disappears between being found open elsewhere and being looked at.
+constexpr int kMaxLeft = 4;
+constexpr int kMaxLooks = 4;
 
 }  // namespace
 
 BackupResult RunLock::Acquire(std::uint32_t waitMilliseconds) {
   if (file_ != nullptr)
     return {BackupOutcome::kDone, {}, 0};
-  SecuredFolder folder = SecureBackupFolder(ops_, true);
-  BackupResult result{folder.outcome, folder.path, folder.status, std::move(folder.movedAside)};
-  if (!folder.ok())
-    return result;
-  // Beside the Backups folder, in the Tarnwick folder.
-  result.path =
-      folder.path.substr(0, folder.path.rfind(u'\\') + 1) + std::u16string(kRunLockFileName);
+  std::optional<NotUsed> left;
+  std::vector<NotUsed> notUsed;
   std::uint32_t waited = 0;
-  for (int asides = 0;;) {
-    Opened opened = ops_.OpenLockFile(result.path);
+  for (int lefts = 0;; ++lefts) {
+    SecuredFolder folder = SecureBackupFolder(ops_, true, left ? &*left : nullptr);
+    notUsed.insert(notUsed.end(), folder.notUsed.begin(), folder.notUsed.end());
+    BackupResult result{folder.outcome, folder.path, folder.status, notUsed, folder.unprotected};
+    if (!folder.ok())
+      return result;
+    // Beside the Backups folder, in Tarnwick's folder.
+    result.path =
+        folder.path.substr(0, folder.path.rfind(u'\\') + 1) + std::u16string(kRunLockFileName);
+    if (lefts == kMaxLeft) {
+      result.outcome = BackupOutcome::kFileUntrusted;
+      return result;
+    }
     SystemError status;
     std::optional<EntryForm> form;
-    if (opened.result.ok()) {
-      form = Distrusted(opened, false, false, status);
-      if (!form) {
-        file_ = std::move(opened.item);
-        folder_ = std::move(folder);
-        return result;
-      }
-      opened.item.reset();  // closed first: an open file cannot be renamed
-    } else if (opened.result.error == FsError::kInUse) {
-      // Open elsewhere. Looked at without access to its contents, which no sharing mode
-      // refuses: another run holds it only if an administrator made it.
-      Opened seen = ops_.OpenFolder(result.path);
-      if (seen.result.error == FsError::kNotFound && ++asides <= kMaxAsides)
-        continue;  // gone since: tried again
-      form = Distrusted(seen, false, false, status);
-      seen.item.reset();
-      if (!form) {
+    for (int looks = 0; !form;) {
+      Opened opened = ops_.OpenLockFile(result.path);
+      if (opened.result.ok()) {
+        form = Distrusted(opened, false, folder.unprotected, status);
+        if (!form) {
+          file_ = std::move(opened.item);
+          folder_ = std::move(folder);
+          return result;
+        }
+      } else if (opened.result.error == FsError::kInUse) {
+        // Open elsewhere. Looked at without access to its contents, which no sharing mode
+        // refuses: another run holds it only if an administrator made it.
+        Opened seen = ops_.OpenEntry(result.path);
+        if (seen.result.error == FsError::kNotFound && ++looks < kMaxLooks)
+          continue;  // gone since: tried again
+        form = Distrusted(seen, false, folder.unprotected, status);
+        if (form)
+          break;
         if (waited >= waitMilliseconds) {
           result.outcome = BackupOutcome::kBusy;
           return result;
@@ -51,23 +60,13 @@ BackupResult RunLock::Acquire(std::uint32_t waitMilliseconds) {
         const std::uint32_t pause = std::min(kRunLockPollMilliseconds, waitMilliseconds - waited);
         ops_.Pause(pause);
         waited += pause;
-        continue;
+      } else {
+        result.outcome = BackupOutcome::kFailed;
+        result.status = opened.result.code;
+        return result;
       }
-    } else {
-      result.outcome = BackupOutcome::kFailed;
-      result.status = opened.result.code;
-      return result;
     }
-    std::u16string aside;
-    const FsResult moved =
-        ++asides > kMaxAsides ? FsResult{FsError::kOther, 0} : MoveAside(ops_, result.path, aside);
-    if (!moved.ok() && moved.error != FsError::kNotFound) {
-      result.outcome = BackupOutcome::kFileUntrusted;
-      result.status = moved.code;
-      return result;
-    }
-    if (moved.ok())
-      result.movedAside.push_back({result.path, aside, *form, status});
+    left = NotUsed{result.path, *form, status};
   }
 }
 

@@ -1,13 +1,13 @@
 // The machine-wide lock that keeps Tarnwick's runs one at a time: an update, a check or an undo
 // reads, decides and writes with nobody else doing the same in between.
-// It is a file in the Tarnwick folder, which the backup keeping makes safe first: only an
-// administrator can then make, open or rename anything in it. The lock is held by having that
-// file open with no sharing at all; the file stays in place between runs, and a run that ends
-// in any way lets go of it with its handle. The file, when open elsewhere, is another run's
-// only if an administrator made it: one that anybody else made is moved aside, and where it
-// cannot be, the lock fails instead of reporting a run that is not there. No named kernel object
-// is used: any user may create one of a name in Global\ first, with a DACL of their own or of
-// another kind, and so hold every run off.
+// It is a file in Tarnwick's folder, which the backup keeping makes safe first (see
+// backup_folder.h): only administrators can make anything there. The lock is held by having that
+// file open with no sharing at all; the file stays in place between runs, and a run that ends in
+// any way lets go of it with its handle. The file, when open elsewhere, is another run's only if
+// an administrator made it: one that anybody else made is left, with its folder, and a new folder
+// is made in Tarnwick's place, so that it can neither hold a run off nor be taken for one. No
+// named kernel object is used: any user may create one of a name in Global\ first, with a DACL of
+// their own or of another kind, and so hold every run off.
 #pragma once
 
 #include <cstdint>
@@ -26,18 +26,17 @@ class RunLock {
  public:
   explicit RunLock(BackupFolderOps& ops) : ops_(ops) {}
 
-  // Makes the backup folders safe (and so moves aside what took their names), then opens the
-  // lock file, trying again every kRunLockPollMilliseconds while another run holds it, up to
+  // Makes the backup folders safe (and so leaves what took their names), then opens the lock
+  // file, trying again every kRunLockPollMilliseconds while another run holds it, up to
   // `waitMilliseconds` (0: not at all). kDone when held, kBusy while another run holds it;
-  // otherwise `path` names what failed: the folder, or the lock file (kFileUntrusted: not one
-  // that an administrator made, and it could not be moved aside).
+  // otherwise `path` names what failed: the folder, or the lock file.
   BackupResult Acquire(std::uint32_t waitMilliseconds);
   // Gives back a lock that Acquire took.
   void Release();
 
  private:
   BackupFolderOps& ops_;
-  SecuredFolder folder_;  // held open, and so in place, with the file
+  SecuredFolder folder_;  // held open with the file
   std::unique_ptr<OpenItem> file_;
 };
 

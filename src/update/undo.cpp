@@ -74,8 +74,8 @@ using Decisions = std::vector<std::optional<Decision>>;
 std::optional<Decisions> Decide(BackupFiles& backups, MessageLog& log) {
   Decisions decisions(UpdateStages().size());
   const ListedBackups listing = backups.ListNewestFirst();
-  for (const MovedAside& moved : listing.movedAside)
-    log.LogMessage(MovedAsideMessage(moved));
+  for (const NotUsed& entry : listing.notUsed)
+    log.LogMessage(NotUsedMessage(entry));
   if (!listing.ok()) {
     log.LogMessage(ListFailureMessage(listing));
     return std::nullopt;
@@ -89,7 +89,7 @@ std::optional<Decisions> Decide(BackupFiles& backups, MessageLog& log) {
       break;
     const LoadedFile file = backups.Load(entry.path);
     if (file.outcome == BackupOutcome::kFileUntrusted) {
-      // Planted: it neither steers nor blocks the undo.
+      // Made by someone else: it neither steers nor blocks the undo.
       log.LogMessage(UntrustedBackupMessage(file.path));
       continue;
     }

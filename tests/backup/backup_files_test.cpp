@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <numeric>
 
 #include "fake_backup_folder_ops.h"
 
@@ -13,7 +14,9 @@ namespace {
 using Ops = FakeBackupFolderOps;
 const std::u16string kTarnwick(Ops::kTarnwick);
 const std::u16string kBackups(Ops::kBackups);
-const std::u16string kFirst = kBackups + u"\\registry-000001-2026-12-08_193012.reg";
+const std::u16string kChosen(Ops::kChosen);
+const std::u16string kChosenBackups(Ops::kChosenBackups);
+const std::u16string kFirst = Ops::BackupPath(u"registry-000001");
 const std::vector<std::byte> kContents = {std::byte{0xFF}, std::byte{0xFE}, std::byte{'W'}};
 
 std::vector<std::byte> Bytes(std::size_t size) {
@@ -24,20 +27,20 @@ std::size_t IndexOf(const std::vector<std::string>& calls, const std::string& ca
   return static_cast<std::size_t>(std::find(calls.begin(), calls.end(), call) - calls.begin());
 }
 
-// Folders as someone else may have left them: there, but not secured; made by an administrator
-// unless `byUser`.
-void PlantFolders(Ops& ops, bool byUser = false) {
+// Tarnwick and its Backups as an administrator's run left them: recorded, unless an earlier
+// release made them (`earlier`), which recorded nothing.
+void Folders(Ops& ops, bool earlier = false) {
   ops.items[kTarnwick] = FakeItem::Folder();
   ops.items[kBackups] = FakeItem::Folder();
-  ops.items[kTarnwick].trusted = ops.items[kBackups].trusted = !byUser;
+  if (!earlier)
+    ops.record = u"Tarnwick";
 }
 
-// Folders an administrator made, then `item` at `path` (Tarnwick or Backups), on which
-// `operation` fails once as `failed`.
+// This release's folders, then `item` at `path`, on which `operation` fails once as `failed`.
 std::function<void(Ops&)> At(const std::u16string& path, FakeItem item, const char* operation = "",
                              FsResult failed = {}) {
   return [=](Ops& ops) {
-    PlantFolders(ops);
+    Folders(ops);
     if (path == kTarnwick)
       ops.items.erase(kBackups);
     ops.items[path] = item;
@@ -48,77 +51,112 @@ std::function<void(Ops&)> At(const std::u16string& path, FakeItem item, const ch
 struct FolderCase {
   const char* label;
   std::function<void(Ops&)> arrange;
-  std::u16string aside;  // the entry moved aside, if any
+  std::u16string saved;  // where the backup goes
+  std::u16string left;   // the entry not used, if any
   EntryForm form = EntryForm::kUntrustedFolder;
   std::uint32_t status = 0;
 };
 
-TEST(BackupFiles, FoldersAreMadeOrSecuredBeforeTheFileAndHeldWhileItIsWritten) {
-  const std::u16string planted = kBackups + u"\\registry-000009-2026-12-08_193012.reg";
+TEST(BackupFiles, WhatIsNotAnAdministratorsFolderIsLeftAndAFolderOfAnUnforeseeableNameRecorded) {
+  const std::u16string chosenFirst = Ops::BackupPath(u"registry-000001", kChosenBackups);
   FakeItem link = FakeItem::Folder();
   link.link = true;
+  FakeItem oplocked = FakeItem::File();
+  oplocked.oplocked = true;
   const FsResult denied = {FsError::kAccessDenied, 5};
-  // Whatever is not a folder that an administrator made is neither taken over nor used: a
-  // handle opened before could still reach it. It is renamed aside whole, and a new one made.
   const std::vector<FolderCase> cases = {
-      {"no folders yet", [](Ops&) {}, u""},
-      {"folders an administrator made", At(kBackups, FakeItem::Folder()), u""},
-      {"planted folders",
-       [&](Ops& ops) {
-         PlantFolders(ops, true);
-         ops.items[planted] = FakeItem::File();
+      {"no folders yet", [](Ops&) {}, kFirst, u""},
+      {"this release's folders", [](Ops& ops) { Folders(ops); }, kFirst, u""},
+      {"an earlier release's folders: numbered after their backups",
+       [](Ops& ops) {
+         Folders(ops, true);
+         ops.items[Ops::BackupPath(u"registry-000003")] = FakeItem::File();
        },
-       kTarnwick},
-      {"a file at Tarnwick", At(kTarnwick, FakeItem::File()), kTarnwick, EntryForm::kFile},
-      {"a file at Backups", At(kBackups, FakeItem::File()), kBackups, EntryForm::kFile},
-      {"a junction at Tarnwick", At(kTarnwick, link), kTarnwick, EntryForm::kLink},
-      {"a link at Backups", At(kBackups, link), kBackups, EntryForm::kLink},
-      {"a Tarnwick that cannot be opened", At(kTarnwick, FakeItem::Folder(), "OpenFolder", denied),
-       kTarnwick, EntryForm::kUnopenable, 5},
-      {"a Backups whose owner cannot be read",
-       At(kBackups, FakeItem::Folder(), "OwnerTrusted", denied), kBackups, EntryForm::kOwnerUnknown,
-       5},
-      {"a file at Tarnwick that another run moves aside first",
-       At(kTarnwick, FakeItem::File(), "Rename", {FsError::kNotFound, 2}), kTarnwick,
+       Ops::BackupPath(u"registry-000004", kChosenBackups), kTarnwick, EntryForm::kEarlier},
+      // A folder that somebody else made, with a file in it that they keep open, would neither
+      // be renamed nor removed: it is not touched.
+      {"planted folders holding an open file",
+       [](Ops& ops) {
+         Folders(ops, true);
+         ops.items[kTarnwick].trusted = ops.items[kBackups].trusted = false;
+         ops.items[Ops::BackupPath(u"registry-000009")] = FakeItem::File();
+         ops.items[Ops::BackupPath(u"registry-000009")].beingWritten = true;
+       },
+       chosenFirst, kTarnwick},
+      {"a file at Tarnwick", [](Ops& ops) { ops.items[kTarnwick] = FakeItem::File(); }, chosenFirst,
+       kTarnwick, EntryForm::kFile},
+      // Looking at it with READ_CONTROL would wait on its oplock: the open says so at once.
+      {"a file at Tarnwick with an oplock on it",
+       [=](Ops& ops) { ops.items[kTarnwick] = oplocked; }, chosenFirst, kTarnwick,
+       EntryForm::kUnopenable, 742},
+      {"a file at Backups", At(kBackups, FakeItem::File()), chosenFirst, kBackups,
        EntryForm::kFile},
+      {"a junction at Tarnwick", At(kTarnwick, link), chosenFirst, kTarnwick, EntryForm::kLink},
+      {"a link at Backups", At(kBackups, link), chosenFirst, kBackups, EntryForm::kLink},
+      {"a Tarnwick that cannot be opened", At(kTarnwick, FakeItem::Folder(), "OpenEntry", denied),
+       chosenFirst, kTarnwick, EntryForm::kUnopenable, 5},
+      {"a Backups whose owner cannot be read",
+       At(kBackups, FakeItem::Folder(), "OwnerTrusted", denied), chosenFirst, kBackups,
+       EntryForm::kOwnerUnknown, 5},
+      {"the recorded folder is gone: made again",
+       [](Ops& ops) { ops.record = u"Tarnwick-0123456789abcdef"; },
+       Ops::BackupPath(u"registry-000001", u"C:\\ProgramData\\Tarnwick-0123456789abcdef\\Backups"),
+       u""},
+      {"the recorded folder was planted since",
+       [](Ops& ops) {
+         ops.record = u"Tarnwick-0123456789abcdef";
+         ops.items[u"C:\\ProgramData\\Tarnwick-0123456789abcdef"] = FakeItem::Folder().Planted();
+       },
+       chosenFirst, u"C:\\ProgramData\\Tarnwick-0123456789abcdef"},
+      {"a record of no folder of Tarnwick's is not followed",
+       [](Ops& ops) { ops.record = u"..\\Windows"; }, kFirst, u""},
+      {"a folder of the first name drawn is there already",
+       [](Ops& ops) {
+         ops.items[kTarnwick] = FakeItem::File();
+         ops.items[kChosen] = FakeItem::Folder().Planted();
+       },
+       Ops::BackupPath(u"registry-000001", u"C:\\ProgramData\\Tarnwick-00000000000000a2\\Backups"),
+       kTarnwick, EntryForm::kFile},
   };
   for (const FolderCase& c : cases) {
     SCOPED_TRACE(c.label);
     Ops ops;
     c.arrange(ops);
+    const std::map<std::u16string, FakeItem> before = ops.items;
     BackupFiles files(ops);
     const BackupResult saved = files.SaveNew(BackupKind::kUpdate, kContents);
     ASSERT_EQ(saved.outcome, BackupOutcome::kDone);
-    EXPECT_EQ(saved.path, kFirst);
-    EXPECT_EQ(ops.items.at(kFirst).bytes, kContents);
-    for (const std::u16string& path : {kTarnwick, kBackups, kFirst}) {
-      EXPECT_TRUE(ops.items.at(path).secured);
-      EXPECT_TRUE(ops.items.at(path).trusted);
-      EXPECT_FALSE(ops.items.at(path).link);
+    EXPECT_EQ(saved.path, c.saved);
+    EXPECT_EQ(ops.items.at(c.saved).bytes, kContents);
+    EXPECT_TRUE(ops.items.at(c.saved).secured) << "made with the administrators-only security";
+    const std::u16string folder = c.saved.substr(0, c.saved.rfind(u"\\Backups\\"));
+    EXPECT_EQ(u"C:\\ProgramData\\" + ops.record, folder) << "the folder in use is recorded";
+    for (const auto& [path, item] : before) {
+      EXPECT_TRUE(ops.items.contains(path)) << "nothing is renamed or removed";
+      EXPECT_EQ(ops.items.at(path).secured, item.secured) << "nothing's security is changed";
     }
-    EXPECT_LT(IndexOf(ops.calls, "OpenFolder C:\\ProgramData\\Tarnwick\\Backups"),
-              IndexOf(ops.calls,
-                      "WriteNewFile C:\\ProgramData\\Tarnwick\\Backups\\registry-"
-                      "000001-2026-12-08_193012.reg"));
-    EXPECT_EQ(ops.openAtWrite, std::vector<int>{2}) << "both folders stay open while writing";
+    EXPECT_LT(IndexOf(ops.calls, "OpenEntry " + std::string(folder.begin(), folder.end())),
+              IndexOf(ops.calls, "WriteNewFile " + std::string(c.saved.begin(), c.saved.end())));
+    EXPECT_EQ(ops.openAtWrite.back(), c.form == EntryForm::kEarlier ? 4 : 2)
+        << "the folders stay open while writing";
     EXPECT_EQ(ops.open, 0);
-    ASSERT_EQ(saved.movedAside.size(), c.aside.empty() ? 0u : 1u);
-    if (c.aside.empty())
+    ASSERT_EQ(saved.notUsed.size(), c.left.empty() ? 0u : 1u);
+    if (c.left.empty())
       continue;
-    const std::u16string to = c.aside + u".untrusted-2026-12-08_193012";
-    EXPECT_EQ(saved.movedAside[0].from, c.aside);
-    EXPECT_EQ(saved.movedAside[0].to, to);
-    EXPECT_EQ(saved.movedAside[0].form, c.form);
-    EXPECT_EQ(saved.movedAside[0].status, c.status);
-    EXPECT_FALSE(ops.items.at(to).secured) << "nothing moved aside is changed";
-    EXPECT_EQ(ops.items.contains(to + u"\\Backups\\registry-000009-2026-12-08_193012.reg"),
-              c.aside == kTarnwick && c.form == EntryForm::kUntrustedFolder);
+    EXPECT_EQ(saved.notUsed[0].path, c.left);
+    EXPECT_EQ(saved.notUsed[0].instead, folder);
+    EXPECT_EQ(saved.notUsed[0].form, c.form);
+    EXPECT_EQ(saved.notUsed[0].status, c.status);
+    BackupResult again = files.SaveNew(BackupKind::kUpdate, kContents);
+    EXPECT_EQ(again.path.rfind(folder + u"\\Backups\\registry-", 0), 0u)
+        << "a later run finds the recorded folder";
+    EXPECT_TRUE(again.notUsed.empty()) << "and says nothing of what it left";
   }
 }
 
 TEST(BackupFiles, EachFileIsNumberedAfterTheHighestOfEitherKindAndNeverReplacesOne) {
   Ops ops;
-  PlantFolders(ops);
+  Folders(ops);
   const std::u16string earlier = kBackups + u"\\registry-2026-12-08_193012.reg";
   ops.items[earlier] = FakeItem::File();
   ops.items[earlier].link = true;
@@ -128,14 +166,17 @@ TEST(BackupFiles, EachFileIsNumberedAfterTheHighestOfEitherKindAndNeverReplacesO
   EXPECT_TRUE(ops.items.at(earlier).bytes.empty());
   EXPECT_EQ(files.SaveNew(BackupKind::kBeforeUndo, kContents).path,
             kBackups + u"\\before-undo-000002-2026-12-08_193012.reg");
-  ops.Fail("WriteNewFile", kBackups + u"\\registry-000003-2026-12-08_193012.reg",
-           {FsError::kExists, 80});
-  EXPECT_EQ(files.SaveNew(BackupKind::kUpdate, kContents).path,
-            kBackups + u"\\registry-000004-2026-12-08_193012.reg")
+  ops.Fail("WriteNewFile", Ops::BackupPath(u"registry-000003"), {FsError::kExists, 80});
+  EXPECT_EQ(files.SaveNew(BackupKind::kUpdate, kContents).path, Ops::BackupPath(u"registry-000004"))
       << "a name taken meanwhile is passed over";
+  ops.items[Ops::BackupPath(u"registry-000009")] = FakeItem::File().Planted();
+  ops.items[Ops::BackupPath(u"registry-000008")].oplocked = true;
+  EXPECT_EQ(files.SaveNew(BackupKind::kUpdate, kContents).path, Ops::BackupPath(u"registry-000005"))
+      << "a planted name, or one that cannot be looked at now, sets no number";
   ops.items[kBackups + u"\\registry-999999999-2026-12-08_193012.reg"] = FakeItem::File();
   EXPECT_EQ(files.SaveNew(BackupKind::kUpdate, kContents).outcome, BackupOutcome::kFailed)
       << "no number is newer than the highest";
+  EXPECT_TRUE(ops.waited.empty());
 }
 
 struct SaveCase {
@@ -147,55 +188,41 @@ struct SaveCase {
 };
 
 TEST(BackupFiles, NothingIsWrittenUnlessEveryFolderIsSafe) {
+  const FsResult denied = {FsError::kAccessDenied, 5};
   const std::vector<SaveCase> cases = {
-      {"Tarnwick's permissions cannot be set",
-       [](Ops& ops) {
-         ops.items[kTarnwick] = FakeItem::Folder();
-         ops.Fail("MakeAdminOnly", kTarnwick, {FsError::kOther, 1307});
-       },
-       BackupOutcome::kFolderNotSecured, kTarnwick, 1307},
-      {"a planted Backups cannot be moved aside",
-       [](Ops& ops) {
-         PlantFolders(ops);
-         ops.items[kBackups].trusted = false;
-         ops.Fail("Rename", kBackups, {FsError::kInUse, 32});
-       },
-       BackupOutcome::kFolderUntrusted, kBackups, 32},
-      {"a file at Tarnwick that is open elsewhere",
-       [](Ops& ops) {
-         ops.items[kTarnwick] = FakeItem::File();
-         ops.items[kTarnwick].beingWritten = true;
-       },
-       BackupOutcome::kFolderUntrusted, kTarnwick, 32},
-      {"a Backups that can be neither opened nor renamed",
-       [](Ops& ops) {
-         ops.Fail("OpenFolder", kBackups, {FsError::kAccessDenied, 5});
-         ops.Fail("Rename", kBackups, {FsError::kAccessDenied, 5});
-       },
-       BackupOutcome::kFolderUntrusted, kBackups, 5},
-      {"a name taken again each time it is moved aside",
-       [](Ops& ops) {
-         ops.items[kTarnwick] = FakeItem::File();
-         ops.Fail("MakeFolder", kTarnwick, {FsError::kExists, 183});
-       },
-       BackupOutcome::kFolderUntrusted, kTarnwick, 0},
       {"the base folder is unknown",
        [](Ops& ops) {
          ops.Fail("BaseFolder", u"", {FsError::kNotFound, 0x80070002});
        },
        BackupOutcome::kNoFolder, u"", 0x80070002},
+      {"its volume cannot be asked",
+       [](Ops& ops) {
+         ops.Fail("Permissions", u"C:\\ProgramData", {FsError::kOther, 1117});
+       },
+       BackupOutcome::kNoFolder, u"C:\\ProgramData", 1117},
       {"the base folder is missing", [](Ops& ops) { ops.items.clear(); }, BackupOutcome::kNoFolder,
        kTarnwick, 3},
-      {"making Tarnwick is refused",
-       [](Ops& ops) {
-         ops.Fail("MakeFolder", kTarnwick, {FsError::kAccessDenied, 5});
-       },
+      {"making Tarnwick is refused", [=](Ops& ops) { ops.Fail("MakeFolder", kTarnwick, denied); },
        BackupOutcome::kAccessDenied, kTarnwick, 5},
       {"the disk is full",
        [](Ops& ops) {
          ops.Fail("MakeFolder", kBackups, {FsError::kDiskFull, 112});
        },
        BackupOutcome::kDiskFull, kBackups, 112},
+      {"the record cannot be read", [=](Ops& ops) { ops.Fail("RecordedFolder", u"", denied); },
+       BackupOutcome::kNoRecord, u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Tarnwick", 5},
+      {"the record cannot be written",
+       [=](Ops& ops) {
+         ops.items[kTarnwick] = FakeItem::File();
+         ops.Fail("RecordFolder", u"", denied);
+       },
+       BackupOutcome::kNoRecord, u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Tarnwick", 5},
+      {"no folder made in Tarnwick's place can be opened",
+       [=](Ops& ops) {
+         ops.items[kTarnwick] = FakeItem::File();
+         ops.Fail("OpenEntry", u"", denied);
+       },
+       BackupOutcome::kFolderUntrusted, u"C:\\ProgramData\\Tarnwick-00000000000000a4", 5},
   };
   for (const SaveCase& c : cases) {
     SCOPED_TRACE(c.label);
@@ -207,84 +234,68 @@ TEST(BackupFiles, NothingIsWrittenUnlessEveryFolderIsSafe) {
     EXPECT_EQ(saved.path, c.path);
     EXPECT_EQ(saved.status, c.status);
     EXPECT_TRUE(ops.openAtWrite.empty()) << "no file was written";
-    for (const auto& [path, item] : ops.items)
-      EXPECT_FALSE(!c.path.empty() && path.starts_with(c.path + u"\\")) << "made below it";
     EXPECT_EQ(ops.open, 0);
   }
 }
 
-TEST(BackupFiles, ReplacingRemovesALeftoverNameAndNeverLeavesAPartialFile) {
+TEST(BackupFiles, BackupsAreListedNewestFirstFromTheFolderInUseAndAnEarlierOne) {
   Ops ops;
-  BackupFiles files(ops);
-  const std::u16string path = files.SaveNew(BackupKind::kUpdate, kContents).path;
-  ops.items[path + u".new"] = FakeItem::File(Bytes(1));
-  ops.items[path + u".new"].names = 2;  // e.g. a planted hard link
-  const std::vector<std::byte> longer = Bytes(40);
-  ASSERT_TRUE(files.Replace(path, longer).ok());
-  EXPECT_EQ(ops.items.at(path).bytes, longer);
-  EXPECT_TRUE(ops.items.at(path).secured);
-  EXPECT_FALSE(ops.items.contains(path + u".new"));
-
-  ops.Fail("MoveOver", path, {FsError::kAccessDenied, 5});
-  const BackupResult refused = files.Replace(path, Bytes(50));
-  EXPECT_EQ(refused.outcome, BackupOutcome::kAccessDenied);
-  EXPECT_EQ(refused.path, path);  // the failure line names the file
-  EXPECT_EQ(ops.items.at(path).bytes, longer);
-  EXPECT_FALSE(ops.items.contains(path + u".new"));
-
-  const BackupResult elsewhere = files.Replace(u"C:\\Temp\\registry-2026-12-08_193012.reg", longer);
-  EXPECT_EQ(elsewhere.outcome, BackupOutcome::kFailed);
-  EXPECT_EQ(elsewhere.status, 87u);
-  EXPECT_FALSE(ops.items.contains(u"C:\\Temp\\registry-2026-12-08_193012.reg.new"));
-}
-
-TEST(BackupFiles, BackupsAreListedNewestFirstAndLoadedAfterTheyWereSecured) {
-  Ops ops;
-  PlantFolders(ops);
+  Folders(ops, true);
+  ops.record = u"Tarnwick-00000000000000a1";
+  ops.items[kChosen] = FakeItem::Folder();
+  ops.items[kChosenBackups] = FakeItem::Folder();
   unsigned char mark = 0;
   // Made in this order, while the clock went back between the last two.
   for (const char16_t* name :
        {u"registry-2026-12-08_193011-10.reg", u"registry-2026-12-08_193012.reg",
         u"registry-2026-12-08_193012-2.reg", u"registry-000001-2026-12-08_193013.reg",
-        u"before-undo-000002-2026-12-08_193015.reg", u"registry-000003-2026-12-08_163015.reg",
-        u"registry-000003-2026-12-08_193012.reg.new", u"registry-2026-12-08_193013-1.reg"})
+        u"before-undo-000002-2026-12-08_193015.reg", u"registry-000003-2026-12-08_193012.reg.new",
+        u"registry-2026-12-08_193013-1.reg"})
     ops.items[kBackups + u"\\" + name] = FakeItem::File({std::byte{++mark}});
+  ops.items[kChosenBackups + u"\\registry-000003-2026-12-08_163015.reg"] =
+      FakeItem::File({std::byte{++mark}});
   ops.items[kBackups + u"\\registry-000009-2030-01-01_000000.reg"] = FakeItem::Folder();
   BackupFiles files(ops);
   const ListedBackups listed = files.ListNewestFirst();
   ASSERT_EQ(listed.outcome, BackupOutcome::kDone);
   std::vector<std::u16string> names;
   for (const BackupEntry& entry : listed.newestFirst)
-    names.push_back(entry.path.substr(kBackups.size() + 1));
-  EXPECT_EQ(
-      names,
-      (std::vector<std::u16string>{
-          u"registry-000003-2026-12-08_163015.reg", u"before-undo-000002-2026-12-08_193015.reg",
-          u"registry-000001-2026-12-08_193013.reg", u"registry-2026-12-08_193012-2.reg",
-          u"registry-2026-12-08_193012.reg", u"registry-2026-12-08_193011-10.reg"}));
+    names.push_back(entry.path.substr(Ops::kBase.size() + 1));
+  EXPECT_EQ(names, (std::vector<std::u16string>{
+                       u"Tarnwick-00000000000000a1\\Backups\\registry-000003-2026-12-08_163015.reg",
+                       u"Tarnwick\\Backups\\before-undo-000002-2026-12-08_193015.reg",
+                       u"Tarnwick\\Backups\\registry-000001-2026-12-08_193013.reg",
+                       u"Tarnwick\\Backups\\registry-2026-12-08_193012-2.reg",
+                       u"Tarnwick\\Backups\\registry-2026-12-08_193012.reg",
+                       u"Tarnwick\\Backups\\registry-2026-12-08_193011-10.reg"}));
   EXPECT_EQ(listed.newestFirst[1].kind, BackupKind::kBeforeUndo);
-  EXPECT_TRUE(ops.items.at(kBackups).secured);
+  EXPECT_TRUE(listed.notUsed.empty());
 
-  const std::u16string newest = listed.newestFirst[0].path;
-  const LoadedFile loaded = files.Load(newest);
-  ASSERT_EQ(loaded.outcome, BackupOutcome::kDone);
-  EXPECT_EQ(loaded.contents, ops.items.at(newest).bytes);
-  EXPECT_FALSE(ops.items.at(newest).secured) << "a file's security is never changed";
-  const std::string at =
-      "C:\\ProgramData\\Tarnwick\\Backups\\registry-000003-2026-12-08_163015.reg";
-  EXPECT_LT(IndexOf(ops.calls, "OwnerTrusted " + at), IndexOf(ops.calls, "Read " + at));
+  for (const BackupEntry& entry : {listed.newestFirst[0], listed.newestFirst[2]}) {
+    const LoadedFile loaded = files.Load(entry.path);
+    ASSERT_EQ(loaded.outcome, BackupOutcome::kDone);
+    EXPECT_EQ(loaded.contents, ops.items.at(entry.path).bytes);
+    const std::string at(entry.path.begin(), entry.path.end());
+    EXPECT_LT(IndexOf(ops.calls, "OwnerTrusted " + at), IndexOf(ops.calls, "Read " + at));
+  }
   EXPECT_EQ(files.Load(u"C:\\Temp\\registry-000001-2026-12-08_193013.reg").status, 87u)
-      << "only a file in the backup folder is loaded";
+      << "only a file in a backup folder is loaded";
   EXPECT_EQ(ops.open, 0);
 }
 
 TEST(BackupFiles, WithoutAFolderThereIsNothingToListAndNothingIsMade) {
-  Ops ops;
-  BackupFiles files(ops);
-  const ListedBackups listed = files.ListNewestFirst();
-  EXPECT_EQ(listed.outcome, BackupOutcome::kDone);
-  EXPECT_TRUE(listed.newestFirst.empty());
-  EXPECT_EQ(ops.items.size(), 1u);
+  for (const bool planted : {false, true}) {
+    Ops ops;
+    if (planted)
+      ops.items[kTarnwick] = FakeItem::File();
+    BackupFiles files(ops);
+    const ListedBackups listed = files.ListNewestFirst();
+    EXPECT_EQ(listed.outcome, BackupOutcome::kDone);
+    EXPECT_TRUE(listed.newestFirst.empty());
+    EXPECT_EQ(ops.items.size(), planted ? 2u : 1u);
+    EXPECT_TRUE(ops.record.empty());
+    EXPECT_EQ(listed.notUsed.size(), planted ? 1u : 0u);
+  }
 }
 
 struct LoadCase {
@@ -293,27 +304,26 @@ struct LoadCase {
   BackupOutcome outcome;
   std::u16string path;
   std::uint32_t status;
+  std::uint32_t paused = 0;
 };
 
 TEST(BackupFiles, AFileIsReadOnlyWhenItAndItsFoldersAreSafe) {
   const std::vector<LoadCase> cases = {
-      {"Tarnwick is a link that cannot be moved aside",
+      {"a file of an administrator's", [](Ops&) {}, BackupOutcome::kDone, kFirst, 0},
+      {"a file a scanner holds for a moment",
        [](Ops& ops) {
-         ops.items[kTarnwick].link = true;
-         ops.Fail("Rename", kTarnwick, {FsError::kAccessDenied, 5});
+         ops.Fail("OpenFileToRead", kFirst, {FsError::kInUse, 32}, 2);
        },
-       BackupOutcome::kFolderUntrusted, kTarnwick, 5},
-      {"Backups cannot be secured",
-       [](Ops& ops) {
-         ops.Fail("MakeAdminOnly", kBackups, {FsError::kOther, 1307});
-       },
-       BackupOutcome::kFolderNotSecured, kBackups, 1307},
+       BackupOutcome::kDone, kFirst, 0, 400},
+      {"the folder is a link now", [](Ops& ops) { ops.items[kTarnwick].link = true; },
+       BackupOutcome::kFailed, kFirst, 3},
       {"the file is a link", [](Ops& ops) { ops.items[kFirst].link = true; },
        BackupOutcome::kFileNotSecured, kFirst, 0},
-      {"the file has another name", [](Ops& ops) { ops.items[kFirst].names = 2; },
-       BackupOutcome::kFileNotSecured, kFirst, 0},
       {"the file is being written", [](Ops& ops) { ops.items[kFirst].beingWritten = true; },
-       BackupOutcome::kFileNotSecured, kFirst, 32},
+       BackupOutcome::kFileNotSecured, kFirst, 32, 800},
+      // Reading it would wait until its holder acknowledges the break.
+      {"somebody holds an oplock on the file", [](Ops& ops) { ops.items[kFirst].oplocked = true; },
+       BackupOutcome::kFileNotSecured, kFirst, 742, 800},
       {"the file's owner cannot be read",
        [](Ops& ops) {
          ops.Fail("OwnerTrusted", kFirst, {FsError::kOther, 1307});
@@ -323,7 +333,7 @@ TEST(BackupFiles, AFileIsReadOnlyWhenItAndItsFoldersAreSafe) {
        BackupOutcome::kFileUntrusted, kFirst, 0},
       {"the file may not be opened",
        [](Ops& ops) {
-         ops.Fail("OpenFileToLoad", kFirst, {FsError::kAccessDenied, 5});
+         ops.Fail("OpenFileToRead", kFirst, {FsError::kAccessDenied, 5});
        },
        BackupOutcome::kAccessDenied, kFirst, 5},
       {"the file is larger than a backup",
@@ -340,11 +350,21 @@ TEST(BackupFiles, AFileIsReadOnlyWhenItAndItsFoldersAreSafe) {
          ops.Fail("Read", kFirst, {FsError::kOther, 23});
        },
        BackupOutcome::kFailed, kFirst, 23},
+      // Anybody could have written it.
+      {"its volume keeps no permissions", [](Ops& ops) { ops.permissions.base = false; },
+       BackupOutcome::kUnprotected, kFirst, 0},
+      // Nor does the system's: nobody is kept from anything there.
+      {"neither its volume nor the system's keeps permissions",
+       [](Ops& ops) {
+         ops.permissions = {false, false};
+         ops.items[kFirst].trusted = false;
+       },
+       BackupOutcome::kDone, kFirst, 0},
   };
   for (const LoadCase& c : cases) {
     SCOPED_TRACE(c.label);
     Ops ops;
-    PlantFolders(ops);
+    Folders(ops);
     ops.items[kFirst] = FakeItem::File(kContents);
     c.arrange(ops);
     BackupFiles files(ops);
@@ -352,11 +372,13 @@ TEST(BackupFiles, AFileIsReadOnlyWhenItAndItsFoldersAreSafe) {
     EXPECT_EQ(loaded.outcome, c.outcome);
     EXPECT_EQ(loaded.path, c.path);
     EXPECT_EQ(loaded.status, c.status);
-    EXPECT_TRUE(loaded.contents.empty());
+    EXPECT_EQ(loaded.contents, loaded.ok() ? kContents : std::vector<std::byte>{});
+    EXPECT_EQ(std::accumulate(ops.pauses.begin(), ops.pauses.end(), 0u), c.paused);
+    EXPECT_TRUE(ops.waited.empty());
     EXPECT_EQ(ops.open, 0);
   }
   Ops ops;
-  PlantFolders(ops);
+  Folders(ops);
   ops.items[kFirst] = FakeItem::File(Bytes(kMaxBackupSize));
   EXPECT_EQ(BackupFiles(ops).Load(kFirst).contents.size(), kMaxBackupSize);
 }

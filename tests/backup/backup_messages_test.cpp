@@ -11,12 +11,14 @@ TEST(BackupFailureMessage, SaysWhichFolderAndWhyInOneLine) {
     BackupResult saved;
     std::u16string reason;
   } cases[] = {
-      {{BackupOutcome::kFolderNotSecured, u"C:\\ProgramData\\Tarnwick\\Backups", 1307},
-       u"the permissions of the backup folder C:\\ProgramData\\Tarnwick\\Backups could not be set "
-       u"to administrators only (error 1307)."},
-      {{BackupOutcome::kFolderUntrusted, u"C:\\ProgramData\\Tarnwick", 32},
-       u"C:\\ProgramData\\Tarnwick is not a folder that an administrator made, and it could not "
-       u"be moved aside (error 32)."},
+      {{BackupOutcome::kFolderUntrusted, u"C:\\ProgramData\\Tarnwick-00000000000000a4", 5},
+       u"C:\\ProgramData\\Tarnwick-00000000000000a4 is not a folder that an administrator made, "
+       u"and no folder made in its place was usable either (error 5)."},
+      {{BackupOutcome::kNoRecord,
+        u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Tarnwick",
+        {5, u"Access is denied."}},
+       u"the record of the folder that Tarnwick uses, HKEY_LOCAL_MACHINE\\SOFTWARE\\Tarnwick, "
+       u"could not be read or written (error 5: Access is denied)."},
       {{BackupOutcome::kNoFolder,
         u"C:\\ProgramData\\Tarnwick",
         {267, u"The directory name is invalid."}},
@@ -77,21 +79,23 @@ TEST(LoadFailureMessage, NamesTheFileOrTheFolderAndWhyForLoadsListingsAndTheLock
     BackupResult result;
     std::u16string line;
   } cases[] = {
-      {LoadFailureMessage,
-       {BackupOutcome::kFolderNotSecured, folder, 1307},
-       u"Could not read the backups: the permissions of the folder " + folder +
-           u" could not be set to administrators only (error 1307)." + restored},
       {ListFailureMessage,
-       {BackupOutcome::kFolderUntrusted, folder, 32},
-       u"Could not read the backups: " + folder +
-           u" is not a folder that an administrator made, and it could not be moved aside (error "
-           u"32)." +
+       {BackupOutcome::kNoRecord, u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Tarnwick", 5},
+       u"Could not read the backups: the record of the folder that Tarnwick uses, "
+       u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Tarnwick, could not be read (error 5)." +
            restored},
       {LoadFailureMessage,
-       {BackupOutcome::kFileNotSecured, file, 0},
+       {BackupOutcome::kFileNotSecured,
+        file,
+        {742, u"An open/create operation completed while an oplock break is underway."}},
        u"Could not read the backup " + file +
-           u": it is a link, has other names, is open elsewhere, or its owner could not be read." +
+           u": it is a link, is open elsewhere, or its owner could not be read (error 742: An "
+           u"open/create operation completed while an oplock break is underway)." +
            restored},
+      {LoadFailureMessage,
+       {BackupOutcome::kUnprotected, file, 0},
+       u"Could not read the backup " + file +
+           u": its volume keeps no permissions, so anyone could have changed it." + restored},
       {LoadFailureMessage,
        {BackupOutcome::kFileUntrusted, file, 0},
        u"The backup " + file + u" was not made by an administrator, so it is not read."},
@@ -119,10 +123,10 @@ TEST(LoadFailureMessage, NamesTheFileOrTheFolderAndWhyForLoadsListingsAndTheLock
        u"(error 0x80070002)." +
            restored},
       {LockFailureMessage,
-       {BackupOutcome::kFileUntrusted, folder + u"\\run.lock", 32},
+       {BackupOutcome::kFileUntrusted, folder + u"\\run.lock", 0},
        u"Could not make sure that no other Tarnwick run is in progress: the lock file " + folder +
-           u"\\run.lock was not made by an administrator and could not be moved aside (error 32). "
-           u"Nothing was done."},
+           u"\\run.lock was not made by an administrator, nor was the one in each folder made in "
+           u"place of its own. Nothing was done."},
       {LockFailureMessage,
        {BackupOutcome::kAccessDenied, folder, 5},
        u"Could not make sure that no other Tarnwick run is in progress: access to the folder " +
@@ -130,11 +134,25 @@ TEST(LoadFailureMessage, NamesTheFileOrTheFolderAndWhyForLoadsListingsAndTheLock
   };
   for (const auto& c : cases)
     EXPECT_EQ(c.message(c.result), c.line);
-  EXPECT_EQ(MovedAsideMessage({folder, folder + u".untrusted", EntryForm::kOwnerUnknown, 5}),
+  const std::u16string chosen = u"C:\\ProgramData\\Tarnwick-00000000000000a1";
+  EXPECT_EQ(NotUsedMessage({folder, EntryForm::kOwnerUnknown, 5, chosen}),
             u"The owner of " + folder +
-                u" could not be read (error 5), so it is not used: it was "
-                u"moved aside to " +
-                folder + u".untrusted.");
+                u" could not be read (error 5), so it is not used: Tarnwick keeps its backups and "
+                u"its lock in " +
+                chosen + u" instead.");
+  EXPECT_EQ(NotUsedMessage({u"C:\\ProgramData\\Tarnwick", EntryForm::kEarlier, 0, chosen}),
+            u"The folder C:\\ProgramData\\Tarnwick was made before Tarnwick kept its folders "
+            u"closed to everyone but administrators, so it is not used: Tarnwick keeps its backups "
+            u"and its lock in " +
+                chosen + u" instead, and still reads the backups saved in it.");
+  EXPECT_EQ(NotUsedMessage({u"C:\\ProgramData\\Tarnwick", EntryForm::kFile, 0}),
+            u"C:\\ProgramData\\Tarnwick is a file where a folder belongs, so it is not used.");
+  BackupResult lock{BackupOutcome::kDone, u"E:\\Data\\Tarnwick\\run.lock", 0};
+  lock.unprotected = true;
+  EXPECT_EQ(LockMessages(lock), std::vector<std::u16string>{
+                                    u"The backups and the lock in E:\\Data\\Tarnwick cannot be "
+                                    u"protected: its volume keeps no permissions, so anyone can "
+                                    u"change or remove them."});
 }
 
 }  // namespace

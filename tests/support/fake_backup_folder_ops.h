@@ -1,7 +1,15 @@
 // BackupFolderOps over folders and files in memory, keyed by full path. Any operation can be
 // made to fail on a path; every call is recorded as "<operation> <path>", and the items open
-// at each write are counted. As on Windows, the lock file opens for one holder at a time, and
-// a rename does not look at what an entry is.
+// at each write are counted. It answers as Win32BackupFolderOps does on Windows:
+// - the lock file opens for one holder at a time (CreateFileW with no sharing);
+// - a file that someone else holds an oplock on ("oplocked") fails an open that asks for more
+//   than its attributes at once with error 742, where Windows would wait until they acknowledge
+//   the break, which they may never do (NtCreateFile with FILE_COMPLETE_IF_OPLOCKED; "Checking
+//   the Oplock State of an IRP_MJ_CREATE Operation"); the lock file, never read or written, opens
+//   all the same. A read of such a file, which Windows would keep waiting ("Checking the Oplock
+//   State of an IRP_MJ_READ Operation"), is recorded in `waited`;
+// - a file open for writing elsewhere refuses an open to read it (error 32);
+// - a volume that keeps no permissions (`permissions`), where the owners read mean nothing.
 #pragma once
 
 #include <algorithm>
@@ -18,9 +26,9 @@ namespace tarnwick::testing {
 struct FakeItem {
   bool folder = false;
   bool link = false;
-  std::uint32_t names = 1;
-  bool secured = false;
+  bool secured = false;       // made with the administrators-only security
   bool beingWritten = false;  // open for writing elsewhere, or here as the lock
+  bool oplocked = false;      // someone else holds an oplock on it, and never lets go
   bool trusted = true;        // owned by an administrator
   std::vector<std::byte> bytes;
 
@@ -33,10 +41,6 @@ struct FakeItem {
     FakeItem item;
     item.bytes = std::move(bytes);
     return item;
-  }
-  FakeItem& Secured() {
-    secured = true;
-    return *this;
   }
   // Made by a standard user.
   FakeItem& Planted() {
@@ -51,10 +55,15 @@ class FakeBackupFolderOps final : public BackupFolderOps {
   static constexpr std::u16string_view kTarnwick = u"C:\\ProgramData\\Tarnwick";
   static constexpr std::u16string_view kBackups = u"C:\\ProgramData\\Tarnwick\\Backups";
   static constexpr std::u16string_view kLock = u"C:\\ProgramData\\Tarnwick\\run.lock";
+  // The folders that Unforeseeable() makes the names of, in the order they are asked for.
+  static constexpr std::u16string_view kChosen = u"C:\\ProgramData\\Tarnwick-00000000000000a1";
+  static constexpr std::u16string_view kChosenBackups =
+      u"C:\\ProgramData\\Tarnwick-00000000000000a1\\Backups";
 
-  // The backup file that `name` ("registry-000001") begins, made at LocalTime().
-  static std::u16string BackupPath(std::u16string_view name) {
-    return std::u16string(kBackups) + u'\\' + std::u16string(name) + u"-2026-12-08_193012.reg";
+  // The backup file that `name` ("registry-000001") begins, made at LocalTime() in `folder`.
+  static std::u16string BackupPath(std::u16string_view name,
+                                   std::u16string_view folder = kBackups) {
+    return std::u16string(folder) + u'\\' + std::u16string(name) + u"-2026-12-08_193012.reg";
   }
 
   FakeBackupFolderOps() { items[std::u16string(kBase)] = FakeItem::Folder(); }
@@ -63,6 +72,20 @@ class FakeBackupFolderOps final : public BackupFolderOps {
     path = kBase;
     return Check("BaseFolder", u"");
   }
+  FsResult Permissions(std::u16string_view path, VolumePermissions& kept) override {
+    kept = permissions;
+    return Check("Permissions", path);
+  }
+  FsResult RecordedFolder(std::u16string& name) override {
+    name = record;
+    return Check("RecordedFolder", u"");
+  }
+  FsResult RecordFolder(std::u16string_view name) override {
+    if (FsResult failed = Check("RecordFolder", name); !failed.ok())
+      return failed;
+    record = name;
+    return {};
+  }
   FsResult MakeFolder(std::u16string_view path) override {
     if (FsResult failed = Check("MakeFolder", path); !failed.ok())
       return failed;
@@ -70,16 +93,20 @@ class FakeBackupFolderOps final : public BackupFolderOps {
       return {FsError::kExists, 183};
     if (!HasParentFolder(path))
       return {FsError::kNotFound, 3};
-    items[std::u16string(path)] = FakeItem::Folder().Secured();
+    FakeItem made = FakeItem::Folder();
+    made.secured = true;
+    items[std::u16string(path)] = made;
     return {};
   }
-  Opened OpenFolder(std::u16string_view path) override { return Open("OpenFolder", path); }
+  Opened OpenEntry(std::u16string_view path) override { return Open("OpenEntry", path); }
   Opened OpenLockFile(std::u16string_view path) override {
     if (FsResult failed = Check("OpenLockFile", path); !failed.ok())
       return {failed, nullptr};
     const std::u16string name(path);
-    if (!items.contains(name) && HasParentFolder(path))
-      items[name] = FakeItem::File().Secured();
+    if (!items.contains(name) && HasParentFolder(path)) {
+      items[name] = FakeItem::File();
+      items[name].secured = true;
+    }
     if (!items.contains(name))
       return {{FsError::kNotFound, 3}, nullptr};
     if (items[name].beingWritten)
@@ -87,15 +114,17 @@ class FakeBackupFolderOps final : public BackupFolderOps {
     items[name].beingWritten = true;
     return {{}, std::make_unique<Item>(*this, name, true)};
   }
-  Opened OpenFileToLoad(std::u16string_view path) override {
+  Opened OpenFileToRead(std::u16string_view path) override {
     const auto found = items.find(std::u16string(path));
     if (found != items.end() && found->second.beingWritten)
       return {{FsError::kInUse, 32}, nullptr};
-    return Open("OpenFileToLoad", path);
+    return Open("OpenFileToRead", path);
   }
   FsResult ListFiles(std::u16string_view path, std::vector<std::u16string>& names) override {
     if (FsResult failed = Check("ListFiles", path); !failed.ok())
       return failed;
+    if (!items.contains(std::u16string(path)))
+      return {FsError::kNotFound, 3};
     const std::u16string prefix = std::u16string(path) + u'\\';
     for (const auto& [name, item] : items) {
       if (name.starts_with(prefix) && name.find(u'\\', prefix.size()) == std::u16string::npos &&
@@ -110,48 +139,13 @@ class FakeBackupFolderOps final : public BackupFolderOps {
       return failed;
     if (items.contains(std::u16string(path)))
       return {FsError::kExists, 80};
-    items[std::u16string(path)] = FakeItem::File({contents.begin(), contents.end()}).Secured();
-    return {};
-  }
-  FsResult Remove(std::u16string_view path) override {
-    if (FsResult failed = Check("Remove", path); !failed.ok())
-      return failed;
-    return items.erase(std::u16string(path)) == 1 ? FsResult{} : FsResult{FsError::kNotFound, 2};
-  }
-  FsResult MoveOver(std::u16string_view from, std::u16string_view to) override {
-    if (FsResult failed = Check("MoveOver", to); !failed.ok())
-      return failed;
-    auto node = items.extract(std::u16string(from));
-    if (node.empty())
-      return {FsError::kNotFound, 2};
-    items[std::u16string(to)] = std::move(node.mapped());
-    return {};
-  }
-  FsResult Rename(std::u16string_view from, std::u16string_view to) override {
-    if (FsResult failed = Check("Rename", from); !failed.ok())
-      return failed;
-    if (auto found = items.find(std::u16string(from));
-        found != items.end() && found->second.beingWritten)
-      return {FsError::kInUse, 32};  // open without FILE_SHARE_DELETE
-    if (items.contains(std::u16string(to)))
-      return {FsError::kExists, 183};
-    // The item and everything below it.
-    std::map<std::u16string, FakeItem> moved;
-    for (auto it = items.begin(); it != items.end();) {
-      const std::u16string& name = it->first;
-      if (name == from || name.starts_with(std::u16string(from) + u'\\')) {
-        moved[std::u16string(to) + name.substr(from.size())] = std::move(it->second);
-        it = items.erase(it);
-      } else {
-        ++it;
-      }
-    }
-    if (moved.empty())
-      return {FsError::kNotFound, 2};
-    items.merge(moved);
+    FakeItem made = FakeItem::File({contents.begin(), contents.end()});
+    made.secured = true;
+    items[std::u16string(path)] = made;
     return {};
   }
   BackupStamp LocalTime() override { return {2026, 12, 8, 19, 30, 12}; }
+  std::uint64_t Unforeseeable() override { return 0xa1 + draws++; }
   void Pause(std::uint32_t milliseconds) override { pauses.push_back(milliseconds); }
 
   // The operation `operation` on `path` (any path, when empty) fails so, `times` times (every
@@ -160,11 +154,12 @@ class FakeBackupFolderOps final : public BackupFolderOps {
     failures[{std::move(operation), std::move(path)}] = {result, times};
   }
 
-  // The files in the backup folder, by full path.
-  std::map<std::u16string, std::vector<std::byte>> Backups() const {
+  // The files in the backup folder `folder`, by full path.
+  std::map<std::u16string, std::vector<std::byte>> Backups(
+      std::u16string_view folder = kBackups) const {
     std::map<std::u16string, std::vector<std::byte>> files;
     for (const auto& [name, item] : items) {
-      if (name.starts_with(std::u16string(kBackups) + u'\\') && !item.folder)
+      if (name.starts_with(std::u16string(folder) + u'\\') && !item.folder)
         files[name] = item.bytes;
     }
     return files;
@@ -176,16 +171,23 @@ class FakeBackupFolderOps final : public BackupFolderOps {
   }
   // Another run, which an administrator started, holds the run lock; or, with false, no longer.
   void HoldLockElsewhere(bool held = true) {
-    items.try_emplace(std::u16string(kTarnwick), FakeItem::Folder());
+    if (!items.contains(std::u16string(kTarnwick))) {
+      items[std::u16string(kTarnwick)] = FakeItem::Folder();
+      record = u"Tarnwick";
+    }
     items.try_emplace(std::u16string(kLock), FakeItem::File());
     items.at(std::u16string(kLock)).beingWritten = held;
   }
 
   std::map<std::u16string, FakeItem> items;
+  std::u16string record;  // the name RecordFolder last recorded
+  VolumePermissions permissions;
   std::vector<std::string> calls;
   std::vector<std::uint32_t> pauses;
-  std::vector<int> openAtWrite;  // how many items were open at each WriteNewFile
-  int open = 0;                  // items open now
+  std::vector<std::u16string> waited;  // what Windows would have kept waiting on
+  std::vector<int> openAtWrite;        // how many items were open at each WriteNewFile
+  int open = 0;                        // items open now
+  std::uint64_t draws = 0;
 
  private:
   class Item final : public OpenItem {
@@ -201,24 +203,20 @@ class FakeBackupFolderOps final : public BackupFolderOps {
     }
     FsResult Facts(ItemFacts& facts) override {
       const FakeItem& item = ops_.items.at(path_);
-      facts = {item.folder, item.link, item.names};
+      facts = {item.folder, item.link};
       return ops_.Check("Facts", path_);
     }
     FsResult OwnerTrusted(bool& trusted) override {
       trusted = ops_.items.at(path_).trusted;
       return ops_.Check("OwnerTrusted", path_);
     }
-    FsResult MakeAdminOnly() override {
-      if (FsResult failed = ops_.Check("MakeAdminOnly", path_); !failed.ok())
-        return failed;
-      ops_.items.at(path_).secured = true;
-      return {};
-    }
     FsResult Read(std::size_t limit, std::vector<std::byte>& contents) override {
       if (FsResult failed = ops_.Check("Read", path_); !failed.ok())
         return failed;
-      const std::vector<std::byte>& bytes = ops_.items.at(path_).bytes;
-      contents.assign(bytes.begin(), bytes.begin() + std::min(limit, bytes.size()));
+      const FakeItem& item = ops_.items.at(path_);
+      if (item.oplocked)
+        ops_.waited.push_back(path_);
+      contents.assign(item.bytes.begin(), item.bytes.begin() + std::min(limit, item.bytes.size()));
       return {};
     }
 
@@ -242,8 +240,11 @@ class FakeBackupFolderOps final : public BackupFolderOps {
   Opened Open(const std::string& operation, std::u16string_view path) {
     if (FsResult failed = Check(operation, path); !failed.ok())
       return {failed, nullptr};
-    if (!items.contains(std::u16string(path)))
+    const auto found = items.find(std::u16string(path));
+    if (found == items.end())
       return {{FsError::kNotFound, 2}, nullptr};
+    if (found->second.oplocked && !found->second.folder)
+      return {{FsError::kInUse, 742}, nullptr};
     return {{}, std::make_unique<Item>(*this, std::u16string(path))};
   }
   bool HasParentFolder(std::u16string_view path) const {

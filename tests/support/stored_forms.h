@@ -38,7 +38,8 @@ struct StoredForm {
   std::vector<std::byte> osConfigPackages;  // with kValue, REG_MULTI_SZ
   std::vector<std::byte> providers;         // "SecurityProviders", REG_SZ
   // The whole log of one run; "{windows}" stands for the version as the log writes it,
-  // "{backup}" for the backup file's path and "{system}" for the system directory.
+  // "{backup}" and "{backup2}" for the backup files' paths and "{system}" for the system
+  // directory.
   std::u16string log;
   std::vector<std::byte> packagesAfter;
   std::vector<std::byte> providersAfter;
@@ -103,7 +104,7 @@ inline std::vector<StoredForm> StoredForms() {
        OsConfig::kNoKey,
        {},
        SzBytes(kXpProviders),
-       XpFirstRunLog(u"{backup}"),
+       XpFirstRunLog(u"{backup}", u"{backup2}"),
        MultiSzBytes({u"kerberos", u"msv1_0", u"schannel", u"wdigest", u"tspkg"}),
        SzBytes(std::u16string(kXpProviders) + u", credssp.dll"),
        UpdateOutcome::kChanged},
@@ -201,10 +202,12 @@ inline std::vector<StoredForm> StoredForms() {
 
 // The form's log with its placeholders filled in.
 inline std::u16string ExpectedLog(const StoredForm& form, std::u16string_view windows,
-                                  std::u16string_view backup, std::u16string_view system) {
+                                  std::u16string_view backup, std::u16string_view backup2,
+                                  std::u16string_view system) {
   std::u16string log = form.log;
   for (auto [token, text] : {std::pair{std::u16string_view(u"{windows}"), windows},
                              std::pair{std::u16string_view(u"{backup}"), backup},
+                             std::pair{std::u16string_view(u"{backup2}"), backup2},
                              std::pair{std::u16string_view(u"{system}"), system}}) {
     for (auto at = log.find(token); at != std::u16string::npos; at = log.find(token, at))
       log.replace(at, token.size(), text);

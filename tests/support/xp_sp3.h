@@ -28,29 +28,35 @@ inline void SeedXpSp3(MemoryRegistry& registry) {
   registry.Seed(kHkeyLocalMachine, kProvidersKey, kProvidersValue, kRegSz, SzBytes(kXpProviders));
 }
 
-// What the first run logs, with the path of the backup file it saved.
-inline std::u16string XpFirstRunLog(std::u16string_view backupPath) {
+// What the first run logs, with the paths of the backup files it saved, one for each value.
+inline std::u16string XpFirstRunLog(std::u16string_view packagesBackup,
+                                    std::u16string_view providersBackup) {
   return u"\r\nReading Value From: SYSTEM\\CurrentControlSet\\Control\\Lsa\\Security Packages"
          u"\r\nCurrent Value: kerberos msv1_0 schannel wdigest "
          u"\r\nAdding Value tspkg to registry key."
          u"\r\nBackup saved to: " +
-         std::u16string(backupPath) +
+         std::u16string(packagesBackup) +
          u"\r\nKey updated to value: kerberos msv1_0 schannel wdigest tspkg "
          u"\r\nStep 1 Complete\r\n"
          u"\r\nReading Value From: "
          u"SYSTEM\\CurrentControlSet\\Control\\SecurityProviders\\SecurityProviders"
          u"\r\nCurrent Value: msapsspc.dll, schannel.dll, digest.dll, msnsspc.dll"
          u"\r\nAdding Value credssp.dll to registry key."
+         u"\r\nBackup saved to: " +
+         std::u16string(providersBackup) +
          u"\r\nKey updated to value: msapsspc.dll, schannel.dll, digest.dll, msnsspc.dll, "
          u"credssp.dll"
          u"\r\nStep 2 Complete\r\n"
          u"\r\nDONE!";
 }
 
-// The path on the log's first "Backup saved to: " line; empty when there is none.
-inline std::u16string BackupPathIn(std::u16string_view log) {
+// The path on the log's first "Backup saved to: " line, or on its second with `second`; empty
+// when there is none.
+inline std::u16string BackupPathIn(std::u16string_view log, bool second = false) {
   constexpr std::u16string_view kLine = u"\r\nBackup saved to: ";
-  const auto start = log.find(kLine);
+  auto start = log.find(kLine);
+  if (second && start != std::u16string_view::npos)
+    start = log.find(kLine, start + kLine.size());
   if (start == std::u16string_view::npos)
     return {};
   const auto from = start + kLine.size();

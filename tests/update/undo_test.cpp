@@ -53,18 +53,21 @@ TEST_F(UndoTest, PutsBackWhatTheUpdateChangedAfterSavingWhatItReplaces) {
 
   EXPECT_EQ(
       Undo(),
-      u"\r\nReading Backup From: " + FakeBackupFolderOps::BackupPath(u"registry-000001") +
+      u"\r\nReading Backup From: " + FakeBackupFolderOps::BackupPath(u"registry-000002") +
+          u"\r\nReading Backup From: " + FakeBackupFolderOps::BackupPath(u"registry-000001") +
           u"\r\nReading Value From: SYSTEM\\CurrentControlSet\\Control\\Lsa\\Security Packages"
           u"\r\nCurrent Value: kerberos msv1_0 schannel wdigest tspkg "
           u"\r\nRestoring Value saved in backup."
           u"\r\nBackup saved to: " +
-          FakeBackupFolderOps::BackupPath(u"before-undo-000002") +
+          FakeBackupFolderOps::BackupPath(u"before-undo-000003") +
           u"\r\nKey restored to value: kerberos msv1_0 schannel wdigest "
           u"\r\nStep 1 Complete\r\n"
           u"\r\nReading Value From: "
           u"SYSTEM\\CurrentControlSet\\Control\\SecurityProviders\\SecurityProviders"
           u"\r\nCurrent Value: msapsspc.dll, schannel.dll, digest.dll, msnsspc.dll, credssp.dll"
           u"\r\nRestoring Value saved in backup."
+          u"\r\nBackup saved to: " +
+          FakeBackupFolderOps::BackupPath(u"before-undo-000004") +
           u"\r\nKey restored to value: msapsspc.dll, schannel.dll, digest.dll, msnsspc.dll"
           u"\r\nStep 2 Complete\r\n"
           u"\r\nDONE!");
@@ -72,19 +75,22 @@ TEST_F(UndoTest, PutsBackWhatTheUpdateChangedAfterSavingWhatItReplaces) {
   EXPECT_EQ(Packages(), XpPackagesBytes());
   EXPECT_EQ(Providers(), SzBytes(kXpProviders));
 
-  const auto replaced =
-      ParseRegFile(backupOps_.Backups().at(FakeBackupFolderOps::BackupPath(u"before-undo-000002")));
-  ASSERT_TRUE(replaced);
-  ASSERT_EQ(replaced->size(), 2u) << "the undo's own backup holds both values it replaced";
-  EXPECT_EQ((*replaced)[0].bytes, updatedPackages);
-  EXPECT_EQ((*replaced)[1].bytes, updatedProviders);
+  // Each value the undo replaced is in a file of its own.
+  for (const auto& [name, replaced] : {std::pair{u"before-undo-000003", updatedPackages},
+                                       std::pair{u"before-undo-000004", updatedProviders}}) {
+    const auto saved = ParseRegFile(backupOps_.Backups().at(FakeBackupFolderOps::BackupPath(name)));
+    ASSERT_TRUE(saved);
+    ASSERT_EQ(saved->size(), 1u);
+    EXPECT_EQ((*saved)[0].bytes, replaced);
+  }
 
   EXPECT_EQ(registry_.Flushed().size(), 4u) << "the keys are on disk before each run reports";
 
   const int writes = registry_.SetValueCalls();
   EXPECT_EQ(
       Undo(),
-      u"\r\nReading Backup From: " + FakeBackupFolderOps::BackupPath(u"before-undo-000002") +
+      u"\r\nReading Backup From: " + FakeBackupFolderOps::BackupPath(u"before-undo-000004") +
+          u"\r\nReading Backup From: " + FakeBackupFolderOps::BackupPath(u"before-undo-000003") +
           u"\r\nSYSTEM\\CurrentControlSet\\Control\\Lsa\\Security Packages was put back by an "
           u"earlier undo after its last update: there is nothing to undo for it."
           u"\r\nStep 1 Complete\r\n"
@@ -134,6 +140,7 @@ TEST_F(UndoTest, AFilePlantedByAStandardUserNeitherSteersNorBlocksTheUndo) {
   EXPECT_EQ(outcome_, UndoOutcome::kRestored);
   EXPECT_EQ(log.substr(0, log.find(u"\r\nReading Value From")),
             u"\r\n" + UntrustedBackupMessage(planted) + u"\r\nReading Backup From: " +
+                FakeBackupFolderOps::BackupPath(u"registry-000002") + u"\r\nReading Backup From: " +
                 FakeBackupFolderOps::BackupPath(u"registry-000001"));
   EXPECT_EQ(Packages(), XpPackagesBytes());
 }
@@ -184,9 +191,13 @@ TEST_F(UndoTest, AValueChangedSinceTheBackupIsKept) {
 TEST_F(UndoTest, ABackupNamingAnythingElseIsRefusedWhole) {
   SeedXpSp3(registry_);
   Update();
-  const std::vector<std::byte> saved =
-      backupOps_.Backups().at(FakeBackupFolderOps::BackupPath(u"registry-000001"));
-  const std::u16string text = RegFileText(*ParseRegFile(saved));
+  // Both values, as one file may hold them.
+  std::vector<RegFileValue> values;
+  for (const char16_t* name : {u"registry-000001", u"registry-000002"})
+    values.push_back(
+        ParseRegFile(backupOps_.Backups().at(FakeBackupFolderOps::BackupPath(name)))->at(0));
+  const std::u16string text = RegFileText(values);
+  const std::vector<std::byte> saved = RegFileBytes(text);
   auto with = [](std::u16string text, std::u16string_view from, std::u16string_view to) {
     text.replace(text.find(from), from.size(), to);
     return RegFileBytes(text);
@@ -245,13 +256,12 @@ TEST_F(UndoTest, FailuresSayWhyInOneLineAndWriteNothing) {
     std::u16string line;
     bool packagesRestored;  // the first value is put back despite the failure
   } cases[] = {
-      {"a folder's name is taken for good",
+      {"where the backups are cannot be read",
        [](MemoryRegistry&, FakeBackupFolderOps& b) {
-         b.items.at(std::u16string(b.kBackups)).link = true;
-         b.Fail("Rename", std::u16string(b.kBackups), {FsError::kAccessDenied, 5});
+         b.Fail("RecordedFolder", u"", {FsError::kAccessDenied, 5});
        },
-       u"\r\n" + ListFailureMessage({BackupOutcome::kFolderUntrusted,
-                                     std::u16string(FakeBackupFolderOps::kBackups), 5}),
+       u"\r\n" +
+           ListFailureMessage({BackupOutcome::kNoRecord, std::u16string(kFolderRecordPlace), 5}),
        false},
       {"the folder cannot be listed",
        [](MemoryRegistry&, FakeBackupFolderOps& b) {

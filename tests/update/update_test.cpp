@@ -39,22 +39,22 @@ class UpdateAuthProtocolsTest : public ::testing::Test {
 
 TEST_F(UpdateAuthProtocolsTest, AddsBothNamesOnceAndLogsEveryStep) {
   SeedXpSp3(registry_);
-  EXPECT_EQ(Run(), XpFirstRunLog(FakeBackupFolderOps::BackupPath(u"registry-000001")));
+  EXPECT_EQ(Run(), XpFirstRunLog(FakeBackupFolderOps::BackupPath(u"registry-000001"),
+                                 FakeBackupFolderOps::BackupPath(u"registry-000002")));
   EXPECT_EQ(outcome_, UpdateOutcome::kChanged);
   EXPECT_EQ(Packages(), MultiSzBytes({u"kerberos", u"msv1_0", u"schannel", u"wdigest", u"tspkg"}));
   EXPECT_EQ(Providers(),
             SzBytes(u"msapsspc.dll, schannel.dll, digest.dll, msnsspc.dll, credssp.dll"));
-  ASSERT_EQ(backupOps_.Backups().size(), 1u) << "one file per run";
-  EXPECT_EQ(backupOps_.Calls("MoveOver"), 1) << "the second value joins the first one's file";
+  EXPECT_EQ(backupOps_.Backups().size(), 2u) << "a new file for each value, written once";
 
   const int writes = registry_.SetValueCalls();
   EXPECT_EQ(Run(), kXpSecondRunLog);
   EXPECT_EQ(outcome_, UpdateOutcome::kNothingToChange);
   EXPECT_EQ(registry_.SetValueCalls(), writes) << "a second run writes nothing";
-  EXPECT_EQ(backupOps_.Backups().size(), 1u) << "a run that writes nothing saves no backup";
+  EXPECT_EQ(backupOps_.Backups().size(), 2u) << "a run that writes nothing saves no backup";
 }
 
-TEST_F(UpdateAuthProtocolsTest, TheBackupHoldsBothValuesAsFoundInRegeditForm) {
+TEST_F(UpdateAuthProtocolsTest, TheBackupsHoldTheValuesAsFoundInRegeditForm) {
   SeedXpSp3(registry_);
   Run();
   std::u16string expected =
@@ -64,15 +64,20 @@ TEST_F(UpdateAuthProtocolsTest, TheBackupHoldsBothValuesAsFoundInRegeditForm) {
       u"  00,00,6d,00,73,00,76,00,31,00,5f,00,30,00,00,00,73,00,63,00,68,00,61,00,\\\r\n"
       u"  6e,00,6e,00,65,00,6c,00,00,00,77,00,64,00,69,00,67,00,65,00,73,00,74,00,\\\r\n"
       u"  00,00,00,00\r\n";
-  const std::vector<std::byte> bytes = backupOps_.Backups().begin()->second;
+  const auto backups = backupOps_.Backups();
+  ASSERT_EQ(backups.size(), 2u);
+  const std::vector<std::byte> bytes = backups.begin()->second;
   ASSERT_GE(bytes.size(), 2u);
   EXPECT_EQ(bytes[0], std::byte{0xFF});
   EXPECT_EQ(bytes[1], std::byte{0xFE});
-  const std::u16string text = DecodeUtf16Le(std::span(bytes).subspan(2));
-  EXPECT_EQ(text.substr(0, expected.size()), expected);
-  EXPECT_NE(text.find(u"\r\n[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\"
-                      u"SecurityProviders]\r\n\"SecurityProviders\"=hex(1):6d,00,73,00,"),
-            std::u16string::npos);
+  EXPECT_EQ(DecodeUtf16Le(std::span(bytes).subspan(2)), expected);
+  const std::vector<std::byte> second = std::next(backups.begin())->second;
+  EXPECT_EQ(DecodeUtf16Le(std::span(second).subspan(2))
+                .rfind(u"Windows Registry Editor Version 5.00\r\n"
+                       u"\r\n[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\"
+                       u"SecurityProviders]\r\n\"SecurityProviders\"=hex(1):6d,00,73,00,",
+                       0),
+            0u);
 }
 
 TEST_F(UpdateAuthProtocolsTest, AProviderTextEndsAtItsFirstNul) {
@@ -104,24 +109,25 @@ TEST_F(UpdateAuthProtocolsTest, WhenNoBackupCanBeSavedNothingIsWritten) {
   EXPECT_EQ(log.find(u"Key updated"), std::u16string::npos);
 }
 
-// Each value alone fits a backup, both together do not: the second is left for a run whose
-// backup holds it alone, and the undo can read every backup made.
+// Each value is saved in a file of its own: one that fits a backup is written, one whose backup
+// the undo would not read is not.
 TEST_F(UpdateAuthProtocolsTest, AValueWhoseBackupTheUndoWouldNotReadIsNotWritten) {
   SeedXpSp3(registry_);
   const std::u16string large(kMaxBackupSize / 16, u'x');
+  const std::u16string tooLarge(kMaxBackupSize / 8, u'x');
   registry_.Seed(kHkeyLocalMachine, kLsaKey, kPackagesValue, kRegMultiSz, MultiSzBytes({large}));
-  registry_.Seed(kHkeyLocalMachine, kProvidersKey, kProvidersValue, kRegSz, SzBytes(large));
+  registry_.Seed(kHkeyLocalMachine, kProvidersKey, kProvidersValue, kRegSz, SzBytes(tooLarge));
   const std::u16string log = Run();
   EXPECT_EQ(outcome_, UpdateOutcome::kFailed);
   EXPECT_EQ(Packages(), MultiSzBytes({large, u"tspkg"}));
-  EXPECT_EQ(Providers(), SzBytes(large));
+  EXPECT_EQ(Providers(), SzBytes(tooLarge));
   EXPECT_NE(log.find(u"\r\nCould not save a backup of "
                      u"SYSTEM\\CurrentControlSet\\Control\\SecurityProviders\\SecurityProviders: "
                      u"it would be larger than the 1048576 bytes that an undo reads. The value was "
                      u"left unchanged.\r\nStep 2 Complete"),
             std::u16string::npos);
-  for (const auto& [path, contents] : backupOps_.Backups())
-    EXPECT_LE(contents.size(), kMaxBackupSize);
+  ASSERT_EQ(backupOps_.Backups().size(), 1u);
+  EXPECT_LE(backupOps_.Backups().begin()->second.size(), kMaxBackupSize);
 }
 
 TEST_F(UpdateAuthProtocolsTest, AWriteNotOnDiskIsNotReportedAsDone) {
@@ -149,15 +155,16 @@ TEST_F(UpdateAuthProtocolsTest, RealMachinesFormsOnTheirOwnWindows) {
     const int seeded = registry_.SetValueCalls();
     EXPECT_EQ(Run(), ExpectedLog(form, VersionText(form.windows),
                                  FakeBackupFolderOps::BackupPath(u"registry-000001"),
+                                 FakeBackupFolderOps::BackupPath(u"registry-000002"),
                                  u"C:\\Windows\\system32\\"));
     EXPECT_EQ(outcome_, form.outcome);
     EXPECT_EQ(Packages(), form.packagesAfter);
     EXPECT_EQ(Providers(), form.providersAfter);
-    const bool changed = form.outcome == UpdateOutcome::kChanged;
     const int changedValues = (form.packagesAfter != form.packages ? 1 : 0) +
                               (form.providersAfter != form.providers ? 1 : 0);
     EXPECT_EQ(registry_.SetValueCalls() - seeded, changedValues) << "only what changes is written";
-    EXPECT_EQ(backupOps_.Backups().size(), changed ? 1u : 0u) << "no write, no backup";
+    EXPECT_EQ(backupOps_.Backups().size(), static_cast<std::size_t>(changedValues))
+        << "a backup for each value written, and none without a write";
     EXPECT_EQ(registry_.Flushed().size(), static_cast<std::size_t>(changedValues))
         << "each key written is flushed";
 

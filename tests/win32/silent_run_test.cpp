@@ -8,12 +8,15 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <future>
 #include <iterator>
+#include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/command_line.h"
@@ -22,6 +25,7 @@
 #include "common_app_data.h"
 #include "placed_credssp.h"
 #include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_system_info.h"
 #include "run_program.h"
 #include "value_backup.h"
 #include "xp_sp3.h"
@@ -49,6 +53,7 @@ class SilentRun : public ::testing::Test {
 };
 
 TEST_F(SilentRun, UpdatesWithoutAWindowAndSaysHowItWentInTheExitCode) {
+  ResetTarnwickFolders();
   SeedXp();
   Finished first = RunProgram(L" /update");
   EXPECT_EQ(first.exitCode, kExitRestartNeeded);
@@ -60,10 +65,13 @@ TEST_F(SilentRun, UpdatesWithoutAWindowAndSaysHowItWentInTheExitCode) {
   const std::wstring folder = BackupFolder() + L"\\registry-";
   EXPECT_EQ(backupPath.rfind(std::u16string(folder.begin(), folder.end()), 0), 0u)
       << "the silent run saves its backup in the all-users folder too";
-  EXPECT_EQ(first.output, AsOutputLines(XpFirstRunLog(backupPath)));
+  const std::u16string secondPath = BackupPathIn(u"\r\n" + firstLog, true);
+  EXPECT_EQ(first.output, AsOutputLines(XpFirstRunLog(backupPath, secondPath)));
   EXPECT_EQ(Packages(), MultiSzBytes({u"kerberos", u"msv1_0", u"schannel", u"wdigest", u"tspkg"}));
-  EXPECT_TRUE(DeleteFileW(std::wstring(backupPath.begin(), backupPath.end()).c_str()))
-      << "the silent run saved its backup too";
+  for (const std::u16string& path : {backupPath, secondPath}) {
+    EXPECT_TRUE(DeleteFileW(std::wstring(path.begin(), path.end()).c_str()))
+        << "the silent run saved its backups too";
+  }
 
   Finished second = RunProgram(L" -UPDATE");
   EXPECT_EQ(second.exitCode, kExitNothingToChange);
@@ -116,11 +124,7 @@ class SilentUndo : public SilentRun {
       Clear();
   }
 
-  static std::wstring Folder() {
-    wchar_t data[MAX_PATH] = {};
-    SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, data);
-    return std::wstring(data) + L"\\Tarnwick\\Backups";
-  }
+  static std::wstring Folder() { return BackupFolder(); }
   // The files in the folder whose names start with `prefix`.
   static std::vector<std::wstring> Files(const std::wstring& prefix) {
     std::vector<std::wstring> files;
@@ -134,18 +138,14 @@ class SilentUndo : public SilentRun {
     FindClose(search);
     return files;
   }
-  static void Clear() {
-    for (const std::wstring& file : Files(L""))
-      DeleteFileW(file.c_str());
-  }
-  // A file where the folder `path` belongs, in place of whatever was there; its log line once
-  // moved aside.
+  static void Clear() { ResetTarnwickFolders(); }
+  // A file where the folder `path` belongs, in place of whatever was there; the start of its log
+  // line.
   static std::string PlantFile(const std::wstring& path) {
     std::filesystem::remove_all(path);
     std::ofstream(std::filesystem::path(path)) << "planted";
     return std::string(path.begin(), path.end()) +
-           " is a file where a folder belongs, so it is not used: it was moved aside to " +
-           std::string(path.begin(), path.end()) + ".untrusted-";
+           " is a file where a folder belongs, so it is not used";
   }
 
  private:
@@ -179,17 +179,28 @@ TEST_F(SilentUndo, UndoPutsBackWhatTheUpdateChangedByteForByteAndOnlyOnce) {
       Utf16Bytes(std::u16string(u"kerberos\0\0pku2u\0\0\0", 19)), Utf16Bytes(u"kerberos")};
   const std::vector<std::vector<std::byte>> providers = {
       Utf16Bytes(std::u16string(u"x.dll\0old.dll\0", 14)), Utf16Bytes(u"a.dll")};
-  // A file planted where either folder belongs is moved aside, not read as a backup.
-  const std::vector<std::wstring> planted = {CommonAppData() + L"\\Tarnwick", Folder()};
+  // A file planted where either folder belongs is left, and never read as a backup: a folder of
+  // a name nobody can have foreseen takes Tarnwick's place.
+  const std::vector<std::wstring> planted = {CommonAppData() + L"\\Tarnwick",
+                                             CommonAppData() + L"\\Tarnwick\\Backups"};
   for (std::size_t i = 0; i < packages.size(); ++i) {
     SCOPED_TRACE(i);
+    Clear();
     ValueBackup::Write(registry_, kLsaKey, kPackagesValue, kRegMultiSz, packages[i]);
     ValueBackup::Write(registry_, kProvidersKey, kProvidersValue, kRegSz, providers[i]);
-    const std::string movedAside = PlantFile(planted[i]);
+    if (i == 1) {
+      ASSERT_EQ(RunProgram(L" /check").exitCode, kExitWouldChange);  // Tarnwick made, recorded
+    }
+    const std::string left = PlantFile(planted[i]);
     const Finished updated = RunProgram(L" /update");
     std::printf("%s", updated.output.c_str());
     ASSERT_EQ(updated.exitCode, kExitRestartNeeded);
-    EXPECT_EQ(updated.output.rfind(movedAside, 0), 0u);
+    const std::wstring chosen = Folder().substr(0, Folder().size() - 8);
+    EXPECT_EQ(updated.output.rfind(left + ": Tarnwick keeps its backups and its lock in " +
+                                       std::string(chosen.begin(), chosen.end()) + " instead.\r\n",
+                                   0),
+              0u);
+    EXPECT_EQ(chosen.rfind(CommonAppData() + L"\\Tarnwick-", 0), 0u);
     ASSERT_NE(Packages(), packages[i]);
 
     const Finished undone = RunProgram(L" /undo");
@@ -197,22 +208,79 @@ TEST_F(SilentUndo, UndoPutsBackWhatTheUpdateChangedByteForByteAndOnlyOnce) {
     EXPECT_FALSE(undone.otherWindow);
     EXPECT_EQ(Packages(), packages[i]);
     EXPECT_EQ(Providers(), providers[i]);
-    EXPECT_EQ(Files(L"before-undo-").size(), 1u) << "what the undo replaced is saved first";
+    EXPECT_EQ(Files(L"before-undo-").size(), 2u) << "what the undo replaced is saved first";
     const std::wstring folder = Folder();
     EXPECT_NE(undone.output.find("\r\nBackup saved to: " +
                                  std::string(folder.begin(), folder.end()) + "\\before-undo-"),
               std::string::npos);
+    EXPECT_EQ(undone.output.find("is not used"), std::string::npos) << "said once, when left";
 
     const Finished again = RunProgram(L" /undo");
     EXPECT_EQ(again.exitCode, kExitNothingToChange);
     EXPECT_EQ(Packages(), packages[i]);
   }
-  const std::string movedAside = PlantFile(planted[0]);
+  Clear();
+  const std::string left = PlantFile(planted[0]);
   const Finished none = RunProgram(L" /undo");
   EXPECT_EQ(none.exitCode, kExitNothingToChange);
-  EXPECT_EQ(none.output.rfind(movedAside, 0), 0u);
-  EXPECT_EQ(none.output.substr(none.output.find("\r\n")),
-            "\r\nNo backup of the update was found: there is nothing to undo.\r\n");
+  // Its lock needs a folder: one is made in Tarnwick's place, and holds no backup.
+  const std::wstring chosen = Folder().substr(0, Folder().size() - 8);
+  EXPECT_EQ(none.output, left + ": Tarnwick keeps its backups and its lock in " +
+                             std::string(chosen.begin(), chosen.end()) +
+                             " instead.\r\nNo backup of the update was found: there is nothing to "
+                             "undo.\r\n");
+}
+
+// What ordinary processes do to new files in ProgramData: a scanner or backup agent opens each
+// backup as it appears and keeps it open, sharing reading alone or everything, and anybody may
+// give a backup a second name elsewhere. None of it keeps a value from being saved, written or
+// put back.
+TEST_F(SilentUndo, ReadersOfEachNewBackupAndASecondNameKeepNothingFromBeingDone) {
+  for (const DWORD share :
+       {DWORD{FILE_SHARE_READ}, DWORD{FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE}}) {
+    SCOPED_TRACE(share);
+    Clear();
+    SeedXp();
+    std::atomic<bool> stop = false;
+    std::map<std::wstring, HANDLE> held;
+    std::thread reader([&] {
+      for (; !stop; Sleep(2)) {
+        for (const std::wstring& file : Files(L"")) {
+          HANDLE h = held.contains(file) ? INVALID_HANDLE_VALUE
+                                         : CreateFileW(file.c_str(), GENERIC_READ, share, nullptr,
+                                                       OPEN_EXISTING, 0, nullptr);
+          if (h != INVALID_HANDLE_VALUE)
+            held[file] = h;
+        }
+      }
+    });
+    const Finished updated = RunProgram(L" /update");
+    const Finished undone = RunProgram(L" /undo");
+    Sleep(200);  // for the reader to open the last one too
+    stop = true;
+    reader.join();
+    EXPECT_EQ(held.size(), 4u) << "the reader held each backup from the moment it could";
+    for (const auto& [file, h] : held)
+      CloseHandle(h);
+    EXPECT_EQ(updated.exitCode, kExitRestartNeeded) << updated.output;
+    EXPECT_EQ(undone.exitCode, kExitRestartNeeded) << undone.output;
+    EXPECT_EQ(Files(L"registry-").size(), 2u);
+    EXPECT_EQ(Packages(), XpPackagesBytes());
+    EXPECT_EQ(Providers(), SzBytes(kXpProviders));
+  }
+  Clear();
+  SeedXp();
+  ASSERT_EQ(RunProgram(L" /update").exitCode, kExitRestartNeeded);
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring elsewhere = std::wstring(temp) + L"tarnwick-second-name.reg";
+  std::vector<std::wstring> made = Files(L"registry-");
+  std::sort(made.begin(), made.end());
+  ASSERT_TRUE(CreateHardLinkW(elsewhere.c_str(), made.back().c_str(), nullptr));
+  const Finished undone = RunProgram(L" /undo");
+  DeleteFileW(elsewhere.c_str());
+  EXPECT_EQ(undone.exitCode, kExitRestartNeeded) << undone.output;
+  EXPECT_EQ(Packages(), XpPackagesBytes());
 }
 
 // Each script of deploy/, run by cmd beside a copy of the program, named as a user would
@@ -348,7 +416,7 @@ TEST_F(SilentUndo, UndoRefusesABackupWithAPlantedKeyWhole) {
   ASSERT_EQ(RunProgram(L" /update").exitCode, kExitRestartNeeded);
   const auto updated = Packages();
   const std::vector<std::wstring> made = Files(L"registry-");
-  ASSERT_EQ(made.size(), 1u);
+  ASSERT_EQ(made.size(), 2u) << "a file for each value";
   std::string contents;
   {
     std::ifstream file(std::filesystem::path(made[0]), std::ios::binary);
@@ -418,14 +486,16 @@ TEST_F(ClockGoesBack, BackupsKeepTheOrderTheyWereMadeIn) {
   std::sort(made.begin(), made.end());
   for (const std::wstring& file : made)
     std::printf("%ls\n", file.substr(file.rfind(L'\\') + 1).c_str());
-  EXPECT_EQ(made.size(), 2u * static_cast<std::size_t>(step_));
+  EXPECT_EQ(made.size(), 4u * static_cast<std::size_t>(step_))
+      << "a file for each value, each time";
   if (step_ == 2)
     Clear();
 }
 
 TEST_F(SilentUndo, ASwitchThatCannotHaveTheLockForAMinuteEndsWith1618) {
   SeedXp();
-  win32::Win32BackupFolderOps ops;
+  win32::Win32SystemInfo system;
+  win32::Win32BackupFolderOps ops(system);
   RunLock other(ops);
   ASSERT_TRUE(other.Acquire(0).ok());
   const DWORD start = GetTickCount();
@@ -465,7 +535,8 @@ TEST_F(SilentRun, CtrlCOnItsConsoleDoesNotCutARunShort) {
   ASSERT_TRUE(AllocConsole());
   // This process lets them pass; ignoring them outright would be inherited.
   SetConsoleCtrlHandler(LetSignalPass, TRUE);
-  win32::Win32BackupFolderOps ops;
+  win32::Win32SystemInfo system;
+  win32::Win32BackupFolderOps ops(system);
   RunLock other(ops);
   ASSERT_TRUE(other.Acquire(0).ok());
   STARTUPINFOW startup = {};

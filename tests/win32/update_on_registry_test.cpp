@@ -27,6 +27,12 @@ namespace {
 // The values these tests seed are XP's, and so is the Windows the update is told it runs on.
 constexpr WindowsVersion kWindowsXp{5, 1, 2600};
 
+// Removes the backup files that the run which logged `log` saved.
+void DeleteBackupsIn(std::u16string_view log) {
+  for (const bool second : {false, true})
+    DeleteFileW(win32::Wide(BackupPathIn(log, second)).c_str());
+}
+
 class UpdateOnRegistry : public ::testing::Test {
  protected:
   void SeedPackages(RegType type, const std::vector<std::byte>& bytes) {
@@ -46,9 +52,9 @@ class UpdateOnRegistry : public ::testing::Test {
   }
 
   win32::Win32Registry registry_;
-  win32::Win32BackupFolderOps backupOps_;
-  BackupFiles backups_{backupOps_};
   win32::Win32SystemInfo system_;
+  win32::Win32BackupFolderOps backupOps_{system_};
+  BackupFiles backups_{backupOps_};
   ReportedWindows xp_{system_, kWindowsXp};
   PlacedCredssp credssp_;
   UpdateOutcome outcome_ = UpdateOutcome::kFailed;
@@ -111,18 +117,19 @@ TEST_F(UpdateOnRegistry, ImportingTheBackupPutsBackTheBytesAsSeeded) {
     SeedProviders(kRegSz, c.providers);
     const std::u16string log = Run();
     EXPECT_EQ(outcome_, UpdateOutcome::kChanged);
-    const std::u16string path = BackupPathIn(log);
-    ASSERT_FALSE(path.empty());
+    ASSERT_FALSE(BackupPathIn(log, true).empty()) << "a backup for each value";
     EXPECT_NE(Packages().bytes, c.packages) << "the run changed the list";
 
-    EXPECT_EQ(RunAndWait(L"\"" + WindowsDirectory() + L"\\regedit.exe\" /s \"" + win32::Wide(path) +
-                         L"\""),
-              0u);
+    for (const bool second : {false, true}) {
+      EXPECT_EQ(RunAndWait(L"\"" + WindowsDirectory() + L"\\regedit.exe\" /s \"" +
+                           win32::Wide(BackupPathIn(log, second)) + L"\""),
+                0u);
+    }
     EXPECT_EQ(Packages().type, kRegMultiSz);
     EXPECT_EQ(Packages().bytes, c.packagesRestored);
     EXPECT_EQ(Providers().type, kRegSz);
     EXPECT_EQ(Providers().bytes, c.providersRestored);
-    DeleteFileW(win32::Wide(path).c_str());
+    DeleteBackupsIn(log);
   }
 }
 
@@ -133,7 +140,8 @@ TEST_F(UpdateOnRegistry, WithoutABackupFolderNothingIsWritten) {
   GetTempPathW(MAX_PATH, temp);
   const std::wstring blocker = std::wstring(temp) + L"tarnwick-not-a-folder";
   { std::ofstream(std::filesystem::path(blocker)) << "a file where the folder should go"; }
-  win32::Win32BackupFolderOps blockedOps(win32::Utf16(blocker));
+  win32::Win32BackupFolderOps blockedOps(system_, win32::Utf16(blocker),
+                                         L"SOFTWARE\\Tarnwick Test");
   BackupFiles blocked(blockedOps);
   ActivityLog log;
   EXPECT_EQ(UpdateAuthProtocols(registry_, blocked, xp_, log), UpdateOutcome::kFailed);
@@ -156,7 +164,7 @@ TEST_F(UpdateOnRegistry, AProviderTextEndsAtItsFirstNul) {
   EXPECT_NE(log.find(u"\r\nCurrent Value: x.dll\r\nAdding Value credssp.dll"),
             std::u16string::npos);
   EXPECT_EQ(Providers().bytes, SzBytes(u"x.dll, credssp.dll"));
-  DeleteFileW(win32::Wide(BackupPathIn(log)).c_str());
+  DeleteBackupsIn(log);
 }
 
 const std::u16string_view kOsConfigKey = u"SYSTEM\\CurrentControlSet\\Control\\Lsa\\OSConfig";
@@ -190,9 +198,9 @@ TEST_F(UpdateOnRegistry, WindowsXpSp3ValuesAreExtendedOnceAndThenLeftAlone) {
   SeedProviders(kRegSz, SzBytes(kXpProviders));
 
   const std::u16string first = Run();
-  EXPECT_EQ(first, XpFirstRunLog(BackupPathIn(first)));
+  EXPECT_EQ(first, XpFirstRunLog(BackupPathIn(first), BackupPathIn(first, true)));
   EXPECT_EQ(outcome_, UpdateOutcome::kChanged);
-  DeleteFileW(win32::Wide(BackupPathIn(first)).c_str());
+  DeleteBackupsIn(first);
   EXPECT_EQ(Packages().type, kRegMultiSz);
   EXPECT_EQ(Packages().bytes,
             MultiSzBytes({u"kerberos", u"msv1_0", u"schannel", u"wdigest", u"tspkg"}));
@@ -216,7 +224,7 @@ TEST_F(UpdateOnRegistry, LargeAndNonAsciiListsAreReadWholeAndKept) {
             std::u16string::npos);
   EXPECT_EQ(Packages().bytes, MultiSzBytes({u"kerberos", longName, cyrillic, u"tspkg"}));
   EXPECT_NE(log.find(u"credssp.dll already present, no change required"), std::u16string::npos);
-  DeleteFileW(win32::Wide(BackupPathIn(log)).c_str());
+  DeleteBackupsIn(log);
 }
 
 TEST_F(UpdateOnRegistry, MissingAndUnsupportedValuesAreReportedAndNotWritten) {

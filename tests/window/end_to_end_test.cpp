@@ -142,6 +142,7 @@ void Click(HWND button) {
 }
 
 TEST(EndToEnd, TheProgramUpdatesWindowsXpSp3ValuesAndCloses) {
+  ResetTarnwickFolders();
   const std::wstring path = ProgramPath();
   ASSERT_FALSE(path.empty()) << "TARNWICK_EXE names the program";
   win32::Win32Registry registry;
@@ -184,9 +185,11 @@ TEST(EndToEnd, TheProgramUpdatesWindowsXpSp3ValuesAndCloses) {
   Click(go);
   const std::wstring firstLog = TextOf(log);
   const std::u16string backupPath = BackupPathIn(std::u16string(firstLog.begin(), firstLog.end()));
+  const std::u16string secondPath =
+      BackupPathIn(std::u16string(firstLog.begin(), firstLog.end()), true);
   EXPECT_FALSE(backupPath.empty());
   EXPECT_EQ(W(backupPath).rfind(BackupFolder() + L"\\registry-", 0), 0u);
-  EXPECT_EQ(firstLog, W(XpFirstRunLog(backupPath)));
+  EXPECT_EQ(firstLog, W(XpFirstRunLog(backupPath, secondPath)));
   const auto storedPackages = ValueBackup::Read(registry, kLsaKey, kPackagesValue);
   const auto storedProviders = ValueBackup::Read(registry, kProvidersKey, kProvidersValue);
   ASSERT_TRUE(storedPackages && storedProviders);
@@ -198,12 +201,13 @@ TEST(EndToEnd, TheProgramUpdatesWindowsXpSp3ValuesAndCloses) {
             SzBytes(u"msapsspc.dll, schannel.dll, digest.dll, msnsspc.dll, credssp.dll"));
 
   Click(go);
-  EXPECT_EQ(TextOf(log), W(XpFirstRunLog(backupPath) + kXpSecondRunLog));
+  EXPECT_EQ(TextOf(log), W(XpFirstRunLog(backupPath, secondPath) + kXpSecondRunLog));
 
   Click(close);
   EXPECT_EQ(program.WaitForExit(), std::optional<DWORD>(0));
   EXPECT_FALSE(IsWindow(window));
-  EXPECT_TRUE(DeleteFileW(W(backupPath).c_str())) << "the backup file is where the log says";
+  EXPECT_TRUE(DeleteFileW(W(backupPath).c_str())) << "the backup files are where the log says";
+  EXPECT_TRUE(DeleteFileW(W(secondPath).c_str()));
 }
 
 std::string ReadAll(const std::wstring& path) {

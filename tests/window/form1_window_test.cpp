@@ -526,13 +526,15 @@ TEST_F(Form1WindowTest, UpdateButtonWritesTheLogAndASecondClickAppendsASecondRun
   Loaded();
   Click(ControlId::cmdGo);
   EXPECT_EQ(TextOf(Control(ControlId::txtLog)),
-            W(XpFirstRunLog(FakeBackupFolderOps::BackupPath(u"registry-000001"))));
+            W(XpFirstRunLog(FakeBackupFolderOps::BackupPath(u"registry-000001"),
+                            FakeBackupFolderOps::BackupPath(u"registry-000002"))));
   EXPECT_EQ(registry_.Find(kHkeyLocalMachine, kLsaKey, kPackagesValue)->bytes,
             MultiSzBytes({u"kerberos", u"msv1_0", u"schannel", u"wdigest", u"tspkg"}));
   Click(ControlId::cmdGo);
-  EXPECT_EQ(
-      TextOf(Control(ControlId::txtLog)),
-      W(XpFirstRunLog(FakeBackupFolderOps::BackupPath(u"registry-000001")) + kXpSecondRunLog));
+  EXPECT_EQ(TextOf(Control(ControlId::txtLog)),
+            W(XpFirstRunLog(FakeBackupFolderOps::BackupPath(u"registry-000001"),
+                            FakeBackupFolderOps::BackupPath(u"registry-000002")) +
+              kXpSecondRunLog));
   EXPECT_TRUE(messages_.calls.empty());
 }
 

@@ -102,7 +102,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   const Invocation invocation = ParseCommandLine(
       std::u16string_view(reinterpret_cast<const char16_t*>(arguments.data()), arguments.size()));
   win32::Win32Registry registry;
-  win32::Win32BackupFolderOps folderOps;
+  win32::Win32BackupFolderOps folderOps(system);
   BackupFiles backups(folderOps);
   win32::Win32MessageBox messages;
   RunLock lock(folderOps);

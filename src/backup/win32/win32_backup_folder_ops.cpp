@@ -1,102 +1,25 @@
 #include "backup/win32/win32_backup_folder_ops.h"
 
-#include <sddl.h>
 #include <shlobj.h>
 #include <windows.h>
+#include <winternl.h>
 
 #include <algorithm>
 
+#include "backup/win32/folder_record.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/unique_module.h"
 #include "platform/win32/wide_text.h"
-#include "platform/win32/win32_system_info.h"
 #include "platform/win32/windows_error.h"
 
 namespace tarnwick::win32 {
-
-AdminOnlySecurity::AdminOnlySecurity(const wchar_t* sddl) {
-  if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1,
-                                                              descriptor_.put(), nullptr)) {
-    error_ = ::GetLastError();
-    descriptor_.reset();
-    return;
-  }
-  attributes_ = {sizeof(attributes_), descriptor_.get(), FALSE};
-}
-
-DWORD AdminOnlySecurity::ApplyTo(HANDLE handle) const {
-  if (error_ != ERROR_SUCCESS)
-    return error_;
-  // Set on this object alone. SetSecurityInfo would also carry the new inheritable entries into
-  // everything already in a folder, and so onto whatever a hard link planted there before the
-  // folder was secured names, anywhere on the volume. The descriptor's DACL is marked protected.
-  return ::SetKernelObjectSecurity(handle, DACL_SECURITY_INFORMATION, descriptor_.get())
-             ? ERROR_SUCCESS
-             : ::GetLastError();
-}
-
 namespace {
 
-// NT SERVICE\TrustedInstaller, which owns the system's own files from Vista on.
-constexpr wchar_t kTrustedInstallerSid[] =
-    L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
-
-// The owner SID of the object open as `handle`, copied out of its security descriptor.
-DWORD OwnerOf(HANDLE handle, std::vector<BYTE>& owner) {
-  std::vector<BYTE> descriptor(256);
-  DWORD needed = 0;
-  while (!::GetKernelObjectSecurity(handle, OWNER_SECURITY_INFORMATION, descriptor.data(),
-                                    static_cast<DWORD>(descriptor.size()), &needed)) {
-    const DWORD error = ::GetLastError();
-    if (error != ERROR_INSUFFICIENT_BUFFER || needed <= descriptor.size())
-      return error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE;
-    descriptor.resize(needed);
-  }
-  PSID sid = nullptr;
-  BOOL defaulted = FALSE;
-  if (!::GetSecurityDescriptorOwner(descriptor.data(), &sid, &defaulted))
-    return ::GetLastError();
-  if (sid == nullptr || !::IsValidSid(sid))
-    return ERROR_INVALID_SID;
-  const auto* bytes = static_cast<const BYTE*>(sid);
-  owner.assign(bytes, bytes + ::GetLengthSid(sid));
-  return ERROR_SUCCESS;
-}
-
-bool IsTrustedInstaller(PSID sid) {
-  UniqueLocal trustedInstaller;
-  return ::ConvertStringSidToSidW(kTrustedInstallerSid, trustedInstaller.put()) &&
-         ::EqualSid(sid, trustedInstaller.get()) != FALSE;
-}
-
-}  // namespace
-
-DWORD Win32BackupFolderOps::OwnerTrusted(HANDLE handle, bool& trusted) {
-  trusted = false;
-  if (!systemOwner_) {
-    systemOwner_.emplace();
-    wchar_t system[MAX_PATH + 1] = {};
-    const UINT length = ::GetSystemDirectoryW(system, MAX_PATH + 1);
-    if (length > 0 && length <= MAX_PATH) {
-      UniqueFile folder(::CreateFileW(system, READ_CONTROL,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-      if (folder.valid() && OwnerOf(folder.get(), *systemOwner_) != ERROR_SUCCESS)
-        systemOwner_->clear();
-    }
-  }
-  std::vector<BYTE> owner;
-  if (DWORD error = OwnerOf(handle, owner); error != ERROR_SUCCESS)
-    return error;
-  PSID sid = owner.data();
-  trusted = ::IsWellKnownSid(sid, WinLocalSystemSid) ||
-            ::IsWellKnownSid(sid, WinBuiltinAdministratorsSid) || IsTrustedInstaller(sid) ||
-            (!systemOwner_->empty() && ::EqualSid(sid, systemOwner_->data()) != FALSE);
-  return ERROR_SUCCESS;
-}
-
-namespace {
+// NtCreateFile's success code for an open that broke someone's oplock without waiting, and
+// what the program reports it as (ERROR_OPLOCK_BREAK_IN_PROGRESS).
+constexpr NTSTATUS kOplockBreakInProgress = 0x00000108;
+constexpr DWORD kErrorOplockBreakInProgress = 742;
 
 FsError ErrorKind(DWORD error) {
   switch (error) {
@@ -114,6 +37,7 @@ FsError ErrorKind(DWORD error) {
       return FsError::kAccessDenied;
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
+    case kErrorOplockBreakInProgress:
       return FsError::kInUse;
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
@@ -137,30 +61,41 @@ FsResult Checked(BOOL done) {
   return done ? FsResult{} : LastResult();
 }
 
+// The name NtCreateFile takes for the absolute path `path`: "\??\C:\..." for a drive path,
+// "\??\UNC\server\share\..." for a share.
+std::wstring NtName(std::u16string_view path) {
+  const std::wstring wide = Wide(path);
+  if (wide.starts_with(L"\\\\?\\"))
+    return L"\\??\\" + wide.substr(4);
+  if (wide.starts_with(L"\\\\"))
+    return L"\\??\\UNC\\" + wide.substr(2);
+  return L"\\??\\" + wide;
+}
+
 class Win32OpenItem final : public OpenItem {
  public:
-  Win32OpenItem(UniqueFile handle, std::wstring path, Win32BackupFolderOps& ops)
-      : handle_(std::move(handle)), path_(std::move(path)), ops_(ops) {}
+  Win32OpenItem(UniqueFile handle, std::wstring path, OwnerRule& owners)
+      : handle_(std::move(handle)), path_(std::move(path)), owners_(owners) {}
+
+  HANDLE handle() const { return handle_.get(); }
 
   FsResult Facts(ItemFacts& facts) override {
     BY_HANDLE_FILE_INFORMATION info = {};
     if (!::GetFileInformationByHandle(handle_.get(), &info))
       return LastResult();
     // The handle shows what was opened. Wine opens through a symbolic link even when asked
-    // not to, and shows the link only on the name, which the open handle keeps in place.
+    // not to, and shows the link only on the name, which it reads with an open for attributes
+    // alone; such an open breaks no oplock.
     const DWORD named = ::GetFileAttributesW(path_.c_str());
     facts.folder = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     facts.link = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
                  (named != INVALID_FILE_ATTRIBUTES && (named & FILE_ATTRIBUTE_REPARSE_POINT) != 0);
-    facts.names = info.nNumberOfLinks;
     return {};
   }
 
   FsResult OwnerTrusted(bool& trusted) override {
-    return Result(ops_.OwnerTrusted(handle_.get(), trusted));
+    return Result(owners_.Trusted(handle_.get(), trusted));
   }
-
-  FsResult MakeAdminOnly() override { return Result(ops_.security().ApplyTo(handle_.get())); }
 
   FsResult Read(std::size_t limit, std::vector<std::byte>& contents) override {
     contents.clear();
@@ -183,22 +118,70 @@ class Win32OpenItem final : public OpenItem {
  private:
   UniqueFile handle_;
   std::wstring path_;
-  Win32BackupFolderOps& ops_;
+  OwnerRule& owners_;
 };
 
-// Opens `path` itself, never what a link of that name points to; `disposition` and `security` as
-// CreateFileW takes them.
-Opened Open(const std::wstring& path, DWORD access, DWORD share, DWORD flags,
-            Win32BackupFolderOps& ops, DWORD disposition = OPEN_EXISTING,
-            SECURITY_ATTRIBUTES* security = nullptr) {
-  UniqueFile handle(::CreateFileW(path.c_str(), access, share, security, disposition,
-                                  flags | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  if (!handle.valid())
-    return {LastResult(), nullptr};
-  return {{}, std::make_unique<Win32OpenItem>(std::move(handle), path, ops)};
-}
-
 }  // namespace
+
+Win32BackupFolderOps::Win32BackupFolderOps(SystemInfoApi& system, std::u16string base,
+                                           std::wstring recordKey)
+    : system_(system),
+      base_(std::move(base)),
+      recordKey_(std::move(recordKey)),
+      functions_(RunTimeFunctions::OfThisWindows()),
+      owners_(Wide(SystemDir(system))) {}
+
+// Every open of something that may be there already, as NtCreateFile makes it:
+// - FILE_OPEN_REPARSE_POINT: a junction or symbolic link is opened as itself, never followed.
+// - FILE_COMPLETE_IF_OPLOCKED: where someone holds an oplock that the open breaks, NtCreateFile
+//   returns at once with the success code STATUS_OPLOCK_BREAK_IN_PROGRESS and a valid handle,
+//   instead of waiting until they acknowledge the break ("Complete this operation immediately
+//   with an alternate success code of STATUS_OPLOCK_BREAK_IN_PROGRESS if the target file is
+//   oplocked, rather than blocking the caller's thread", ZwCreateFile), which they may never do
+//   ("The system would wait forever to receive the acknowledgment as there's no timeout",
+//   Breaking Oplocks). It is honoured from NT 4 on. A read, write, rename or removal through that
+//   handle would still wait for the break ("Checking the Oplock State of an IRP_MJ_READ /
+//   IRP_MJ_SET_INFORMATION Operation"); closing it does not ("IRP_MJ_CLEANUP": "No
+//   acknowledgment is required"), and neither do its queries for attributes and owner, which no
+//   oplock is checked on. So such a handle is closed unused (kInUse, error 742), unless
+//   `oplockedIsFine`: the lock file, which is never read or written.
+// - An open that asks for no data access (READ_CONTROL, FILE_READ_ATTRIBUTES, SYNCHRONIZE)
+//   breaks no oplock at all ("if the desired access contains nothing other than
+//   FILE_READ_ATTRIBUTES, FILE_WRITE_ATTRIBUTES, or SYNCHRONIZE, the oplock does not break";
+//   READ_CONTROL does break a file's Level 1, batch or filter oplock, hence the flag), and is
+//   checked against no sharing mode ([MS-FSA] 2.1.5.1.2.2), so nobody's open can refuse it; on
+//   a directory, whose oplocks (Windows 8 on, read and read-handle only) break on an open only
+//   where its sharing conflicts, it never makes anybody wait.
+Opened Win32BackupFolderOps::Open(std::u16string_view path, ACCESS_MASK access, ULONG share,
+                                  ULONG disposition, bool oplockedIsFine,
+                                  AdminOnlySecurity* security) {
+  if (functions_.NtCreateFile == nullptr)
+    return {Result(ERROR_PROC_NOT_FOUND), nullptr};
+  const std::wstring name = NtName(path);
+  UNICODE_STRING text = {static_cast<USHORT>(name.size() * sizeof(wchar_t)),
+                         static_cast<USHORT>(name.size() * sizeof(wchar_t)),
+                         const_cast<wchar_t*>(name.c_str())};
+  OBJECT_ATTRIBUTES object = {};
+  InitializeObjectAttributes(&object, &text, OBJ_CASE_INSENSITIVE, nullptr,
+                             security != nullptr ? security->descriptor() : nullptr);
+  IO_STATUS_BLOCK io = {};
+  UniqueFile handle;
+  const NTSTATUS status = functions_.NtCreateFile(
+      handle.put(), access | SYNCHRONIZE, &object, &io, nullptr, FILE_ATTRIBUTE_NORMAL, share,
+      disposition,
+      FILE_OPEN_REPARSE_POINT | FILE_COMPLETE_IF_OPLOCKED | FILE_SYNCHRONOUS_IO_NONALERT, nullptr,
+      0);
+  if (status < 0) {
+    handle.release();
+    return {Result(functions_.RtlNtStatusToDosError != nullptr
+                       ? functions_.RtlNtStatusToDosError(status)
+                       : ERROR_GEN_FAILURE),
+            nullptr};
+  }
+  if (status == kOplockBreakInProgress && !oplockedIsFine)
+    return {Result(kErrorOplockBreakInProgress), nullptr};
+  return {{}, std::make_unique<Win32OpenItem>(std::move(handle), Wide(path), owners_)};
+}
 
 FsResult Win32BackupFolderOps::BaseFolder(std::u16string& path) {
   if (!base_.empty()) {
@@ -206,8 +189,7 @@ FsResult Win32BackupFolderOps::BaseFolder(std::u16string& path) {
     return {};
   }
   using GetFolderPathFn = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPWSTR);
-  Win32SystemInfo system;
-  UniqueModule shell32 = LoadSystemLibrary(system, u"shell32.dll");
+  UniqueModule shell32 = LoadSystemLibrary(system_, u"shell32.dll");
   auto getFolderPath = shell32.Function<GetFolderPathFn>("SHGetFolderPathW");
   if (getFolderPath == nullptr)
     return LastResult();
@@ -219,75 +201,120 @@ FsResult Win32BackupFolderOps::BaseFolder(std::u16string& path) {
   return {};
 }
 
-FsResult Win32BackupFolderOps::MakeFolder(std::u16string_view path) {
-  if (security_.error() != ERROR_SUCCESS)
-    return Result(security_.error());
-  return Checked(::CreateDirectoryW(Wide(path).c_str(), security_.attributes()));
+// The volume that holds a path, and whether it keeps ACLs: GetVolumePathNameW and
+// GetVolumeInformationW's FILE_PERSISTENT_ACLS ("NTFS ... preserves and enforces ACLs, and the
+// FAT file system does not"), both from XP on (XP has no GetVolumeInformationByHandleW).
+FsResult Win32BackupFolderOps::Permissions(std::u16string_view path, VolumePermissions& kept) {
+  auto keeps = [](const std::wstring& at, bool& kept) {
+    wchar_t root[MAX_PATH + 1] = {};
+    DWORD flags = 0;
+    if (!::GetVolumePathNameW(at.c_str(), root, MAX_PATH + 1) ||
+        !::GetVolumeInformationW(root, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0))
+      return LastResult();
+    kept = (flags & FILE_PERSISTENT_ACLS) != 0;
+    return FsResult{};
+  };
+  if (FsResult base = keeps(Wide(path), kept.base); !base.ok())
+    return base;
+  return keeps(Wide(SystemDir(system_)), kept.system);
 }
 
-Opened Win32BackupFolderOps::OpenFolder(std::u16string_view path) {
-  // FILE_FLAG_BACKUP_SEMANTICS opens a file as well as a folder, and FILE_FLAG_OPEN_REPARSE_POINT
-  // (added by Open) the link itself. No FILE_SHARE_DELETE: the folder cannot be renamed or
-  // removed while it is open. READ_CONTROL, WRITE_DAC and FILE_READ_ATTRIBUTES are no access to
-  // its contents, which is all that sharing modes govern: the open succeeds whatever sharing
-  // the handles already open allow.
-  return Open(Wide(path), READ_CONTROL | WRITE_DAC | FILE_READ_ATTRIBUTES,
-              FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_FLAG_BACKUP_SEMANTICS, *this);
+FsResult Win32BackupFolderOps::RecordedFolder(std::u16string& name) {
+  std::wstring recorded;
+  const DWORD error = ReadFolderRecord(owners_, recordKey_, recorded);
+  name = Utf16(recorded);
+  return Result(error);
+}
+
+FsResult Win32BackupFolderOps::RecordFolder(std::u16string_view name) {
+  return Result(WriteFolderRecord(owners_, keySecurity_, recordKey_, Wide(name)));
+}
+
+FsResult Win32BackupFolderOps::MakeFolder(std::u16string_view path) {
+  if (folderSecurity_.error() != ERROR_SUCCESS)
+    return Result(folderSecurity_.error());
+  return Checked(::CreateDirectoryW(Wide(path).c_str(), folderSecurity_.attributes()));
+}
+
+Opened Win32BackupFolderOps::OpenEntry(std::u16string_view path) {
+  return Open(path, READ_CONTROL | FILE_READ_ATTRIBUTES,
+              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN, false);
 }
 
 // The run lock, as Windows keeps it from XP to 11:
-// - CreateFileW with dwShareMode 0: while the handle is open, any other open that asks for
-//   reading, writing or deleting (FILE_READ_DATA, FILE_WRITE_DATA, DELETE, or GENERIC_READ or
-//   GENERIC_WRITE) fails with ERROR_SHARING_VIOLATION (32), in this process or another, until
-//   the handle is closed; Windows closes it when the process ends in any way. Sharing is checked
-//   only between opens that ask for FILE_READ_DATA, FILE_EXECUTE, FILE_WRITE_DATA,
+// - Opened with no sharing: while the handle is open, any other open that asks for reading,
+//   writing or deleting fails with ERROR_SHARING_VIOLATION (32), in this process or another,
+//   until the handle is closed; Windows closes it when the process ends in any way. Sharing is
+//   checked only between opens that ask for FILE_READ_DATA, FILE_EXECUTE, FILE_WRITE_DATA,
 //   FILE_APPEND_DATA or DELETE ([MS-FSA] 2.1.5.1.2.2): an open for READ_CONTROL or
 //   FILE_READ_ATTRIBUTES alone succeeds beside it, and does not keep it from being had.
-// - OPEN_ALWAYS makes the file with the given security when it is missing and opens it as it is
-//   otherwise (GetLastError then says ERROR_ALREADY_EXISTS, which is success).
-// - The file stays in place between runs. FILE_FLAG_DELETE_ON_CLOSE would remove it when the last
-//   handle closes, but any handle counts, also one opened with no access at all, which anybody
-//   may open ("If this parameter is zero, the application can query certain metadata ... even if
-//   GENERIC_READ access would have been denied"): a standard user holding such a handle would
-//   leave the file pending deletion after the run, and every later open would fail with
-//   ERROR_ACCESS_DENIED until they let go. Kept in place, the file is had whatever such handles
-//   are open.
-// - The file's DACL (kLockFileSddl) gives only SYSTEM and Administrators any access, so nobody
-//   else can hold it open in a way that makes ERROR_SHARING_VIOLATION; the folder around it
-//   lets only administrators make or rename anything in it.
-// - FILE_FLAG_OPEN_REPARSE_POINT: a link of that name is opened as itself, never followed.
+// - FILE_OPEN_IF makes the file with the given security when it is missing and opens it as it is
+//   otherwise. The file stays in place between runs: removing it on close would leave it pending
+//   deletion while anybody holds a handle to it, and every later open would fail with
+//   ERROR_ACCESS_DENIED until they let go.
+// - Only SYSTEM and Administrators have any access to it or to its folder, so nobody else can
+//   hold it open in a way that makes ERROR_SHARING_VIOLATION. An oplock that an administrator's
+//   process holds on it does not hold a run off: the open completes while the break goes on, and
+//   the handle is used for nothing that would wait.
 Opened Win32BackupFolderOps::OpenLockFile(std::u16string_view path) {
-  if (lockSecurity_.error() != ERROR_SUCCESS)
-    return {Result(lockSecurity_.error()), nullptr};
-  return Open(Wide(path), GENERIC_READ | GENERIC_WRITE, 0, FILE_ATTRIBUTE_NORMAL, *this,
-              OPEN_ALWAYS, lockSecurity_.attributes());
+  if (fileSecurity_.error() != ERROR_SUCCESS)
+    return {Result(fileSecurity_.error()), nullptr};
+  return Open(path, GENERIC_READ | GENERIC_WRITE, 0, FILE_OPEN_IF, true, &fileSecurity_);
 }
 
-Opened Win32BackupFolderOps::OpenFileToLoad(std::u16string_view path) {
-  return Open(Wide(path), GENERIC_READ, FILE_SHARE_READ, 0, *this);
+// Nobody may write it while it is open: the open fails with ERROR_SHARING_VIOLATION while
+// somebody is writing it or holds it for deleting; readers that share reading do not matter.
+Opened Win32BackupFolderOps::OpenFileToRead(std::u16string_view path) {
+  return Open(path, GENERIC_READ, FILE_SHARE_READ, FILE_OPEN, false);
 }
 
+// Listed through a handle opened as Open opens: FindFirstFileW's own open of the folder would
+// wait where somebody holds it without sharing and with a read-handle oplock (Windows 8 on), as
+// an earlier release's folder, which users may list, may be held.
 FsResult Win32BackupFolderOps::ListFiles(std::u16string_view path,
                                          std::vector<std::u16string>& names) {
   names.clear();
-  WIN32_FIND_DATAW found = {};
-  UniqueFind find(::FindFirstFileW((Wide(path) + L"\\*").c_str(), &found));
-  if (!find.valid())
-    return ::GetLastError() == ERROR_FILE_NOT_FOUND ? FsResult{} : LastResult();
-  do {
-    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
-      names.push_back(Utf16(found.cFileName));
-  } while (::FindNextFileW(find.get(), &found));
-  return Checked(::GetLastError() == ERROR_NO_MORE_FILES);
+  Opened folder = Open(path, FILE_LIST_DIRECTORY,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN, false);
+  if (!folder.result.ok())
+    return folder.result;
+  if (functions_.NtQueryDirectoryFile == nullptr)
+    return Result(ERROR_PROC_NOT_FOUND);
+  const HANDLE handle = static_cast<Win32OpenItem&>(*folder.item).handle();
+  alignas(8) BYTE buffer[16 * 1024];
+  for (BOOLEAN restart = TRUE;; restart = FALSE) {
+    IO_STATUS_BLOCK io = {};
+    const NTSTATUS status = functions_.NtQueryDirectoryFile(
+        handle, nullptr, nullptr, nullptr, &io, buffer, sizeof(buffer), FileDirectoryInformation,
+        FALSE, nullptr, restart);
+    if (status == static_cast<NTSTATUS>(0x80000006))  // STATUS_NO_MORE_FILES
+      return {};
+    if (status < 0)
+      return Result(functions_.RtlNtStatusToDosError(status));
+    for (const BYTE* at = buffer;;) {
+      const auto* entry = reinterpret_cast<const FILE_DIRECTORY_INFORMATION*>(at);
+      if ((entry->FileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        names.emplace_back(reinterpret_cast<const char16_t*>(entry->FileName),
+                           entry->FileNameLength / sizeof(wchar_t));
+      if (entry->NextEntryOffset == 0)
+        break;
+      at += entry->NextEntryOffset;
+    }
+  }
 }
 
+// A new file: nobody can hold an oplock on what did not exist ("newly created streams cannot
+// have pre-existing oplocks on them"), and while it is open without sharing nobody else can open
+// it for reading or writing. Only administrators can open anything in the folder, so removing
+// a file not written whole waits on nobody else.
 FsResult Win32BackupFolderOps::WriteNewFile(std::u16string_view path,
                                             std::span<const std::byte> contents) {
-  if (security_.error() != ERROR_SUCCESS)
-    return Result(security_.error());
+  if (fileSecurity_.error() != ERROR_SUCCESS)
+    return Result(fileSecurity_.error());
   const std::wstring name = Wide(path);
-  UniqueFile file(::CreateFileW(name.c_str(), GENERIC_WRITE, 0, security_.attributes(), CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  UniqueFile file(::CreateFileW(name.c_str(), GENERIC_WRITE, 0, fileSecurity_.attributes(),
+                                CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
+                                nullptr));
   if (!file.valid())
     return LastResult();
   DWORD error = ERROR_SUCCESS;
@@ -310,49 +337,32 @@ FsResult Win32BackupFolderOps::WriteNewFile(std::u16string_view path,
   return {};
 }
 
-FsResult Win32BackupFolderOps::Remove(std::u16string_view path) {
-  return Checked(::DeleteFileW(Wide(path).c_str()));
-}
-
-FsResult Win32BackupFolderOps::MoveOver(std::u16string_view from, std::u16string_view to) {
-  return Checked(::MoveFileExW(Wide(from).c_str(), Wide(to).c_str(),
-                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
-}
-
-// MoveFileExW renames the name itself: a symbolic link or junction is renamed as the link, and
-// what it points to is not opened. Renaming asks for DELETE on the entry, which Windows grants
-// to whoever may delete the children of its folder (Administrators, in the all-users
-// application data folder), whatever the entry's own DACL says. A folder in which a file is
-// open, or an entry open without FILE_SHARE_DELETE, cannot be renamed (ERROR_ACCESS_DENIED or
-// ERROR_SHARING_VIOLATION).
-// Wine (8.0) keeps a link as a Unix symbolic link, opens through it even with
-// FILE_FLAG_OPEN_REPARSE_POINT, and renames what it points to. A link is therefore renamed only
-// where it opens as itself, as on Windows; elsewhere it stays, and ERROR_NOT_SUPPORTED says why.
-FsResult Win32BackupFolderOps::Rename(std::u16string_view from, std::u16string_view to) {
-  const std::wstring name = Wide(from);
-  const DWORD named = ::GetFileAttributesW(name.c_str());
-  if (named != INVALID_FILE_ATTRIBUTES && (named & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-    UniqueFile link(::CreateFileW(
-        name.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-        nullptr));
-    BY_HANDLE_FILE_INFORMATION info = {};
-    if (!link.valid() || !::GetFileInformationByHandle(link.get(), &info))
-      return LastResult();
-    if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
-      return Result(ERROR_NOT_SUPPORTED);
-  }
-  return Checked(::MoveFileExW(name.c_str(), Wide(to).c_str(), MOVEFILE_WRITE_THROUGH));
-}
-
-void Win32BackupFolderOps::Pause(std::uint32_t milliseconds) {
-  ::Sleep(milliseconds);
-}
-
 BackupStamp Win32BackupFolderOps::LocalTime() {
   SYSTEMTIME now = {};
   ::GetLocalTime(&now);
   return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+}
+
+// The performance counter, the time, the process and thread and an address of this run, and a
+// count of the draws, mixed by SplitMix64's finaliser: nobody else knows the counter to the tick
+// at which the folder is made, so nobody can have made a folder of the name beforehand. Nothing
+// here loads a DLL (RtlGenRandom, which Vista and 7 forward to cryptbase.dll, would).
+std::uint64_t Win32BackupFolderOps::Unforeseeable() {
+  LARGE_INTEGER counter = {};
+  ::QueryPerformanceCounter(&counter);
+  FILETIME now = {};
+  ::GetSystemTimeAsFileTime(&now);
+  std::uint64_t x = static_cast<std::uint64_t>(counter.QuadPart) ^
+                    ((std::uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime) * 31 ^
+                    ((std::uint64_t{::GetCurrentProcessId()} << 32) | ::GetCurrentThreadId()) ^
+                    reinterpret_cast<std::uintptr_t>(&counter) ^ (++draws_ * 0x9E3779B97F4A7C15ull);
+  x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+  x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+  return x ^ (x >> 31);
+}
+
+void Win32BackupFolderOps::Pause(std::uint32_t milliseconds) {
+  ::Sleep(milliseconds);
 }
 
 }  // namespace tarnwick::win32

@@ -17,7 +17,11 @@ RunTimeFunctions RunTimeFunctions::OfThisWindows() {
   LookUp(f.SetDllDirectoryW, kernel32, "SetDllDirectoryW");
   LookUp(f.Wow64DisableWow64FsRedirection, kernel32, "Wow64DisableWow64FsRedirection");
   LookUp(f.Wow64RevertWow64FsRedirection, kernel32, "Wow64RevertWow64FsRedirection");
-  LookUp(f.RtlGetVersion, ::GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion");
+  const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+  LookUp(f.RtlGetVersion, ntdll, "RtlGetVersion");
+  LookUp(f.NtCreateFile, ntdll, "NtCreateFile");
+  LookUp(f.NtQueryDirectoryFile, ntdll, "NtQueryDirectoryFile");
+  LookUp(f.RtlNtStatusToDosError, ntdll, "RtlNtStatusToDosError");
   const HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
   LookUp(f.GetDpiForWindow, user32, "GetDpiForWindow");
   LookUp(f.GetDpiForSystem, user32, "GetDpiForSystem");

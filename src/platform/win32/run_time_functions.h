@@ -5,6 +5,7 @@
 #pragma once
 
 #include <windows.h>
+#include <winternl.h>
 
 namespace tarnwick::win32 {
 
@@ -26,8 +27,14 @@ struct RunTimeFunctions {
   BOOL(WINAPI* SetDllDirectoryW)(LPCWSTR) = nullptr;               // XP SP1
   BOOL(WINAPI* Wow64DisableWow64FsRedirection)(PVOID*) = nullptr;  // 64-bit XP and Server 2003
   BOOL(WINAPI* Wow64RevertWow64FsRedirection)(PVOID) = nullptr;    // 64-bit XP and Server 2003
-  // ntdll.dll
+  // ntdll.dll, whose functions are in every Windows NT but not in the import libraries that the
+  // ship checks allow
   LONG(WINAPI* RtlGetVersion)(OSVERSIONINFOW*) = nullptr;  // 2000
+  decltype(&::NtCreateFile) NtCreateFile = nullptr;
+  NTSTATUS(NTAPI* NtQueryDirectoryFile)
+  (HANDLE, HANDLE, PIO_APC_ROUTINE, PVOID, PIO_STATUS_BLOCK, PVOID, ULONG, FILE_INFORMATION_CLASS,
+   BOOLEAN, PUNICODE_STRING, BOOLEAN) = nullptr;
+  decltype(&::RtlNtStatusToDosError) RtlNtStatusToDosError = nullptr;
   // user32.dll
   UINT(WINAPI* GetDpiForWindow)(HWND) = nullptr;                  // 10 1607
   UINT(WINAPI* GetDpiForSystem)() = nullptr;                      // 10 1607

@@ -43,8 +43,11 @@ bool IsAbsolute(std::u16string_view path) {
 //   version.dll   version resources, loaded with the window under Wine and by the shell's
 //                 functions on Windows; the version check's own copy, by full path, is freed
 //                 after it (Vista and 7; known on XP)
-//   ntmarta.dll   advapi32's provider for SetSecurityInfo, which secures the backup folder
-//                 (XP to 7; never a known DLL)
+//   ntmarta.dll   advapi32's access-control provider, which its higher-level security
+//                 functions (GetSecurityInfo, SetSecurityInfo, GetNamedSecurityInfo,
+//                 SetEntriesInAcl) load at their first call; the program calls none of them,
+//                 and keeps it here for any that a system DLL calls in its process (XP to 7;
+//                 never a known DLL)
 //   clbcatq.dll   the COM catalog that ole32 reads for the shell object of a download click
 //                 (XP and 2003; known from Vista on)
 // Not here: what Windows loads before the program's first instruction, which no preload can

@@ -60,6 +60,9 @@ inline bool CloseFind(HANDLE find) {
 inline bool FreeLocal(void* memory) {
   return ::LocalFree(memory) == nullptr;
 }
+inline bool CloseRegistryKey(HKEY key) {
+  return ::RegCloseKey(key) == ERROR_SUCCESS;
+}
 
 // A file or folder opened with CreateFileW (INVALID_HANDLE_VALUE when none).
 using UniqueFile = UniqueAny<HANDLE, CloseKernelHandle, true>;
@@ -67,6 +70,8 @@ using UniqueFile = UniqueAny<HANDLE, CloseKernelHandle, true>;
 using UniqueFind = UniqueAny<HANDLE, CloseFind, true>;
 // A process's access token.
 using UniqueToken = UniqueAny<HANDLE, CloseKernelHandle>;
+// A registry key opened or made with RegOpenKeyExW or RegCreateKeyExW.
+using UniqueKey = UniqueAny<HKEY, CloseRegistryKey>;
 // Memory that a Windows function allocated for the caller with LocalAlloc.
 using UniqueLocal = UniqueAny<void*, FreeLocal>;
 
