@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Checks a Tarnwick executable as shipped: the DLLs it imports, its version resource, its
-manifest, its icon and the Windows version its PE headers ask for.
+manifest, its icon, the Windows version its PE headers ask for, and its hardening (ASLR, DEP
+and stack protection: hardening.py).
 
 usage: check_executable.py EXE {x86_64|i686} [ALLOWED_IMPORTS]
 
@@ -10,6 +11,8 @@ new import fails until someone has checked that the oldest supported Windows pro
 import sys
 
 import pefile
+
+import hardening
 
 # The only DLLs the program imports. shell32, ole32, oleaut32 and version.dll are loaded at run
 # time from the system directory by full path instead, the first three at the first click.
@@ -132,7 +135,11 @@ def check(path, arch, allowed_path):
     if not resources(pe, 14):
         failures.append("no icon")
 
+    hardened, weaknesses = hardening.check(path, arch)
+    failures.extend(weaknesses)
+
     print(f"{path} ({arch}):")
+    print(f"  {hardened}")
     for dll, names in sorted(imports.items()):
         print(f"  {dll}: {len(names)} functions")
     for failure in failures:

@@ -9,6 +9,7 @@
 #include "app/win32/dpi.h"
 #include "app/win32/form1_window.h"
 #include "backup/win32/win32_backup_folder_ops.h"
+#include "platform/win32/stack_guard.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_registry.h"
@@ -91,9 +92,8 @@ void InitStandardControls() {
   ::InitCommonControlsEx(&controls);
 }
 
-}  // namespace
-
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
+// The program, once the stack guard has its value.
+[[gnu::noinline]] int Run(HINSTANCE instance, PWSTR commandLine) {
   using namespace tarnwick;
   win32::Win32SystemInfo system;
   const std::vector<win32::UniqueModule> preloaded = win32::RestrictDllSearch(system);
@@ -131,4 +131,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   if (!window.Load())
     return win32::kExitRunTimeError;
   return window.Run();
+}
+
+}  // namespace
+
+// Seeds the stack guard before any function that checks it is entered, so it carries no guard
+// itself, nor does the C runtime's start-up code below it; everything else runs in Run, which
+// does.
+[[gnu::no_stack_protector]] int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine,
+                                                int) {
+  tarnwick::win32::SeedStackGuard();
+  return Run(instance, commandLine);
 }
