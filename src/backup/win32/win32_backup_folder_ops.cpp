@@ -8,6 +8,7 @@
 
 #include "backup/win32/folder_record.h"
 #include "platform/win32/system_library.h"
+#include "platform/win32/unforeseeable.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/unique_module.h"
 #include "platform/win32/wide_text.h"
@@ -343,22 +344,9 @@ BackupStamp Win32BackupFolderOps::LocalTime() {
   return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
 }
 
-// The performance counter, the time, the process and thread and an address of this run, and a
-// count of the draws, mixed by SplitMix64's finaliser: nobody else knows the counter to the tick
-// at which the folder is made, so nobody can have made a folder of the name beforehand. Nothing
-// here loads a DLL (RtlGenRandom, which Vista and 7 forward to cryptbase.dll, would).
+// A count of the draws makes each differ from the one before, however soon it comes.
 std::uint64_t Win32BackupFolderOps::Unforeseeable() {
-  LARGE_INTEGER counter = {};
-  ::QueryPerformanceCounter(&counter);
-  FILETIME now = {};
-  ::GetSystemTimeAsFileTime(&now);
-  std::uint64_t x = static_cast<std::uint64_t>(counter.QuadPart) ^
-                    ((std::uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime) * 31 ^
-                    ((std::uint64_t{::GetCurrentProcessId()} << 32) | ::GetCurrentThreadId()) ^
-                    reinterpret_cast<std::uintptr_t>(&counter) ^ (++draws_ * 0x9E3779B97F4A7C15ull);
-  x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
-  x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
-  return x ^ (x >> 31);
+  return UnforeseeableNumber() ^ (++draws_ * 0x9E3779B97F4A7C15ull);
 }
 
 void Win32BackupFolderOps::Pause(std::uint32_t milliseconds) {

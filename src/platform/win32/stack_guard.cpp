@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "platform/win32/unforeseeable.h"
+
 // The two symbols that GCC's stack protection calls for, defined here rather than taken from
 // GCC's libssp. libssp seeds its guard in a constructor, which runs before wWinMain has
 // restricted the DLL search, with CryptAcquireContext(PROV_RSA_FULL, CRYPT_VERIFYCONTEXT). That
@@ -24,40 +26,13 @@ std::uintptr_t __stack_chk_guard;
 [[noreturn]] void __stack_chk_fail();
 }
 
-namespace {
-
-// Folds `value` into `state` so that every bit of each source reaches every bit of the guard.
-[[gnu::no_stack_protector]] constexpr std::uint64_t Folded(std::uint64_t state,
-                                                           std::uint64_t value) {
-  state = (state ^ value) * 0x9E3779B97F4A7C15u;
-  return state ^ (state >> 29);
-}
-
-}  // namespace
-
 namespace tarnwick::win32 {
 
-// What Microsoft's CRT seeds its /GS cookie with in __security_init_cookie (gs_support.c, the
-// CRT source that Visual C++ ships): the system time, the process and thread ids, the tick
-// count and the performance counter, all of them in kernel32 on every Windows from XP on. Added
-// to them: the time stamp counter, and the addresses of a local and of the guard itself, which
-// ASLR moves with the stack and the image from Vista on. The documentation of
-// __security_init_cookie says why this runs first: "The call to __security_init_cookie must be
-// made before any overrun-protected function is entered; otherwise a spurious buffer overrun
-// will be detected."
+// The documentation of __security_init_cookie says why this runs first: "The call to
+// __security_init_cookie must be made before any overrun-protected function is entered;
+// otherwise a spurious buffer overrun will be detected."
 [[gnu::no_stack_protector]] void SeedStackGuard() {
-  FILETIME now{};
-  ::GetSystemTimeAsFileTime(&now);
-  LARGE_INTEGER counter{};
-  ::QueryPerformanceCounter(&counter);
-  std::uint64_t seed = Folded(0, std::uint64_t{now.dwHighDateTime} << 32 | now.dwLowDateTime);
-  seed = Folded(seed, static_cast<std::uint64_t>(counter.QuadPart));
-  seed = Folded(seed, __builtin_ia32_rdtsc());
-  seed = Folded(seed, std::uint64_t{::GetCurrentProcessId()} << 32 | ::GetCurrentThreadId());
-  seed = Folded(seed, ::GetTickCount());
-  seed = Folded(seed, reinterpret_cast<std::uintptr_t>(&now));
-  seed = Folded(seed, reinterpret_cast<std::uintptr_t>(&__stack_chk_guard));
-  __stack_chk_guard = static_cast<std::uintptr_t>(seed ^ (seed >> 32));
+  __stack_chk_guard = static_cast<std::uintptr_t>(UnforeseeableNumber());
 }
 
 }  // namespace tarnwick::win32
