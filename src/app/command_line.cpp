@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "backup/backup_messages.h"
 #include "platform/text.h"
 #include "update/undo.h"
 #include "update/update_and_check.h"

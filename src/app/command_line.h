@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "app/exit_codes.h"
 #include "backup/backup_files.h"
 #include "backup/run_lock.h"
 #include "log/message_log.h"
@@ -23,15 +24,6 @@ enum class Invocation {
   kUsage,    // "/?" or "-?": the usage, in a message box
   kInvalid,  // anything else: nothing is done
 };
-
-inline constexpr std::uint32_t kExitNothingToChange = 0;
-inline constexpr std::uint32_t kExitWouldChange = 1;  // /check: detection found work to do
-inline constexpr std::uint32_t kExitRestartNeeded = 3010;
-inline constexpr std::uint32_t kExitFailed = 1603;
-inline constexpr std::uint32_t kExitInvalidArguments = 87;
-// Another Tarnwick run is in progress: the installers' "another installation is in progress",
-// which deployment tools retry.
-inline constexpr std::uint32_t kExitBusy = 1618;
 
 inline constexpr std::u16string_view kUsage =
     u"Usage: tarnwick.exe [/update | /check | /undo]\r\n\r\n"

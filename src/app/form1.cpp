@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/form1_texts.h"
+#include "backup/backup_messages.h"
 #include "update/update_and_check.h"
 #include "update/update_messages.h"
 

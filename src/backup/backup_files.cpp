@@ -14,10 +14,6 @@ constexpr int kMaxTries = 16;
 // so far apart, before the load reports it.
 constexpr int kReadTries = 5;
 constexpr std::uint32_t kReadRetryMilliseconds = 200;
-// Windows' ERROR_FILE_EXISTS: the folder holds a file of the highest sequence number already.
-constexpr std::uint32_t kErrorFileExists = 80;
-// Windows' ERROR_INVALID_PARAMETER: a file to load that is not in the backup folder.
-constexpr std::uint32_t kErrorInvalidParameter = 87;
 
 LoadedFile LoadFailure(BackupOutcome outcome, std::u16string path, SystemError status) {
   return {{outcome, std::move(path), std::move(status)}, {}};

@@ -21,8 +21,6 @@ constexpr std::size_t kChosenDigits = 16;
 constexpr int kMaxLooks = 4;
 // Folders made in Tarnwick's place in one walk, and names tried for each.
 constexpr int kMaxChosen = 4;
-// ERROR_PATH_NOT_FOUND: the folder that was looked for is not there as a folder to use.
-constexpr std::uint32_t kPathNotFound = 3;
 
 // Names a folder that a run makes and records.
 bool IsFolderName(std::u16string_view name) {
@@ -72,7 +70,7 @@ Look LookAt(BackupFolderOps& ops, const std::u16string& path, bool make, bool ma
       return {nullptr, NotUsed{path, *form, status}, {}};
     return {std::move(opened.item), std::nullopt, {}};
   }
-  return Ended(BackupOutcome::kNoFolder, path, kPathNotFound);
+  return Ended(BackupOutcome::kNoFolder, path, kErrorPathNotFound);
 }
 
 // The folder `top` and its Backups, each looked at as LookAt does.
@@ -145,7 +143,7 @@ SecuredFolder SecureBackupFolder(BackupFolderOps& ops, bool make, const NotUsed*
   };
   // Done: with the folder in use where there is one, or with the earlier one alone; kMissing,
   // with `missing` the platform's code for it, where there is neither.
-  auto done = [&](std::u16string path, SystemError missing = kPathNotFound) {
+  auto done = [&](std::u16string path, SystemError missing = kErrorPathNotFound) {
     secured.path = std::move(path);
     secured.outcome = BackupOutcome::kDone;
     if (secured.path.empty() && secured.earlier.empty()) {

@@ -1,5 +1,6 @@
 #include "backup/backup_messages.h"
 
+#include "platform/platform_messages.h"
 #include "platform/text.h"
 
 namespace tarnwick {
@@ -19,7 +20,8 @@ struct Wording {
 
 // Why each thing failed. "{p}" is the path; "{b}" Windows' code and text in brackets ("(error
 // 5: Access is denied)", nothing where no code was reported); "{r}" "the system reported error
-// 5: Access is denied."; "{a}" kRunAsAdministrator; "{m}" kMaxBackupSize.
+// 5: Access is denied."; "{a}" "access was refused (error 5: Access is denied). Please run this
+// program as an administrator."; "{m}" kMaxBackupSize.
 constexpr Wording kFailedWording = {
     BackupOutcome::kFailed,
     {u"writing to {p} failed: {r}", u"the lock file {p} could not be opened: {r}",
@@ -97,10 +99,9 @@ std::u16string_view WordingFor(Act act, const BackupResult& result) {
 // `text` with its fields filled in from `path` and `status`.
 std::u16string Fill(std::u16string_view text, std::u16string_view path, const SystemError& status) {
   constexpr std::u16string_view kFields = u"pbram";
-  const std::u16string values[] = {std::u16string(path),
-                                   status.code != 0 ? u" (" + ErrorText(status) + u")" : u"",
-                                   u"the system reported " + ErrorText(status) + u".",
-                                   std::u16string(kRunAsAdministrator), NumberText(kMaxBackupSize)};
+  const std::u16string values[] = {
+      std::u16string(path), status.code != 0 ? u" (" + ErrorText(status) + u")" : u"",
+      ReportedReason(u"system", status), RefusedReason(status), NumberText(kMaxBackupSize)};
   std::u16string line;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const std::size_t field = i + 2 < text.size() && text[i] == u'{' && text[i + 2] == u'}'

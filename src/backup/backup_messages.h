@@ -10,9 +10,6 @@
 
 namespace tarnwick {
 
-inline constexpr std::u16string_view kRunAsAdministrator =
-    u"access was refused. Please run this program as an administrator.";
-
 // Another run holds the machine-wide lock, so this one does nothing.
 inline constexpr std::u16string_view kAnotherRunInProgress =
     u"Another Tarnwick run is in progress, so nothing was done. Try again when it has finished.";

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/platform_messages.h"
 #include "platform/text.h"
 
 namespace tarnwick {
@@ -20,14 +21,10 @@ struct OpenedKey {
     if (key != kNoKey)
       ops.CloseKey(key);
   }
-  RegStatus Open(RegKey root, std::u16string_view path) {
+  SystemError Open(RegKey root, std::u16string_view path) {
     return ops.OpenKey(root, path, 0, kKeyAccessMask, key);
   }
 };
-
-RegResult Failed(RegistryOps& ops, RegStatus status, bool atKey) {
-  return {{static_cast<std::uint32_t>(status), ops.StatusText(status)}, atKey};
-}
 
 bool IsTextType(RegType type) {
   return type == kRegSz || type == kRegMultiSz;
@@ -71,15 +68,15 @@ std::optional<std::int32_t> ParseInt32(std::u16string_view text) {
 RegRead GetKeyDataValue(RegistryOps& ops, RegKey RegKeyRoot, std::u16string_view RegKeyName,
                         RegType& KeyDateType, std::u16string_view KeyValueName) {
   OpenedKey key{ops};
-  if (RegStatus status = key.Open(RegKeyRoot, RegKeyName); status != kErrorSuccess)
-    return {Failed(ops, status, true), {}, kRegNone, {}};
+  if (SystemError status = key.Open(RegKeyRoot, RegKeyName); !status.ok())
+    return {{std::move(status), true}, {}, kRegNone, {}};
 
   // The buffer is made exactly as large as the value: where there is room to spare, some
   // registries add a terminator to a string stored without one, and count it.
   RegType type = kRegNone;
   std::uint32_t size = 0;
-  RegStatus status = ops.QueryValue(key.key, KeyValueName, type, nullptr, size);
-  if (status == kErrorSuccess)
+  SystemError status = ops.QueryValue(key.key, KeyValueName, type, nullptr, size);
+  if (status.ok())
     status = kErrorMoreData;
   std::vector<std::byte> buffer(size);
   for (int attempt = 0; attempt < kMaxReadAttempts && status == kErrorMoreData; ++attempt) {
@@ -88,13 +85,13 @@ RegRead GetKeyDataValue(RegistryOps& ops, RegKey RegKeyRoot, std::u16string_view
     if (status == kErrorMoreData)
       buffer.resize(std::max<std::size_t>(size, buffer.size() * 2));
   }
-  if (status != kErrorSuccess)
-    return {Failed(ops, status, false), {}, kRegNone, {}};
+  if (!status.ok())
+    return {{std::move(status)}, {}, kRegNone, {}};
   buffer.resize(std::min<std::size_t>(size, buffer.size()));
   KeyDateType = type;
   RegRead read{{}, ValueText(type, buffer), type, std::move(buffer)};
   if (!IsWritableType(type))
-    read.error = kErrorUnsupportedType;
+    read.error = UnsupportedTypeError();
   return read;
 }
 
@@ -102,10 +99,10 @@ RegResult SetKeyDataValue(RegistryOps& ops, RegKey RegKeyRoot, std::u16string_vi
                           RegType KeyDateType, std::u16string_view KeyValueName,
                           std::u16string_view KeyDataValue) {
   if (!IsWritableType(KeyDateType))
-    return {kErrorUnsupportedType};
+    return {UnsupportedTypeError()};
   const auto data = ValueBytes(KeyDateType, KeyDataValue);
   if (!data)
-    return {kErrorInvalidData};
+    return {InvalidDataError()};
   return SetKeyDataBytes(ops, RegKeyRoot, RegKeyName, KeyDateType, KeyValueName, *data);
 }
 
@@ -113,16 +110,15 @@ RegResult SetKeyDataBytes(RegistryOps& ops, RegKey RegKeyRoot, std::u16string_vi
                           RegType KeyDateType, std::u16string_view KeyValueName,
                           std::span<const std::byte> bytes) {
   OpenedKey key{ops};
-  if (key.Open(RegKeyRoot, RegKeyName) != kErrorSuccess) {
-    if (RegStatus status = ops.CreateKey(RegKeyRoot, RegKeyName, key.key); status != kErrorSuccess)
-      return Failed(ops, status, true);
+  if (!key.Open(RegKeyRoot, RegKeyName).ok()) {
+    if (SystemError status = ops.CreateKey(RegKeyRoot, RegKeyName, key.key); !status.ok())
+      return {std::move(status), true};
   }
-  RegStatus status = SetValueExactly(ops, key.key, KeyValueName, KeyDateType, bytes);
-  return status == kErrorSuccess ? RegResult() : Failed(ops, status, false);
+  return {SetValueExactly(ops, key.key, KeyValueName, KeyDateType, bytes)};
 }
 
-RegStatus SetValueExactly(RegistryOps& ops, RegKey key, std::u16string_view name, RegType type,
-                          std::span<const std::byte> bytes) {
+SystemError SetValueExactly(RegistryOps& ops, RegKey key, std::u16string_view name, RegType type,
+                            std::span<const std::byte> bytes) {
   std::vector<std::byte> guarded(bytes.begin(), bytes.end());
   guarded.insert(guarded.end(), {std::byte{0xFF}, std::byte{0xFF}});
   return ops.SetValue(key, name, type, guarded.data(), static_cast<std::uint32_t>(bytes.size()));
@@ -174,10 +170,8 @@ std::optional<std::vector<std::byte>> ValueBytes(RegType type, std::u16string_vi
 
 SystemError FlushRegKey(RegistryOps& ops, RegKey RegKeyRoot, std::u16string_view RegKeyName) {
   OpenedKey key{ops};
-  RegStatus status = key.Open(RegKeyRoot, RegKeyName);
-  if (status == kErrorSuccess)
-    status = ops.FlushKey(key.key);
-  return status == kErrorSuccess ? SystemError() : Failed(ops, status, true).error;
+  SystemError status = key.Open(RegKeyRoot, RegKeyName);
+  return status.ok() ? ops.FlushKey(key.key) : status;
 }
 
 }  // namespace tarnwick

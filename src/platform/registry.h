@@ -13,18 +13,13 @@
 
 namespace tarnwick {
 
-// What the routines refuse by themselves, in Windows' codes: a type they do not read or write,
-// and a text that cannot be stored as its type asks.
-inline constexpr std::uint32_t kErrorInvalidData = 13;        // ERROR_INVALID_DATA
-inline constexpr std::uint32_t kErrorUnsupportedType = 1630;  // ERROR_UNSUPPORTED_TYPE
-
 // How a routine went: code 0 when it did what was asked; otherwise the code, with Windows' text,
 // of the step that failed, and whether that step was opening (or making) the key.
 struct RegResult {
   SystemError error;
   bool atKey = false;
 
-  bool ok() const { return error.code == 0; }
+  bool ok() const { return error.ok(); }
   // The key (atKey) or the value does not exist.
   bool Missing() const { return error == kErrorFileNotFound || error == kErrorPathNotFound; }
 };
@@ -39,8 +34,8 @@ struct RegRead : RegResult {
 // byte. A REG_SZ text ends at its first NUL; of the other types exactly one trailing NUL
 // character is removed. A REG_DWORD reads as "&h" followed by its bytes in hexadecimal, most
 // significant first. A value of any other type fails with kErrorUnsupportedType, its type and
-// bytes given. On return `KeyDateType` holds the type the store reported (left unchanged when
-// the read failed before the store reported one).
+// bytes given (platform_messages.h). On return `KeyDateType` holds the type the store reported
+// (left unchanged when the read failed before the store reported one).
 RegRead GetKeyDataValue(RegistryOps& ops, RegKey RegKeyRoot, std::u16string_view RegKeyName,
                         RegType& KeyDateType, std::u16string_view KeyValueName);
 
@@ -62,8 +57,8 @@ RegResult SetKeyDataBytes(RegistryOps& ops, RegKey RegKeyRoot, std::u16string_vi
 // Sets the value `name` of the open `key` to exactly `bytes`. Windows stores one more character
 // of a string whose bytes end without a terminator when the character after them in memory is
 // NUL; a guard there keeps the bytes as given.
-RegStatus SetValueExactly(RegistryOps& ops, RegKey key, std::u16string_view name, RegType type,
-                          std::span<const std::byte> bytes);
+SystemError SetValueExactly(RegistryOps& ops, RegKey key, std::u16string_view name, RegType type,
+                            std::span<const std::byte> bytes);
 
 // The text that GetKeyDataValue reads from a value of `type` stored as `bytes` (empty for a type
 // it does not read).

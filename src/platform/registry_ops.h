@@ -1,23 +1,15 @@
-// The registry as the platform offers it: eight operations with Windows' own status codes,
-// key handles, type codes and raw bytes. The Windows build implements them over advapi32;
-// tests implement them in memory.
+// The registry as the platform offers it: eight operations, each answering with Windows' own
+// code and text (code 0 when it worked), with key handles, type codes and raw bytes. The Windows
+// build implements them over advapi32; tests implement them in memory.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 #include <string_view>
 
-namespace tarnwick {
+#include "platform/system_error.h"
 
-// A registry status exactly as Windows reports it (a Win32 error code).
-using RegStatus = std::int32_t;
-inline constexpr RegStatus kErrorSuccess = 0;
-inline constexpr RegStatus kErrorFileNotFound = 2;
-inline constexpr RegStatus kErrorPathNotFound = 3;
-inline constexpr RegStatus kErrorAccessDenied = 5;
-inline constexpr RegStatus kErrorInvalidHandle = 6;
-inline constexpr RegStatus kErrorMoreData = 234;
+namespace tarnwick {
 
 // A key handle: a predefined root or a key opened by OpenKey or CreateKey. Predefined roots
 // carry Windows' values, sign-extended as Windows does on 64-bit systems.
@@ -46,24 +38,22 @@ class RegistryOps {
   virtual ~RegistryOps() = default;
 
   // On success sets `key`; on failure leaves it untouched.
-  virtual RegStatus OpenKey(RegKey root, std::u16string_view path, std::uint32_t options,
-                            std::uint32_t access, RegKey& key) = 0;
+  virtual SystemError OpenKey(RegKey root, std::u16string_view path, std::uint32_t options,
+                              std::uint32_t access, RegKey& key) = 0;
   // Opens the key, creating it (and missing parents) when it does not exist.
-  virtual RegStatus CreateKey(RegKey root, std::u16string_view path, RegKey& key) = 0;
+  virtual SystemError CreateKey(RegKey root, std::u16string_view path, RegKey& key) = 0;
   // `size` holds the capacity of `data` in bytes on entry (data may be null with size 0).
   // On success `type` and `size` describe the value and its bytes are in `data`; when the
-  // buffer is too small the status is kErrorMoreData and `size` holds the size needed.
-  virtual RegStatus QueryValue(RegKey key, std::u16string_view name, RegType& type, std::byte* data,
-                               std::uint32_t& size) = 0;
-  virtual RegStatus SetValue(RegKey key, std::u16string_view name, RegType type,
-                             const std::byte* data, std::uint32_t size) = 0;
-  virtual RegStatus DeleteValue(RegKey key, std::u16string_view name) = 0;
-  virtual RegStatus DeleteKey(RegKey root, std::u16string_view path) = 0;
-  virtual RegStatus CloseKey(RegKey key) = 0;
+  // buffer is too small the code is kErrorMoreData and `size` holds the size needed.
+  virtual SystemError QueryValue(RegKey key, std::u16string_view name, RegType& type,
+                                 std::byte* data, std::uint32_t& size) = 0;
+  virtual SystemError SetValue(RegKey key, std::u16string_view name, RegType type,
+                               const std::byte* data, std::uint32_t size) = 0;
+  virtual SystemError DeleteValue(RegKey key, std::u16string_view name) = 0;
+  virtual SystemError DeleteKey(RegKey root, std::u16string_view path) = 0;
+  virtual SystemError CloseKey(RegKey key) = 0;
   // Returns once what was written to the key is on disk.
-  virtual RegStatus FlushKey(RegKey key) = 0;
-  // Windows' own text for a status these operations returned; empty where there is none.
-  virtual std::u16string StatusText(RegStatus) { return {}; }
+  virtual SystemError FlushKey(RegKey key) = 0;
 };
 
 }  // namespace tarnwick

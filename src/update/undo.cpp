@@ -6,8 +6,10 @@
 #include <vector>
 
 #include "backup/backup_files.h"
+#include "backup/backup_messages.h"
 #include "backup/reg_file.h"
 #include "platform/registry.h"
+#include "update/update_and_check.h"
 #include "update/update_messages.h"
 #include "update/value_table.h"
 
@@ -43,20 +45,20 @@ ValueOutcome Restore(RegistryOps& registry, RunBackup& backup, MessageLog& log, 
   if (!read)
     return ValueOutcome::kFailed;
   if (read->type == saved.type && read->bytes == saved.bytes) {
-    log.LogMessage(u"Value already as saved, no change required");
+    log.LogMessage(kAlreadyAsSavedMessage);
     return ValueOutcome::kUnchanged;
   }
   if (read->type != saved.type || read->bytes != UpdatedBytes(stage, saved)) {
     log.LogMessage(ChangedSinceBackupMessage(Where(stage.keyPath, stage.valueName)));
     return ValueOutcome::kFailed;
   }
-  log.LogMessage(u"Restoring Value saved in backup.");
+  log.LogMessage(kRestoringMessage);
   if (!SaveStageValue(backup, log, stage, *read) ||
       !StoredStageValue(log, stage,
                         SetKeyDataBytes(registry, kHkeyLocalMachine, stage.keyPath, saved.type,
                                         stage.valueName, saved.bytes)))
     return ValueOutcome::kFailed;
-  log.LogMessage(u"Key restored to value: " + WithNulsAsBlanks(ValueText(saved.type, saved.bytes)));
+  log.LogMessage(RestoredMessage(ValueText(saved.type, saved.bytes)));
   return ValueOutcome::kWritten;
 }
 
@@ -97,7 +99,7 @@ std::optional<Decisions> Decide(BackupFiles& backups, MessageLog& log) {
       log.LogMessage(LoadFailureMessage(file));
       return std::nullopt;
     }
-    log.LogMessage(u"Reading Backup From: " + file.path);
+    log.LogMessage(ReadingBackupMessage(file.path));
     const auto values = ParseRegFile(file.contents);
     const auto saved = values ? SavedValues(*values) : std::nullopt;
     if (!saved || values->empty()) {
@@ -122,7 +124,7 @@ UndoOutcome UndoAuthProtocols(RegistryOps& registry, BackupFiles& backups, Messa
     return UndoOutcome::kFailed;
   if (std::none_of(decisions->begin(), decisions->end(),
                    [](const auto& decision) { return decision.has_value(); })) {
-    log.LogMessage(u"No backup of the update was found: there is nothing to undo.");
+    log.LogMessage(kNothingToUndoMessage);
     return UndoOutcome::kNothingToUndo;
   }
   RunBackup backup(backups, BackupKind::kBeforeUndo);

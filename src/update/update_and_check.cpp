@@ -5,93 +5,111 @@
 #include <string_view>
 #include <vector>
 
-#include "backup/backup_files.h"
+#include "backup/backup_messages.h"
 #include "update/update_messages.h"
-#include "update/value_table.h"
 
 namespace tarnwick {
 namespace {
 
-// Whether Windows has the stage's name although its value does not list it: its own list of
-// built-in packages decides where there is one (Windows 8.1 and 10 before 1709 keep it);
-// otherwise the version does. A missing list is not logged; one that cannot be used is, and the
-// stage goes on without it.
-bool BuiltIn(RegistryOps& registry, MessageLog& log, const Stage& stage,
-             const WindowsVersion& windows) {
-  if (stage.builtIn == nullptr)
-    return false;
-  const std::u16string where = Where(stage.builtIn->listKeyPath, stage.valueName);
-  RegType type = kRegMultiSz;
-  const RegRead read = GetKeyDataValue(registry, kHkeyLocalMachine, stage.builtIn->listKeyPath,
-                                       type, stage.valueName);
-  if (read.ok() && type == kRegMultiSz) {
-    log.LogMessage(u"Reading Value From: " + where);
-    log.LogMessage(u"Current Value: " + WithNulsAsBlanks(read.text));
-    return PackageListContains(read.text, stage.name);
-  }
-  if (read.ok())
-    log.LogMessage(BuiltInTypeMessage(where, type));
-  else if (!read.Missing())
-    log.LogMessage(BuiltInReadFailureMessage(where, read));
-  if (!windows.AtLeast(stage.builtIn->sinceMajor, stage.builtIn->sinceMinor))
-    return false;
-  log.LogMessage(u"Windows " + VersionText(windows) + u" has " + std::u16string(stage.name) +
-                 u" built in");
-  return true;
-}
-
 // The update where `backup` is given; the check, which writes nothing and says what the update
 // would add, where it is null.
-UpdateOutcome RunStages(RegistryOps& registry, SystemInfoApi& system, RunBackup* backup,
-                        MessageLog& log) {
-  const WindowsVersion windows = RunningWindows(system);
-  // LSA loads tspkg.dll and credssp.dll from the system directory, so a name added where they
-  // are missing names a package that cannot load. Looked for once, when a name is missing.
-  std::optional<std::vector<std::u16string_view>> missingFiles;
-  std::u16string folder;
-  const auto runStage = [&](const Stage& stage) {
-    const std::optional<RegRead> read = ReadStageValue(registry, log, stage);
+class UpdateRun {
+ public:
+  UpdateRun(RegistryOps& registry, SystemInfoApi& system, RunBackup* backup, MessageLog& log)
+      : registry_(registry), system_(system), backup_(backup), log_(log) {}
+
+  // One stage, from its read to its closing line.
+  void RunStage(const Stage& stage, StagesRun& run) { run.Close(stage, Outcome(stage)); }
+
+ private:
+  ValueOutcome Outcome(const Stage& stage) {
+    const std::optional<RegRead> read = ReadStageValue(registry_, log_, stage);
     if (!read)
       return ValueOutcome::kFailed;
     if (read->type != stage.type) {
-      log.LogMessage(
+      log_.LogMessage(
           UnexpectedTypeMessage(Where(stage.keyPath, stage.valueName), read->type, stage.type));
       return ValueOutcome::kFailed;
     }
-    if (stage.contains(read->text, stage.name) || BuiltIn(registry, log, stage, windows)) {
-      log.LogMessage(std::u16string(stage.name) + u" already present, no change required");
+    if (stage.contains(read->text, stage.name) || BuiltIn(stage)) {
+      log_.LogMessage(AlreadyPresentMessage(stage.name));
       return ValueOutcome::kUnchanged;
     }
-    if (!missingFiles) {
-      folder = SystemDir(system);
-      missingFiles.emplace();
-      for (std::u16string_view file : {u"tspkg.dll", u"credssp.dll"}) {
-        if (!system.IsNativeFile(folder + std::u16string(file)))
-          missingFiles->push_back(file);
-      }
-    }
     // A name is added only where Windows has what it names.
-    if (!missingFiles->empty()) {
-      log.LogMessage(NoCredsspMessage(stage.name, *missingFiles, folder));
+    if (const std::vector<std::u16string_view>& missing = MissingFiles(); !missing.empty()) {
+      log_.LogMessage(NoCredsspMessage(stage.name, missing, folder_));
       return ValueOutcome::kFailed;
     }
-    if (backup == nullptr) {
-      log.LogMessage(std::u16string(stage.name) + u" is missing: the update would add it");
+    if (backup_ == nullptr) {
+      log_.LogMessage(WouldAddMessage(stage.name));
       return ValueOutcome::kChanged;
     }
-    log.LogMessage(u"Adding Value " + std::u16string(stage.name) + u" to registry key.");
+    log_.LogMessage(AddingMessage(stage.name));
     const std::u16string updated = stage.with(read->text, stage.name);
-    if (!SaveStageValue(*backup, log, stage, *read) ||
-        !StoredStageValue(log, stage,
-                          SetKeyDataValue(registry, kHkeyLocalMachine, stage.keyPath, read->type,
+    if (!SaveStageValue(*backup_, log_, stage, *read) ||
+        !StoredStageValue(log_, stage,
+                          SetKeyDataValue(registry_, kHkeyLocalMachine, stage.keyPath, read->type,
                                           stage.valueName, updated)))
       return ValueOutcome::kFailed;
-    log.LogMessage(u"Key updated to value: " + WithNulsAsBlanks(updated));
+    log_.LogMessage(UpdatedMessage(updated));
     return ValueOutcome::kWritten;
-  };
+  }
+
+  // Whether Windows has the stage's name although its value does not list it: its own list of
+  // built-in packages decides where there is one (Windows 8.1 and 10 before 1709 keep it);
+  // otherwise the version does. A missing list is not logged; one that cannot be used is, and
+  // the stage goes on without it.
+  bool BuiltIn(const Stage& stage) {
+    if (stage.builtIn == nullptr)
+      return false;
+    const std::u16string where = Where(stage.builtIn->listKeyPath, stage.valueName);
+    RegType type = kRegMultiSz;
+    const RegRead read = GetKeyDataValue(registry_, kHkeyLocalMachine, stage.builtIn->listKeyPath,
+                                         type, stage.valueName);
+    if (read.ok() && type == kRegMultiSz) {
+      log_.LogMessage(ReadingMessage(where));
+      log_.LogMessage(CurrentValueMessage(read.text));
+      return PackageListContains(read.text, stage.name);
+    }
+    if (read.ok())
+      log_.LogMessage(BuiltInTypeMessage(where, type));
+    else if (!read.Missing())
+      log_.LogMessage(BuiltInReadFailureMessage(where, read));
+    const WindowsVersion windows = RunningWindows(system_);
+    if (!windows.AtLeast(stage.builtIn->sinceMajor, stage.builtIn->sinceMinor))
+      return false;
+    log_.LogMessage(BuiltInMessage(windows, stage.name));
+    return true;
+  }
+
+  // LSA loads tspkg.dll and credssp.dll from the system directory, so a name added where they
+  // are missing names a package that cannot load. Looked for once, when a name is missing.
+  const std::vector<std::u16string_view>& MissingFiles() {
+    if (!missingFiles_) {
+      folder_ = SystemDir(system_);
+      missingFiles_.emplace();
+      for (std::u16string_view file : {u"tspkg.dll", u"credssp.dll"}) {
+        if (!system_.IsNativeFile(folder_ + std::u16string(file)))
+          missingFiles_->push_back(file);
+      }
+    }
+    return *missingFiles_;
+  }
+
+  RegistryOps& registry_;
+  SystemInfoApi& system_;
+  RunBackup* backup_;
+  MessageLog& log_;
+  std::optional<std::vector<std::u16string_view>> missingFiles_;
+  std::u16string folder_;
+};
+
+UpdateOutcome RunStages(RegistryOps& registry, SystemInfoApi& system, RunBackup* backup,
+                        MessageLog& log) {
+  UpdateRun update(registry, system, backup, log);
   StagesRun run(registry, log);
   for (const Stage& stage : UpdateStages())
-    run.Close(stage, runStage(stage));
+    update.RunStage(stage, run);
   run.Finish();
   if (run.failed())
     return UpdateOutcome::kFailed;
@@ -108,6 +126,52 @@ UpdateOutcome UpdateAuthProtocols(RegistryOps& registry, BackupFiles& backups,
 
 UpdateOutcome CheckAuthProtocols(RegistryOps& registry, SystemInfoApi& system, MessageLog& log) {
   return RunStages(registry, system, nullptr, log);
+}
+
+std::optional<RegRead> ReadStageValue(RegistryOps& registry, MessageLog& log, const Stage& stage) {
+  const std::u16string where = Where(stage.keyPath, stage.valueName);
+  log.LogMessage(ReadingMessage(where));
+  RegType type = stage.type;
+  RegRead read = GetKeyDataValue(registry, kHkeyLocalMachine, stage.keyPath, type, stage.valueName);
+  if (!read.ok()) {
+    log.LogMessage(ReadFailureMessage(where, read));
+    return std::nullopt;
+  }
+  log.LogMessage(CurrentValueMessage(read.text));
+  return read;
+}
+
+bool SaveStageValue(RunBackup& backup, MessageLog& log, const Stage& stage, const RegRead& read) {
+  const BackupResult saved = backup.Add(
+      {std::u16string(stage.keyPath), std::u16string(stage.valueName), read.type, read.bytes}, log);
+  if (!saved.ok())
+    log.LogMessage(BackupFailureMessage(Where(stage.keyPath, stage.valueName), saved));
+  return saved.ok();
+}
+
+bool StoredStageValue(MessageLog& log, const Stage& stage, const RegResult& write) {
+  if (!write.ok())
+    log.LogMessage(WriteFailureMessage(Where(stage.keyPath, stage.valueName), write));
+  return write.ok();
+}
+
+void StagesRun::Close(const Stage& stage, ValueOutcome outcome) {
+  if (outcome == ValueOutcome::kWritten)
+    written_.push_back(&stage);
+  changed_ |= outcome == ValueOutcome::kChanged || outcome == ValueOutcome::kWritten;
+  failed_ |= outcome == ValueOutcome::kFailed;
+  log_.LogMessage(StepCompleteMessage(stage.step));
+}
+
+void StagesRun::Finish() {
+  for (const Stage* stage : written_) {
+    if (const SystemError status = FlushRegKey(registry_, kHkeyLocalMachine, stage->keyPath);
+        !status.ok()) {
+      log_.LogMessage(FlushFailureMessage(stage->keyPath, status));
+      failed_ = true;
+    }
+  }
+  log_.LogMessage(kDoneMessage);
 }
 
 }  // namespace tarnwick

@@ -3,7 +3,9 @@
 #include <iterator>
 #include <string>
 
+#include "platform/platform_messages.h"
 #include "platform/text.h"
+#include "update/value_table.h"
 
 namespace tarnwick {
 namespace {
@@ -25,20 +27,62 @@ std::u16string TypeName(RegType type) {
 }
 
 std::u16string StatusReason(const SystemError& status) {
-  if (status == static_cast<std::uint32_t>(kErrorAccessDenied))
-    return std::u16string(kRunAsAdministrator);
-  return u"the registry reported " + ErrorText(status) + u".";
+  if (status == kErrorAccessDenied)
+    return RefusedReason(status);
+  return ReportedReason(u"registry", status);
 }
 
 std::u16string ReadReason(const RegRead& read) {
   if (read.Missing())
-    return read.atKey ? u"the key does not exist." : u"the value does not exist.";
+    return (read.atKey ? u"the key does not exist (" : u"the value does not exist (") +
+           ErrorText(read.error) + u").";
   if (read.error == kErrorUnsupportedType)
-    return u"its type (" + TypeName(read.type) + u") is not supported.";
+    return u"its type (" + TypeName(read.type) + u") is not supported (" + ErrorText(read.error) +
+           u").";
   return StatusReason(read.error);
 }
 
 }  // namespace
+
+std::u16string ReadingMessage(std::u16string_view where) {
+  return u"Reading Value From: " + std::u16string(where);
+}
+
+std::u16string CurrentValueMessage(std::u16string_view value) {
+  return u"Current Value: " + WithNulsAsBlanks(value);
+}
+
+std::u16string BuiltInMessage(const WindowsVersion& windows, std::u16string_view name) {
+  return u"Windows " + VersionText(windows) + u" has " + std::u16string(name) + u" built in";
+}
+
+std::u16string AlreadyPresentMessage(std::u16string_view name) {
+  return std::u16string(name) + u" already present, no change required";
+}
+
+std::u16string WouldAddMessage(std::u16string_view name) {
+  return std::u16string(name) + u" is missing: the update would add it";
+}
+
+std::u16string AddingMessage(std::u16string_view name) {
+  return u"Adding Value " + std::u16string(name) + u" to registry key.";
+}
+
+std::u16string UpdatedMessage(std::u16string_view value) {
+  return u"Key updated to value: " + WithNulsAsBlanks(value);
+}
+
+std::u16string StepCompleteMessage(int step) {
+  return u"Step " + NumberText(static_cast<std::uint64_t>(step)) + u" Complete\r\n";
+}
+
+std::u16string ReadingBackupMessage(std::u16string_view path) {
+  return u"Reading Backup From: " + std::u16string(path);
+}
+
+std::u16string RestoredMessage(std::u16string_view value) {
+  return u"Key restored to value: " + WithNulsAsBlanks(value);
+}
 
 std::u16string ReadFailureMessage(std::u16string_view where, const RegRead& read) {
   return u"Could not read " + std::u16string(where) + u": " + ReadReason(read) +
@@ -48,7 +92,8 @@ std::u16string ReadFailureMessage(std::u16string_view where, const RegRead& read
 std::u16string WriteFailureMessage(std::u16string_view where, const RegResult& write) {
   const bool refused = write.error == kErrorUnsupportedType || write.error == kErrorInvalidData;
   return u"Could not update " + std::u16string(where) + u": " +
-         (refused ? u"the value cannot be stored in its type." : StatusReason(write.error));
+         (refused ? u"the value cannot be stored in its type (" + ErrorText(write.error) + u")."
+                  : StatusReason(write.error));
 }
 
 std::u16string UnexpectedTypeMessage(std::u16string_view where, RegType found, RegType expected) {

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "platform/text.h"
-#include "update/update_messages.h"
 
 namespace tarnwick {
 namespace {
@@ -35,9 +34,9 @@ constexpr BuiltInPackage kTspkgBuiltIn = {u"SYSTEM\\CurrentControlSet\\Control\\
 
 constexpr Stage kStages[] = {
     {u"SYSTEM\\CurrentControlSet\\Control\\Lsa", u"Security Packages", kRegMultiSz, u"tspkg",
-     PackageListContains, PackageListWith, u"Step 1 Complete\r\n", &kTspkgBuiltIn},
+     PackageListContains, PackageListWith, 1, &kTspkgBuiltIn},
     {u"SYSTEM\\CurrentControlSet\\Control\\SecurityProviders", u"SecurityProviders", kRegSz,
-     u"credssp.dll", ProviderListContains, ProviderListWith, u"Step 2 Complete\r\n", nullptr},
+     u"credssp.dll", ProviderListContains, ProviderListWith, 2, nullptr},
 };
 
 }  // namespace
@@ -88,52 +87,6 @@ std::span<const Stage> UpdateStages() {
 
 std::u16string Where(std::u16string_view keyPath, std::u16string_view valueName) {
   return std::u16string(keyPath) + u"\\" + std::u16string(valueName);
-}
-
-std::optional<RegRead> ReadStageValue(RegistryOps& registry, MessageLog& log, const Stage& stage) {
-  const std::u16string where = Where(stage.keyPath, stage.valueName);
-  log.LogMessage(u"Reading Value From: " + where);
-  RegType type = stage.type;
-  RegRead read = GetKeyDataValue(registry, kHkeyLocalMachine, stage.keyPath, type, stage.valueName);
-  if (!read.ok()) {
-    log.LogMessage(ReadFailureMessage(where, read));
-    return std::nullopt;
-  }
-  log.LogMessage(u"Current Value: " + WithNulsAsBlanks(read.text));
-  return read;
-}
-
-bool SaveStageValue(RunBackup& backup, MessageLog& log, const Stage& stage, const RegRead& read) {
-  const BackupResult saved = backup.Add(
-      {std::u16string(stage.keyPath), std::u16string(stage.valueName), read.type, read.bytes}, log);
-  if (!saved.ok())
-    log.LogMessage(BackupFailureMessage(Where(stage.keyPath, stage.valueName), saved));
-  return saved.ok();
-}
-
-bool StoredStageValue(MessageLog& log, const Stage& stage, const RegResult& write) {
-  if (!write.ok())
-    log.LogMessage(WriteFailureMessage(Where(stage.keyPath, stage.valueName), write));
-  return write.ok();
-}
-
-void StagesRun::Close(const Stage& stage, ValueOutcome outcome) {
-  if (outcome == ValueOutcome::kWritten)
-    written_.push_back(&stage);
-  changed_ |= outcome == ValueOutcome::kChanged || outcome == ValueOutcome::kWritten;
-  failed_ |= outcome == ValueOutcome::kFailed;
-  log_.LogMessage(stage.complete);
-}
-
-void StagesRun::Finish() {
-  for (const Stage* stage : written_) {
-    if (const SystemError status = FlushRegKey(registry_, kHkeyLocalMachine, stage->keyPath);
-        status.code != 0) {
-      log_.LogMessage(FlushFailureMessage(stage->keyPath, status));
-      failed_ = true;
-    }
-  }
-  log_.LogMessage(u"DONE!");
 }
 
 }  // namespace tarnwick

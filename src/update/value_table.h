@@ -1,17 +1,12 @@
 // The two values the update extends, and how: where each lives, the name it must hold, and the
-// form of its list. The update, its check and its undo all work from this one table, and go
-// through it the same way (StagesRun).
+// form of its list. The update, its check and its undo all work from this one table.
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
-#include "backup/backup_files.h"
-#include "log/message_log.h"
 #include "platform/registry.h"
 
 namespace tarnwick {
@@ -50,7 +45,7 @@ struct Stage {
   std::u16string_view name;  // the name the value must hold
   bool (*contains)(std::u16string_view list, std::u16string_view name);
   std::u16string (*with)(std::u16string_view list, std::u16string_view name);
-  std::u16string_view complete;   // the stage's closing log line
+  int step;                       // its number in the log's closing line
   const BuiltInPackage* builtIn;  // null when Windows has no such package
 };
 
@@ -59,42 +54,5 @@ std::span<const Stage> UpdateStages();
 
 // The key path, "\" and the value name, as the log names a value.
 std::u16string Where(std::u16string_view keyPath, std::u16string_view valueName);
-
-// Reads the stage's value as the update does, logging where it reads and what it found, or
-// why it could not read it. The read's `type` is the type the value has.
-std::optional<RegRead> ReadStageValue(RegistryOps& registry, MessageLog& log, const Stage& stage);
-
-// Saves the stage's value as `read` found it to `backup`, and logs why when it cannot. Whether
-// it did.
-bool SaveStageValue(RunBackup& backup, MessageLog& log, const Stage& stage, const RegRead& read);
-// Whether `write` stored the stage's new value; logs why when not.
-bool StoredStageValue(MessageLog& log, const Stage& stage, const RegResult& write);
-
-enum class ValueOutcome {
-  kUnchanged,  // the value stays as it is
-  kChanged,    // the value would change (the check writes nothing)
-  kWritten,    // the value was written
-  kFailed,
-};
-
-// One pass of a run over the stages, in their order. Close notes how a stage went and logs its
-// closing line; Finish flushes the keys of the values written, so that the writes are on disk
-// before the run reports them (logging each key that could not be flushed), and logs "DONE!".
-class StagesRun {
- public:
-  StagesRun(RegistryOps& registry, MessageLog& log) : registry_(registry), log_(log) {}
-
-  void Close(const Stage& stage, ValueOutcome outcome);
-  void Finish();
-  bool changed() const { return changed_; }  // a value was written, or would change
-  bool failed() const { return failed_; }
-
- private:
-  RegistryOps& registry_;
-  MessageLog& log_;
-  std::vector<const Stage*> written_;
-  bool changed_ = false;
-  bool failed_ = false;
-};
 
 }  // namespace tarnwick

@@ -63,29 +63,29 @@ class FakeView final : public Form1View {
 class FailingWrites final : public RegistryOps {
  public:
   explicit FailingWrites(RegistryOps& inner) : inner_(inner) {}
-  RegStatus OpenKey(RegKey root, std::u16string_view path, std::uint32_t options,
-                    std::uint32_t access, RegKey& key) override {
+  SystemError OpenKey(RegKey root, std::u16string_view path, std::uint32_t options,
+                      std::uint32_t access, RegKey& key) override {
     return inner_.OpenKey(root, path, options, access, key);
   }
-  RegStatus CreateKey(RegKey root, std::u16string_view path, RegKey& key) override {
+  SystemError CreateKey(RegKey root, std::u16string_view path, RegKey& key) override {
     return inner_.CreateKey(root, path, key);
   }
-  RegStatus QueryValue(RegKey key, std::u16string_view name, RegType& type, std::byte* data,
-                       std::uint32_t& size) override {
+  SystemError QueryValue(RegKey key, std::u16string_view name, RegType& type, std::byte* data,
+                         std::uint32_t& size) override {
     return inner_.QueryValue(key, name, type, data, size);
   }
-  RegStatus SetValue(RegKey, std::u16string_view, RegType, const std::byte*,
-                     std::uint32_t) override {
+  SystemError SetValue(RegKey, std::u16string_view, RegType, const std::byte*,
+                       std::uint32_t) override {
     throw std::bad_alloc();
   }
-  RegStatus DeleteValue(RegKey key, std::u16string_view name) override {
+  SystemError DeleteValue(RegKey key, std::u16string_view name) override {
     return inner_.DeleteValue(key, name);
   }
-  RegStatus DeleteKey(RegKey root, std::u16string_view path) override {
+  SystemError DeleteKey(RegKey root, std::u16string_view path) override {
     return inner_.DeleteKey(root, path);
   }
-  RegStatus CloseKey(RegKey key) override { return inner_.CloseKey(key); }
-  RegStatus FlushKey(RegKey key) override { return inner_.FlushKey(key); }
+  SystemError CloseKey(RegKey key) override { return inner_.CloseKey(key); }
+  SystemError FlushKey(RegKey key) override { return inner_.FlushKey(key); }
 
  private:
   RegistryOps& inner_;

@@ -102,11 +102,13 @@ TEST(LoadFailureMessage, NamesTheFileOrTheFolderAndWhyForLoadsListingsAndTheLock
       {LoadFailureMessage,
        {BackupOutcome::kAccessDenied, file, 5},
        u"Could not read the backup " + file +
-           u": access was refused. Please run this program as an administrator." + restored},
+           u": access was refused (error 5). Please run this program as an administrator." +
+           restored},
       {ListFailureMessage,
        {BackupOutcome::kAccessDenied, folder, 5},
        u"Could not read the backup folder " + folder +
-           u": access was refused. Please run this program as an administrator." + restored},
+           u": access was refused (error 5). Please run this program as an administrator." +
+           restored},
       {LoadFailureMessage,
        {BackupOutcome::kTooLarge, file, 0},
        u"The backup " + file + u" is larger than any backup Tarnwick saves." + restored},

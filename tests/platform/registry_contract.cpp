@@ -59,7 +59,7 @@ std::optional<StoredValue> RegistryContract::Stored(std::u16string_view sub,
   StoredValue value;
   std::uint32_t size = 0;
   std::byte probe{};
-  RegStatus status = ops_->QueryValue(key, name, value.type, &probe, size);
+  SystemError status = ops_->QueryValue(key, name, value.type, &probe, size);
   if (status == kErrorMoreData || status == kErrorSuccess) {
     value.bytes.resize(size);
     status = ops_->QueryValue(key, name, value.type, value.bytes.data(), size);

@@ -60,13 +60,13 @@ TEST(RegistryRoutines, WriteReportsTheStatusOfTheStepThatFailed) {
 // A value that grows between the size report and the next query.
 class GrowingValue final : public RefusingRegistry {
  public:
-  RegStatus OpenKey(RegKey, std::u16string_view, std::uint32_t, std::uint32_t,
-                    RegKey& key) override {
+  SystemError OpenKey(RegKey, std::u16string_view, std::uint32_t, std::uint32_t,
+                      RegKey& key) override {
     key = 1;
     return kErrorSuccess;
   }
-  RegStatus QueryValue(RegKey, std::u16string_view, RegType& type, std::byte* data,
-                       std::uint32_t& size) override {
+  SystemError QueryValue(RegKey, std::u16string_view, RegType& type, std::byte* data,
+                         std::uint32_t& size) override {
     text_ += std::u16string(700, u'g');
     auto bytes = SzBytes(text_);
     type = kRegSz;

@@ -61,8 +61,8 @@ RegKey MemoryRegistry::NewHandle(const std::u16string& path) {
   return handle;
 }
 
-RegStatus MemoryRegistry::OpenKey(RegKey root, std::u16string_view path, std::uint32_t options,
-                                  std::uint32_t access, RegKey& key) {
+SystemError MemoryRegistry::OpenKey(RegKey root, std::u16string_view path, std::uint32_t options,
+                                    std::uint32_t access, RegKey& key) {
   (void)options;
   auto full = Resolve(root, path);
   if (!full)
@@ -75,7 +75,7 @@ RegStatus MemoryRegistry::OpenKey(RegKey root, std::u16string_view path, std::ui
   return kErrorSuccess;
 }
 
-RegStatus MemoryRegistry::CreateKey(RegKey root, std::u16string_view path, RegKey& key) {
+SystemError MemoryRegistry::CreateKey(RegKey root, std::u16string_view path, RegKey& key) {
   auto full = Resolve(root, path);
   if (!full)
     return kErrorInvalidHandle;
@@ -92,8 +92,8 @@ RegStatus MemoryRegistry::CreateKey(RegKey root, std::u16string_view path, RegKe
   return kErrorSuccess;
 }
 
-RegStatus MemoryRegistry::QueryValue(RegKey key, std::u16string_view name, RegType& type,
-                                     std::byte* data, std::uint32_t& size) {
+SystemError MemoryRegistry::QueryValue(RegKey key, std::u16string_view name, RegType& type,
+                                       std::byte* data, std::uint32_t& size) {
   auto open = handles_.find(key);
   if (open == handles_.end())
     return kErrorInvalidHandle;
@@ -117,8 +117,8 @@ RegStatus MemoryRegistry::QueryValue(RegKey key, std::u16string_view name, RegTy
   return kErrorSuccess;
 }
 
-RegStatus MemoryRegistry::SetValue(RegKey key, std::u16string_view name, RegType type,
-                                   const std::byte* data, std::uint32_t size) {
+SystemError MemoryRegistry::SetValue(RegKey key, std::u16string_view name, RegType type,
+                                     const std::byte* data, std::uint32_t size) {
   ++setValueCalls_;
   auto open = handles_.find(key);
   if (open == handles_.end())
@@ -131,14 +131,14 @@ RegStatus MemoryRegistry::SetValue(RegKey key, std::u16string_view name, RegType
   return kErrorSuccess;
 }
 
-RegStatus MemoryRegistry::DeleteValue(RegKey key, std::u16string_view name) {
+SystemError MemoryRegistry::DeleteValue(RegKey key, std::u16string_view name) {
   auto open = handles_.find(key);
   if (open == handles_.end())
     return kErrorInvalidHandle;
   return keys_.at(open->second).values.erase(Fold(name)) ? kErrorSuccess : kErrorFileNotFound;
 }
 
-RegStatus MemoryRegistry::DeleteKey(RegKey root, std::u16string_view path) {
+SystemError MemoryRegistry::DeleteKey(RegKey root, std::u16string_view path) {
   auto full = Resolve(root, path);
   if (!full)
     return kErrorInvalidHandle;
@@ -155,11 +155,11 @@ RegStatus MemoryRegistry::DeleteKey(RegKey root, std::u16string_view path) {
   return kErrorSuccess;
 }
 
-RegStatus MemoryRegistry::CloseKey(RegKey key) {
+SystemError MemoryRegistry::CloseKey(RegKey key) {
   return handles_.erase(key) ? kErrorSuccess : kErrorInvalidHandle;
 }
 
-RegStatus MemoryRegistry::FlushKey(RegKey key) {
+SystemError MemoryRegistry::FlushKey(RegKey key) {
   const auto open = handles_.find(key);
   if (open == handles_.end())
     return kErrorInvalidHandle;
@@ -201,11 +201,11 @@ void MemoryRegistry::DenyWrite(RegKey root, std::u16string_view path) {
   writeDenied_.insert(*Resolve(root, path));
 }
 
-void MemoryRegistry::FailSetValue(RegKey root, std::u16string_view path, RegStatus status) {
+void MemoryRegistry::FailSetValue(RegKey root, std::u16string_view path, SystemError status) {
   setFailures_[*Resolve(root, path)] = status;
 }
 
-void MemoryRegistry::FailFlush(RegKey root, std::u16string_view path, RegStatus status) {
+void MemoryRegistry::FailFlush(RegKey root, std::u16string_view path, SystemError status) {
   flushFailures_[*Resolve(root, path)] = status;
 }
 

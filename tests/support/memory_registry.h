@@ -22,17 +22,17 @@ class MemoryRegistry final : public RegistryOps {
  public:
   MemoryRegistry();
 
-  RegStatus OpenKey(RegKey root, std::u16string_view path, std::uint32_t options,
-                    std::uint32_t access, RegKey& key) override;
-  RegStatus CreateKey(RegKey root, std::u16string_view path, RegKey& key) override;
-  RegStatus QueryValue(RegKey key, std::u16string_view name, RegType& type, std::byte* data,
-                       std::uint32_t& size) override;
-  RegStatus SetValue(RegKey key, std::u16string_view name, RegType type, const std::byte* data,
-                     std::uint32_t size) override;
-  RegStatus DeleteValue(RegKey key, std::u16string_view name) override;
-  RegStatus DeleteKey(RegKey root, std::u16string_view path) override;
-  RegStatus CloseKey(RegKey key) override;
-  RegStatus FlushKey(RegKey key) override;
+  SystemError OpenKey(RegKey root, std::u16string_view path, std::uint32_t options,
+                      std::uint32_t access, RegKey& key) override;
+  SystemError CreateKey(RegKey root, std::u16string_view path, RegKey& key) override;
+  SystemError QueryValue(RegKey key, std::u16string_view name, RegType& type, std::byte* data,
+                         std::uint32_t& size) override;
+  SystemError SetValue(RegKey key, std::u16string_view name, RegType type, const std::byte* data,
+                       std::uint32_t size) override;
+  SystemError DeleteValue(RegKey key, std::u16string_view name) override;
+  SystemError DeleteKey(RegKey root, std::u16string_view path) override;
+  SystemError CloseKey(RegKey key) override;
+  SystemError FlushKey(RegKey key) override;
 
   // Test controls and inspection, addressing keys by root and path.
   void Seed(RegKey root, std::u16string_view path, std::u16string_view name, RegType type,
@@ -43,9 +43,9 @@ class MemoryRegistry final : public RegistryOps {
   // Opening or creating this key asking for more than read access is refused.
   void DenyWrite(RegKey root, std::u16string_view path);
   // Setting any value in this key fails with `status`.
-  void FailSetValue(RegKey root, std::u16string_view path, RegStatus status);
+  void FailSetValue(RegKey root, std::u16string_view path, SystemError status);
   // Flushing this key fails with `status`.
-  void FailFlush(RegKey root, std::u16string_view path, RegStatus status);
+  void FailFlush(RegKey root, std::u16string_view path, SystemError status);
   // The keys flushed so far, as lower-case full paths ("hklm\system\..."), in order.
   const std::vector<std::u16string>& Flushed() const { return flushed_; }
 
@@ -63,8 +63,8 @@ class MemoryRegistry final : public RegistryOps {
   std::map<std::u16string, Key> keys_;  // folded full path
   std::map<RegKey, std::u16string> handles_;
   std::set<std::u16string> writeDenied_;
-  std::map<std::u16string, RegStatus> setFailures_;
-  std::map<std::u16string, RegStatus> flushFailures_;
+  std::map<std::u16string, SystemError> setFailures_;
+  std::map<std::u16string, SystemError> flushFailures_;
   std::vector<std::u16string> flushed_;
   RegKey nextHandle_ = 0x1000;
   int setValueCalls_ = 0;

@@ -8,21 +8,24 @@ namespace tarnwick::testing {
 
 class RefusingRegistry : public RegistryOps {
  public:
-  RegStatus OpenKey(RegKey, std::u16string_view, std::uint32_t, std::uint32_t, RegKey&) override {
+  SystemError OpenKey(RegKey, std::u16string_view, std::uint32_t, std::uint32_t, RegKey&) override {
     return kErrorAccessDenied;
   }
-  RegStatus CreateKey(RegKey, std::u16string_view, RegKey&) override { return kErrorAccessDenied; }
-  RegStatus QueryValue(RegKey, std::u16string_view, RegType&, std::byte*, std::uint32_t&) override {
+  SystemError CreateKey(RegKey, std::u16string_view, RegKey&) override {
     return kErrorAccessDenied;
   }
-  RegStatus SetValue(RegKey, std::u16string_view, RegType, const std::byte*,
-                     std::uint32_t) override {
+  SystemError QueryValue(RegKey, std::u16string_view, RegType&, std::byte*,
+                         std::uint32_t&) override {
     return kErrorAccessDenied;
   }
-  RegStatus DeleteValue(RegKey, std::u16string_view) override { return kErrorAccessDenied; }
-  RegStatus DeleteKey(RegKey, std::u16string_view) override { return kErrorAccessDenied; }
-  RegStatus CloseKey(RegKey) override { return kErrorSuccess; }
-  RegStatus FlushKey(RegKey) override { return kErrorAccessDenied; }
+  SystemError SetValue(RegKey, std::u16string_view, RegType, const std::byte*,
+                       std::uint32_t) override {
+    return kErrorAccessDenied;
+  }
+  SystemError DeleteValue(RegKey, std::u16string_view) override { return kErrorAccessDenied; }
+  SystemError DeleteKey(RegKey, std::u16string_view) override { return kErrorAccessDenied; }
+  SystemError CloseKey(RegKey) override { return kErrorSuccess; }
+  SystemError FlushKey(RegKey) override { return kErrorAccessDenied; }
 };
 
 }  // namespace tarnwick::testing

@@ -40,7 +40,7 @@ class ValueBackup {
     // Exactly the stored size: with room to spare, Wine adds a terminator to a string stored
     // without one and counts it.
     std::uint32_t size = 0;
-    RegStatus status = ops.QueryValue(key, name, value.type, nullptr, size);
+    SystemError status = ops.QueryValue(key, name, value.type, nullptr, size);
     if (status == kErrorSuccess) {
       value.bytes.resize(size);
       status = ops.QueryValue(key, name, value.type, value.bytes.data(), size);

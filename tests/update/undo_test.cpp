@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "backup/backup_messages.h"
 #include "backup/reg_file.h"
 #include "fake_backup_folder_ops.h"
 #include "fake_system_info.h"

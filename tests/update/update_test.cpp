@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "backup/backup_messages.h"
 #include "fake_backup_folder_ops.h"
 #include "fake_system_info.h"
 #include "log/activity_log.h"
@@ -238,8 +239,8 @@ TEST_F(UpdateAuthProtocolsTest, AnUnreadableBuiltInListIsSaidInOneLine) {
   const std::u16string log = Run();
   EXPECT_NE(log.find(u"\r\nCurrent Value: kerberos msv1_0 schannel wdigest "
                      u"\r\nCould not read SYSTEM\\CurrentControlSet\\Control\\Lsa\\OSConfig\\"
-                     u"Security Packages: access was refused. Please run this program as an "
-                     u"administrator. Going on without it.\r\nAdding Value tspkg"),
+                     u"Security Packages: access was refused (error 5). Please run this program as "
+                     u"an administrator. Going on without it.\r\nAdding Value tspkg"),
             std::u16string::npos);
 }
 
@@ -327,19 +328,20 @@ INSTANTIATE_TEST_SUITE_P(
                       r.CloseKey(key);
                     },
                     u"Could not read SYSTEM\\CurrentControlSet\\Control\\Lsa\\Security Packages: "
-                    u"the value does not exist. Nothing was changed."},
+                    u"the value does not exist (error 2). Nothing was changed."},
         FailureCase{"AccessRefused",
                     [](MemoryRegistry& r) { r.DenyWrite(kHkeyLocalMachine, kLsaKey); },
                     u"Could not read SYSTEM\\CurrentControlSet\\Control\\Lsa\\Security Packages: "
-                    u"access was refused. Please run this program as an administrator. Nothing "
-                    u"was changed."},
+                    u"access was refused (error 5). Please run this program as an administrator. "
+                    u"Nothing was changed."},
         FailureCase{"UnsupportedType",
                     [](MemoryRegistry& r) {
                       r.Seed(kHkeyLocalMachine, kLsaKey, kPackagesValue, kRegExpandSz,
                              SzBytes(u"kerberos"));
                     },
                     u"Could not read SYSTEM\\CurrentControlSet\\Control\\Lsa\\Security Packages: "
-                    u"its type (REG_EXPAND_SZ) is not supported. Nothing was changed."},
+                    u"its type (REG_EXPAND_SZ) is not supported (error 1630: Data of this type is "
+                    u"not supported). Nothing was changed."},
         FailureCase{"TextWhereAListBelongs",
                     [](MemoryRegistry& r) {
                       r.Seed(kHkeyLocalMachine, kLsaKey, kPackagesValue, kRegSz,
@@ -361,8 +363,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(UpdateAuthProtocolsTest, MissingKeysAreReportedForBothStages) {
   const std::u16string log = Run();
-  EXPECT_NE(log.find(u"Security Packages: the key does not exist."), std::u16string::npos);
-  EXPECT_NE(log.find(u"SecurityProviders: the key does not exist."), std::u16string::npos);
+  EXPECT_NE(log.find(u"Security Packages: the key does not exist (error 2)."),
+            std::u16string::npos);
+  EXPECT_NE(log.find(u"SecurityProviders: the key does not exist (error 2)."),
+            std::u16string::npos);
   EXPECT_EQ(registry_.SetValueCalls(), 0);
   EXPECT_FALSE(registry_.KeyExists(kHkeyLocalMachine, kLsaKey));
 }

@@ -16,6 +16,7 @@
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_system_info.h"
+#include "platform/win32/windows_error.h"
 #include "reported_windows.h"
 #include "update/update_and_check.h"
 #include "value_backup.h"
@@ -237,11 +238,14 @@ TEST_F(UpdateOnRegistry, MissingAndUnsupportedValuesAreReportedAndNotWritten) {
   SeedProviders(kRegExpandSz, SzBytes(u"%SystemRoot%\\x.dll"));
 
   const std::u16string log = Run();
-  EXPECT_NE(log.find(u"Security Packages: the value does not exist. Nothing was changed.\r\n"
-                     u"Step 1 Complete"),
-            std::u16string::npos);
-  EXPECT_NE(log.find(u"SecurityProviders: its type (REG_EXPAND_SZ) is not supported. Nothing was "
-                     u"changed.\r\nStep 2 Complete"),
+  // Windows' code and Windows' own text for it.
+  const std::u16string missing = u"Security Packages: the value does not exist (" +
+                                 ErrorText(win32::WindowsError(ERROR_FILE_NOT_FOUND)) +
+                                 u"). Nothing was changed.\r\n";
+  EXPECT_NE(log.find(missing + u"Step 1 Complete"), std::u16string::npos);
+  EXPECT_NE(log.find(u"SecurityProviders: its type (REG_EXPAND_SZ) is not supported (error 1630: "
+                     u"Data of this type is not supported). Nothing was changed.\r\nStep 2 "
+                     u"Complete"),
             std::u16string::npos);
   EXPECT_FALSE(ValueBackup::Read(registry_, kLsaKey, kPackagesValue));
   EXPECT_EQ(Providers().type, kRegExpandSz);

@@ -129,7 +129,7 @@ class WatchedVersions final : public VersionInfoApi {
 // A registry whose reads fail with a run-time error.
 class BrokenRegistry final : public testing::RefusingRegistry {
  public:
-  RegStatus OpenKey(RegKey, std::u16string_view, std::uint32_t, std::uint32_t, RegKey&) override {
+  SystemError OpenKey(RegKey, std::u16string_view, std::uint32_t, std::uint32_t, RegKey&) override {
     throw SystemError(5, u"Access is denied.");
   }
 };
@@ -622,7 +622,7 @@ TEST_F(Form1WindowTest, Windows7ShowsTheModalNoticeAndOpensNothing) {
 TEST_F(Form1WindowTest, CloseEndsTheMessageLoop) {
   Form1Window& window = Loaded();
   PostMessageW(Control(ControlId::cmdClose), BM_CLICK, 0, 0);
-  EXPECT_EQ(RunGuarded(window), win32::kExitClosed);
+  EXPECT_EQ(RunGuarded(window), kExitClosed);
   EXPECT_EQ(window.Handle(), nullptr);
   EXPECT_FALSE(SearchMainWindow().found);
   EXPECT_TRUE(messages_.calls.empty());
@@ -631,7 +631,7 @@ TEST_F(Form1WindowTest, CloseEndsTheMessageLoop) {
 TEST_F(Form1WindowTest, TheTitleBarCloseControlEndsTheMessageLoop) {
   Form1Window& window = Loaded();
   PostMessageW(window.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
-  EXPECT_EQ(RunGuarded(window), win32::kExitClosed);
+  EXPECT_EQ(RunGuarded(window), kExitClosed);
   EXPECT_EQ(window.Handle(), nullptr);
 }
 
@@ -641,7 +641,7 @@ TEST_F(Form1WindowTest, AnErrorInAHandlerIsShownAndEndsTheProgram) {
   ASSERT_TRUE(window_->Load());
   HWND frame = window_->Handle();
   PostMessageW(Control(ControlId::cmdGo), BM_CLICK, 0, 0);
-  EXPECT_EQ(RunGuarded(*window_), win32::kExitRunTimeError);
+  EXPECT_EQ(RunGuarded(*window_), kExitRunTimeError);
   ASSERT_EQ(messages_.calls.size(), 1u);
   EXPECT_EQ(messages_.calls[0].text, W(RunTimeErrorText({5, u"Access is denied."})));
   EXPECT_EQ(messages_.calls[0].caption, L"Tarnwick");

@@ -10,6 +10,7 @@
 #include <span>
 #include <string>
 
+#include "app/exit_codes.h"
 #include "app/form1.h"
 #include "app/form1_layout.h"
 #include "app/win32/dpi.h"
@@ -63,10 +64,6 @@ struct FittedFont {
 // fits (the smallest tried when none does). The font is empty only when Windows could make
 // none at all.
 FittedFont FitCaptionFont(const BaseFont& base, int dpi, std::span<const CaptionBox> captions);
-
-// The program's exit codes.
-inline constexpr int kExitClosed = 0;
-inline constexpr int kExitRunTimeError = 1;
 
 class Form1Window final : private Form1View {
  public:

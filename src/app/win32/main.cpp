@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include "app/app_messages.h"
 #include "app/command_line.h"
 #include "app/win32/console_log.h"
 #include "app/win32/dpi.h"
@@ -76,7 +77,7 @@ int RunSilently(tarnwick::Invocation invocation, tarnwick::SilentServices servic
   try {
     return static_cast<int>(tarnwick::RunSwitch(invocation, services, log));
   } catch (...) {
-    log.LogMessage(u"Tarnwick stopped on an unexpected error.");
+    log.LogMessage(tarnwick::kUnexpectedErrorMessage);
     return static_cast<int>(tarnwick::kExitFailed);
   }
 }
@@ -129,7 +130,7 @@ void InitStandardControls() {
   win32::Win32Shell shell(system);
   win32::Form1Window window(instance, {registry, backups, system, versions, lock}, shell, messages);
   if (!window.Load())
-    return win32::kExitRunTimeError;
+    return kExitRunTimeError;
   return window.Run();
 }
 

@@ -17,10 +17,9 @@
 namespace tarnwick::win32 {
 namespace {
 
-// NtCreateFile's success code for an open that broke someone's oplock without waiting, and
-// what the program reports it as (ERROR_OPLOCK_BREAK_IN_PROGRESS).
+// NtCreateFile's success code for an open that broke someone's oplock without waiting; the
+// program reports it as ERROR_OPLOCK_BREAK_IN_PROGRESS.
 constexpr NTSTATUS kOplockBreakInProgress = 0x00000108;
-constexpr DWORD kErrorOplockBreakInProgress = 742;
 
 FsError ErrorKind(DWORD error) {
   switch (error) {

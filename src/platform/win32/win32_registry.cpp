@@ -15,27 +15,31 @@ RegKey FromHkey(HKEY key) {
   return reinterpret_cast<RegKey>(key);
 }
 
+SystemError Status(LSTATUS status) {
+  return status == ERROR_SUCCESS ? SystemError() : WindowsError(static_cast<DWORD>(status));
+}
+
 }  // namespace
 
-RegStatus Win32Registry::OpenKey(RegKey root, std::u16string_view path, std::uint32_t options,
-                                 std::uint32_t access, RegKey& key) {
+SystemError Win32Registry::OpenKey(RegKey root, std::u16string_view path, std::uint32_t options,
+                                   std::uint32_t access, RegKey& key) {
   HKEY opened = nullptr;
   LSTATUS status = RegOpenKeyExW(ToHkey(root), Wide(path).c_str(), options, access, &opened);
   if (status == ERROR_SUCCESS)
     key = FromHkey(opened);
-  return status;
+  return Status(status);
 }
 
-RegStatus Win32Registry::CreateKey(RegKey root, std::u16string_view path, RegKey& key) {
+SystemError Win32Registry::CreateKey(RegKey root, std::u16string_view path, RegKey& key) {
   HKEY created = nullptr;
   LSTATUS status = RegCreateKeyW(ToHkey(root), Wide(path).c_str(), &created);
   if (status == ERROR_SUCCESS)
     key = FromHkey(created);
-  return status;
+  return Status(status);
 }
 
-RegStatus Win32Registry::QueryValue(RegKey key, std::u16string_view name, RegType& type,
-                                    std::byte* data, std::uint32_t& size) {
+SystemError Win32Registry::QueryValue(RegKey key, std::u16string_view name, RegType& type,
+                                      std::byte* data, std::uint32_t& size) {
   DWORD reportedType = 0;
   DWORD reportedSize = size;
   LSTATUS status = RegQueryValueExW(ToHkey(key), Wide(name).c_str(), nullptr, &reportedType,
@@ -44,33 +48,29 @@ RegStatus Win32Registry::QueryValue(RegKey key, std::u16string_view name, RegTyp
     type = reportedType;
     size = reportedSize;
   }
-  return status;
+  return Status(status);
 }
 
-RegStatus Win32Registry::SetValue(RegKey key, std::u16string_view name, RegType type,
-                                  const std::byte* data, std::uint32_t size) {
-  return RegSetValueExW(ToHkey(key), Wide(name).c_str(), 0, type,
-                        reinterpret_cast<const BYTE*>(data), size);
+SystemError Win32Registry::SetValue(RegKey key, std::u16string_view name, RegType type,
+                                    const std::byte* data, std::uint32_t size) {
+  return Status(RegSetValueExW(ToHkey(key), Wide(name).c_str(), 0, type,
+                               reinterpret_cast<const BYTE*>(data), size));
 }
 
-RegStatus Win32Registry::DeleteValue(RegKey key, std::u16string_view name) {
-  return RegDeleteValueW(ToHkey(key), Wide(name).c_str());
+SystemError Win32Registry::DeleteValue(RegKey key, std::u16string_view name) {
+  return Status(RegDeleteValueW(ToHkey(key), Wide(name).c_str()));
 }
 
-RegStatus Win32Registry::DeleteKey(RegKey root, std::u16string_view path) {
-  return RegDeleteKeyW(ToHkey(root), Wide(path).c_str());
+SystemError Win32Registry::DeleteKey(RegKey root, std::u16string_view path) {
+  return Status(RegDeleteKeyW(ToHkey(root), Wide(path).c_str()));
 }
 
-RegStatus Win32Registry::CloseKey(RegKey key) {
-  return RegCloseKey(ToHkey(key));
+SystemError Win32Registry::CloseKey(RegKey key) {
+  return Status(RegCloseKey(ToHkey(key)));
 }
 
-RegStatus Win32Registry::FlushKey(RegKey key) {
-  return RegFlushKey(ToHkey(key));
-}
-
-std::u16string Win32Registry::StatusText(RegStatus status) {
-  return WindowsError(static_cast<DWORD>(status)).text;
+SystemError Win32Registry::FlushKey(RegKey key) {
+  return Status(RegFlushKey(ToHkey(key)));
 }
 
 }  // namespace tarnwick::win32
