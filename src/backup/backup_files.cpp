@@ -27,12 +27,12 @@ struct NamedBackup {
 
 // The backups in the folder in use and in the earlier one, newest first; `failed` names the
 // folder that could not be listed.
-FsResult ListBackups(BackupFolderOps& ops, const SecuredFolder& folder,
-                     std::vector<NamedBackup>& backups, std::u16string& failed) {
+SystemError ListBackups(BackupFolderOps& ops, const SecuredFolder& folder,
+                        std::vector<NamedBackup>& backups, std::u16string& failed) {
   for (const std::u16string& at : {folder.path, folder.earlier}) {
     std::vector<std::u16string> names;
-    const FsResult listed = at.empty() ? FsResult{} : ops.ListFiles(at, names);
-    if (!listed.ok() && listed.error != FsError::kNotFound) {
+    const SystemError listed = at.empty() ? SystemError{} : ops.ListFiles(at, names);
+    if (!listed.ok() && KindOf(listed) != FsError::kNotFound) {
       failed = at;
       return listed;
     }
@@ -61,7 +61,7 @@ BackupResult BackupFiles::SaveNew(BackupKind kind, std::span<const std::byte> co
     return folder;
   std::vector<NamedBackup> backups;
   std::u16string failed;
-  if (FsResult listed = ListBackups(ops_, folder, backups, failed); !listed.ok())
+  if (SystemError listed = ListBackups(ops_, folder, backups, failed); !listed.ok())
     return with(Failure(listed, failed, false));
   // One above the newest that an administrator made, in either folder: a planted name cannot use
   // up the numbers.
@@ -76,13 +76,13 @@ BackupResult BackupFiles::SaveNew(BackupKind kind, std::span<const std::byte> co
     }
   }
   const BackupStamp now = ops_.LocalTime();
-  FsResult written = {FsError::kExists, kErrorFileExists};
+  SystemError written = kErrorFileExists;
   for (int tries = 0; tries < kMaxTries && sequence <= kMaxBackupSequence; ++tries, ++sequence) {
     std::u16string path = folder.path + u'\\' + BackupFileName(kind, sequence, now);
     written = ops_.WriteNewFile(path, contents);
     if (written.ok())
       return with({BackupOutcome::kDone, std::move(path), 0});
-    if (written.error != FsError::kExists)
+    if (KindOf(written) != FsError::kExists)
       break;
   }
   return with(Failure(written, folder.path, false));
@@ -98,9 +98,9 @@ ListedBackups BackupFiles::ListNewestFirst() {
   if (!folder.ok())
     return listing;
   std::vector<NamedBackup> backups;
-  if (FsResult listed = ListBackups(ops_, folder, backups, listing.path); !listed.ok()) {
+  if (SystemError listed = ListBackups(ops_, folder, backups, listing.path); !listed.ok()) {
     listing.outcome = Failure(listed, {}, true).outcome;
-    listing.status = listed.code;
+    listing.status = listed;
     return listing;
   }
   for (NamedBackup& backup : backups)
@@ -124,26 +124,26 @@ LoadedFile BackupFiles::Load(std::u16string_view file) {
     return LoadFailure(BackupOutcome::kUnprotected, std::move(path), 0);
 
   Opened opened = ops_.OpenFileToRead(path);
-  for (int tries = 1; opened.result.error == FsError::kInUse && tries < kReadTries; ++tries) {
+  for (int tries = 1; KindOf(opened.result) == FsError::kInUse && tries < kReadTries; ++tries) {
     ops_.Pause(kReadRetryMilliseconds);
     opened = ops_.OpenFileToRead(path);
   }
   if (!opened.result.ok())
     return {Failure(opened.result, std::move(path), true), {}};
   ItemFacts facts;
-  if (FsResult examined = opened.item->Facts(facts); !examined.ok())
+  if (SystemError examined = opened.item->Facts(facts); !examined.ok())
     return {Failure(examined, std::move(path), true), {}};
   if (facts.link || facts.folder)
     return LoadFailure(BackupOutcome::kFileNotSecured, std::move(path), 0);
   // Where the volume keeps no owners, `trusted` above has decided.
   bool trusted = folder.unprotected;
-  if (FsResult owner = trusted ? FsResult{} : opened.item->OwnerTrusted(trusted); !owner.ok())
-    return LoadFailure(BackupOutcome::kFileNotSecured, std::move(path), owner.code);
+  if (SystemError owner = trusted ? SystemError{} : opened.item->OwnerTrusted(trusted); !owner.ok())
+    return LoadFailure(BackupOutcome::kFileNotSecured, std::move(path), owner);
   if (!trusted)
     return LoadFailure(BackupOutcome::kFileUntrusted, std::move(path), 0);
 
   LoadedFile loaded = LoadFailure(BackupOutcome::kDone, std::move(path), 0);
-  if (FsResult read = opened.item->Read(kMaxBackupSize + 1, loaded.contents); !read.ok())
+  if (SystemError read = opened.item->Read(kMaxBackupSize + 1, loaded.contents); !read.ok())
     return {Failure(read, std::move(loaded.path), true), {}};
   if (loaded.contents.size() > kMaxBackupSize)
     return LoadFailure(BackupOutcome::kTooLarge, std::move(loaded.path), 0);

@@ -48,21 +48,20 @@ Look LookAt(BackupFolderOps& ops, const std::u16string& path, bool make, bool ma
             bool ownersKept) {
   for (int looks = 0; looks < kMaxLooks; ++looks) {
     if (make && !made) {
-      const FsResult result = ops.MakeFolder(path);
-      if (!result.ok() && result.error != FsError::kExists) {
+      const SystemError result = ops.MakeFolder(path);
+      if (!result.ok() && KindOf(result) != FsError::kExists) {
         const BackupOutcome why = Failure(result, {}, false).outcome;
-        return Ended(why == BackupOutcome::kFailed ? BackupOutcome::kNoFolder : why, path,
-                     result.code);
+        return Ended(why == BackupOutcome::kFailed ? BackupOutcome::kNoFolder : why, path, result);
       }
       made = result.ok();
     }
     // Opened as itself; a folder this walk has just made is known to be an administrator's.
     Opened opened = ops.OpenEntry(path);
-    if (opened.result.error == FsError::kNotFound) {
+    if (KindOf(opened.result) == FsError::kNotFound) {
       if (!make)
-        return Ended(BackupOutcome::kMissing, path, opened.result.code);
+        return Ended(BackupOutcome::kMissing, path, opened.result);
       if (made)
-        return Ended(BackupOutcome::kNoFolder, path, opened.result.code);
+        return Ended(BackupOutcome::kNoFolder, path, opened.result);
       continue;  // removed since: made anew
     }
     SystemError status;
@@ -99,12 +98,40 @@ Walk WalkDown(BackupFolderOps& ops, const std::u16string& top, bool make, bool m
 
 }  // namespace
 
+FsError KindOf(const SystemError& error) {
+  switch (error.code) {
+    case kErrorSuccess:
+      return FsError::kNone;
+    case kErrorFileNotFound:
+    case kErrorPathNotFound:
+    case kErrorInvalidName:
+    case kErrorBadPathname:
+    case kErrorDirectory:
+      return FsError::kNotFound;
+    case kErrorFileExists:
+    case kErrorAlreadyExists:
+      return FsError::kExists;
+    case kErrorAccessDenied:
+    case kErrorWriteProtect:
+      return FsError::kAccessDenied;
+    case kErrorSharingViolation:
+    case kErrorLockViolation:
+    case kErrorOplockBreakInProgress:
+      return FsError::kInUse;
+    case kErrorHandleDiskFull:
+    case kErrorDiskFull:
+      return FsError::kDiskFull;
+    default:
+      return FsError::kOther;
+  }
+}
+
 std::optional<EntryForm> Distrusted(const Opened& opened, bool folder, bool ownerKnown,
                                     SystemError& status) {
   ItemFacts facts;
-  const FsResult examined = opened.result.ok() ? opened.item->Facts(facts) : opened.result;
+  const SystemError examined = opened.result.ok() ? opened.item->Facts(facts) : opened.result;
   if (!examined.ok()) {
-    status = examined.code;
+    status = examined;
     return EntryForm::kUnopenable;
   }
   if (facts.link)
@@ -112,8 +139,9 @@ std::optional<EntryForm> Distrusted(const Opened& opened, bool folder, bool owne
   if (folder != facts.folder)
     return folder ? EntryForm::kFile : EntryForm::kUntrustedFile;
   bool trusted = ownerKnown;
-  if (FsResult owner = ownerKnown ? FsResult{} : opened.item->OwnerTrusted(trusted); !owner.ok()) {
-    status = owner.code;
+  if (SystemError owner = ownerKnown ? SystemError{} : opened.item->OwnerTrusted(trusted);
+      !owner.ok()) {
+    status = owner;
     return EntryForm::kOwnerUnknown;
   }
   if (!trusted)
@@ -121,17 +149,17 @@ std::optional<EntryForm> Distrusted(const Opened& opened, bool folder, bool owne
   return std::nullopt;
 }
 
-BackupResult Failure(const FsResult& failed, std::u16string path, bool reading) {
+BackupResult Failure(const SystemError& failed, std::u16string path, bool reading) {
   BackupOutcome outcome = BackupOutcome::kFailed;
-  if (failed.error == FsError::kAccessDenied || (failed.error == FsError::kInUse && !reading))
+  if (KindOf(failed) == FsError::kAccessDenied || (KindOf(failed) == FsError::kInUse && !reading))
     outcome = BackupOutcome::kAccessDenied;
-  else if (failed.error == FsError::kInUse)
+  else if (KindOf(failed) == FsError::kInUse)
     outcome = BackupOutcome::kFileNotSecured;  // open elsewhere
-  else if (failed.error == FsError::kDiskFull)
+  else if (KindOf(failed) == FsError::kDiskFull)
     outcome = BackupOutcome::kDiskFull;
-  else if (failed.error == FsError::kNotFound)
+  else if (KindOf(failed) == FsError::kNotFound)
     outcome = BackupOutcome::kNoFolder;
-  return {outcome, std::move(path), failed.code};
+  return {outcome, std::move(path), failed};
 }
 
 SecuredFolder SecureBackupFolder(BackupFolderOps& ops, bool make, const NotUsed* abandoned) {
@@ -154,16 +182,16 @@ SecuredFolder SecureBackupFolder(BackupFolderOps& ops, bool make, const NotUsed*
     return std::move(secured);
   };
   std::u16string base;
-  if (FsResult found = ops.BaseFolder(base); !found.ok())
-    return end({BackupOutcome::kNoFolder, {}, found.code});
+  if (SystemError found = ops.BaseFolder(base); !found.ok())
+    return end({BackupOutcome::kNoFolder, {}, found});
   VolumePermissions kept;
-  if (FsResult asked = ops.Permissions(base, kept); !asked.ok())
-    return end({BackupOutcome::kNoFolder, base, asked.code});
+  if (SystemError asked = ops.Permissions(base, kept); !asked.ok())
+    return end({BackupOutcome::kNoFolder, base, asked});
   secured.unprotected = !kept.base;
   secured.trusted = kept.base || !kept.system;
   std::u16string name;
-  if (FsResult read = ops.RecordedFolder(name); !read.ok())
-    return end({BackupOutcome::kNoRecord, std::u16string(kFolderRecordPlace), read.code});
+  if (SystemError read = ops.RecordedFolder(name); !read.ok())
+    return end({BackupOutcome::kNoRecord, std::u16string(kFolderRecordPlace), read});
   if (!IsFolderName(name))
     name.clear();
 
@@ -200,18 +228,18 @@ SecuredFolder SecureBackupFolder(BackupFolderOps& ops, bool make, const NotUsed*
     }
     // Nothing recorded: "Tarnwick" is made where nothing has the name, and recorded.
     if (!refused) {
-      const FsResult result = ops.MakeFolder(tarnwick);
+      const SystemError result = ops.MakeFolder(tarnwick);
       if (result.ok()) {
-        if (FsResult recorded = ops.RecordFolder(kTarnwick); !recorded.ok())
-          return end({BackupOutcome::kNoRecord, std::u16string(kFolderRecordPlace), recorded.code});
+        if (SystemError recorded = ops.RecordFolder(kTarnwick); !recorded.ok())
+          return end({BackupOutcome::kNoRecord, std::u16string(kFolderRecordPlace), recorded});
         name = kTarnwick;
         made = true;
-      } else if (result.error == FsError::kExists) {
+      } else if (KindOf(result) == FsError::kExists) {
         refused = NotUsed{tarnwick, EntryForm::kEarlier, {}};  // made by another run meanwhile
       } else {
         const BackupOutcome why = Failure(result, {}, false).outcome;
-        return end({why == BackupOutcome::kFailed ? BackupOutcome::kNoFolder : why, tarnwick,
-                    result.code});
+        return end(
+            {why == BackupOutcome::kFailed ? BackupOutcome::kNoFolder : why, tarnwick, result});
       }
     }
   } else {
@@ -246,20 +274,20 @@ SecuredFolder SecureBackupFolder(BackupFolderOps& ops, bool make, const NotUsed*
       return end({BackupOutcome::kFolderUntrusted, refused->path, refused->status});
     // Made before it is recorded, so that a record never names a folder that someone else
     // could make first.
-    FsResult result;
+    SystemError result;
     for (int tries = 0; tries < kMaxChosen; ++tries) {
       name = std::u16string(kChosenPrefix) + HexText(ops.Unforeseeable(), kChosenDigits, true);
       result = ops.MakeFolder(base + u'\\' + name);
-      if (result.error != FsError::kExists)
+      if (KindOf(result) != FsError::kExists)
         break;
     }
     if (!result.ok()) {
       const BackupOutcome why = Failure(result, {}, false).outcome;
       return end({why == BackupOutcome::kFailed ? BackupOutcome::kNoFolder : why,
-                  base + u'\\' + name, result.code});
+                  base + u'\\' + name, result});
     }
-    if (FsResult recorded = ops.RecordFolder(name); !recorded.ok())
-      return end({BackupOutcome::kNoRecord, std::u16string(kFolderRecordPlace), recorded.code});
+    if (SystemError recorded = ops.RecordFolder(name); !recorded.ok())
+      return end({BackupOutcome::kNoRecord, std::u16string(kFolderRecordPlace), recorded});
     refused->instead = base + u'\\' + name;
     secured.notUsed.push_back(std::move(*refused));
     refused.reset();

@@ -20,6 +20,7 @@
 
 namespace tarnwick {
 
+// What a failed folder operation means, from Windows' code for it.
 enum class FsError {
   kNone,
   kNotFound,      // the item, or a folder on its way, does not exist
@@ -30,13 +31,7 @@ enum class FsError {
   kDiskFull,
   kOther,
 };
-
-struct FsResult {
-  FsError error = FsError::kNone;
-  SystemError code;  // the platform's error code, when it failed
-
-  bool ok() const { return error == FsError::kNone; }
-};
+FsError KindOf(const SystemError& error);
 
 // What an open folder or file is, as seen through its handle.
 struct ItemFacts {
@@ -55,17 +50,17 @@ struct VolumePermissions {
 class OpenItem {
  public:
   virtual ~OpenItem() = default;
-  virtual FsResult Facts(ItemFacts& facts) = 0;
+  virtual SystemError Facts(ItemFacts& facts) = 0;
   // Whether its owner is one that only administrators can be: SYSTEM, Administrators or
   // TrustedInstaller (or, where the platform gives every object the same owner, the owner of the
   // Windows system directory). Asked before anything about it is changed.
-  virtual FsResult OwnerTrusted(bool& trusted) = 0;
+  virtual SystemError OwnerTrusted(bool& trusted) = 0;
   // Reads from the start until the end or until `limit` bytes, whichever comes first.
-  virtual FsResult Read(std::size_t limit, std::vector<std::byte>& contents) = 0;
+  virtual SystemError Read(std::size_t limit, std::vector<std::byte>& contents) = 0;
 };
 
 struct Opened {
-  FsResult result;
+  SystemError result;
   std::unique_ptr<OpenItem> item;  // set when `result` is ok
 };
 
@@ -76,17 +71,17 @@ class BackupFolderOps {
  public:
   virtual ~BackupFolderOps() = default;
   // The machine-wide folder that Tarnwick's folder goes under.
-  virtual FsResult BaseFolder(std::u16string& path) = 0;
+  virtual SystemError BaseFolder(std::u16string& path) = 0;
   // Whether the volume of `path`, and the Windows system directory's, keep permissions.
-  virtual FsResult Permissions(std::u16string_view path, VolumePermissions& kept) = 0;
+  virtual SystemError Permissions(std::u16string_view path, VolumePermissions& kept) = 0;
   // The name of the folder under the base folder that Tarnwick made and uses; empty when none is
   // recorded. Kept where only administrators can change it; a record that anybody else could
   // have changed reads as none.
-  virtual FsResult RecordedFolder(std::u16string& name) = 0;
-  virtual FsResult RecordFolder(std::u16string_view name) = 0;
+  virtual SystemError RecordedFolder(std::u16string& name) = 0;
+  virtual SystemError RecordFolder(std::u16string_view name) = 0;
   // Makes the folder `path` with the administrators-only owner and DACL; kExists when
   // something of that name is already there (which is not looked at).
-  virtual FsResult MakeFolder(std::u16string_view path) = 0;
+  virtual SystemError MakeFolder(std::u16string_view path) = 0;
   // Opens whatever has the name `path` (a folder, a file, a link) as itself, to examine it; no
   // access to its contents is asked for, so no sharing mode keeps it from opening.
   virtual Opened OpenEntry(std::u16string_view path) = 0;
@@ -98,10 +93,11 @@ class BackupFolderOps {
   // and the open fails (kInUse) when somebody is writing it already.
   virtual Opened OpenFileToRead(std::u16string_view path) = 0;
   // The names of the items in the folder `path` that are not folders.
-  virtual FsResult ListFiles(std::u16string_view path, std::vector<std::u16string>& names) = 0;
+  virtual SystemError ListFiles(std::u16string_view path, std::vector<std::u16string>& names) = 0;
   // Writes `contents` to a new file `path` made with the administrators-only owner and DACL,
   // and flushes it; kExists when the name is taken. A file not written whole is removed.
-  virtual FsResult WriteNewFile(std::u16string_view path, std::span<const std::byte> contents) = 0;
+  virtual SystemError WriteNewFile(std::u16string_view path,
+                                   std::span<const std::byte> contents) = 0;
   virtual BackupStamp LocalTime() = 0;
   // A number that nobody else can foresee, for a name that nobody can have taken beforehand.
   virtual std::uint64_t Unforeseeable() = 0;

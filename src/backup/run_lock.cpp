@@ -44,11 +44,11 @@ BackupResult RunLock::Acquire(std::uint32_t waitMilliseconds) {
           folder_ = std::move(folder);
           return result;
         }
-      } else if (opened.result.error == FsError::kInUse) {
+      } else if (KindOf(opened.result) == FsError::kInUse) {
         // Open elsewhere. Looked at without access to its contents, which no sharing mode
         // refuses: another run holds it only if an administrator made it.
         Opened seen = ops_.OpenEntry(result.path);
-        if (seen.result.error == FsError::kNotFound && ++looks < kMaxLooks)
+        if (KindOf(seen.result) == FsError::kNotFound && ++looks < kMaxLooks)
           continue;  // gone since: tried again
         form = Distrusted(seen, false, folder.unprotected, status);
         if (form)
@@ -62,7 +62,7 @@ BackupResult RunLock::Acquire(std::uint32_t waitMilliseconds) {
         waited += pause;
       } else {
         result.outcome = BackupOutcome::kFailed;
-        result.status = opened.result.code;
+        result.status = opened.result;
         return result;
       }
     }

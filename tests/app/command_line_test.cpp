@@ -78,7 +78,7 @@ TEST(CommandLine, ASwitchWaitsAMinuteForAnotherRunThenDoesNothingWith1618) {
   EXPECT_EQ(std::accumulate(backupOps.pauses.begin(), backupOps.pauses.end(), 0u), 3 * 60000u);
   // Had by nobody, yet not to be had: no 1618, and why.
   backupOps.HoldLockElsewhere(false);
-  backupOps.Fail("OpenLockFile", u"", {FsError::kOther, 1450});
+  backupOps.Fail("OpenLockFile", u"", SystemError{1450});
   ActivityLog log;
   EXPECT_EQ(RunSwitch(Invocation::kUpdate, {registry, backups, system, lock}, log), kExitFailed);
   EXPECT_EQ(log.Text(), u"\r\n" + LockFailureMessage({BackupOutcome::kFailed,

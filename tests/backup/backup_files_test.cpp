@@ -38,7 +38,7 @@ void Folders(Ops& ops, bool earlier = false) {
 
 // This release's folders, then `item` at `path`, on which `operation` fails once as `failed`.
 std::function<void(Ops&)> At(const std::u16string& path, FakeItem item, const char* operation = "",
-                             FsResult failed = {}) {
+                             SystemError failed = {}) {
   return [=](Ops& ops) {
     Folders(ops);
     if (path == kTarnwick)
@@ -63,7 +63,7 @@ TEST(BackupFiles, WhatIsNotAnAdministratorsFolderIsLeftAndAFolderOfAnUnforeseeab
   link.link = true;
   FakeItem oplocked = FakeItem::File();
   oplocked.oplocked = true;
-  const FsResult denied = {FsError::kAccessDenied, 5};
+  const SystemError denied = SystemError{5};
   const std::vector<FolderCase> cases = {
       {"no folders yet", [](Ops&) {}, kFirst, u""},
       {"this release's folders", [](Ops& ops) { Folders(ops); }, kFirst, u""},
@@ -166,7 +166,7 @@ TEST(BackupFiles, EachFileIsNumberedAfterTheHighestOfEitherKindAndNeverReplacesO
   EXPECT_TRUE(ops.items.at(earlier).bytes.empty());
   EXPECT_EQ(files.SaveNew(BackupKind::kBeforeUndo, kContents).path,
             kBackups + u"\\before-undo-000002-2026-12-08_193012.reg");
-  ops.Fail("WriteNewFile", Ops::BackupPath(u"registry-000003"), {FsError::kExists, 80});
+  ops.Fail("WriteNewFile", Ops::BackupPath(u"registry-000003"), SystemError{80});
   EXPECT_EQ(files.SaveNew(BackupKind::kUpdate, kContents).path, Ops::BackupPath(u"registry-000004"))
       << "a name taken meanwhile is passed over";
   ops.items[Ops::BackupPath(u"registry-000009")] = FakeItem::File().Planted();
@@ -188,26 +188,19 @@ struct SaveCase {
 };
 
 TEST(BackupFiles, NothingIsWrittenUnlessEveryFolderIsSafe) {
-  const FsResult denied = {FsError::kAccessDenied, 5};
+  const SystemError denied = SystemError{5};
   const std::vector<SaveCase> cases = {
       {"the base folder is unknown",
-       [](Ops& ops) {
-         ops.Fail("BaseFolder", u"", {FsError::kNotFound, 0x80070002});
-       },
+       [](Ops& ops) { ops.Fail("BaseFolder", u"", SystemError{0x80070002}); },
        BackupOutcome::kNoFolder, u"", 0x80070002},
       {"its volume cannot be asked",
-       [](Ops& ops) {
-         ops.Fail("Permissions", u"C:\\ProgramData", {FsError::kOther, 1117});
-       },
+       [](Ops& ops) { ops.Fail("Permissions", u"C:\\ProgramData", SystemError{1117}); },
        BackupOutcome::kNoFolder, u"C:\\ProgramData", 1117},
       {"the base folder is missing", [](Ops& ops) { ops.items.clear(); }, BackupOutcome::kNoFolder,
        kTarnwick, 3},
       {"making Tarnwick is refused", [=](Ops& ops) { ops.Fail("MakeFolder", kTarnwick, denied); },
        BackupOutcome::kAccessDenied, kTarnwick, 5},
-      {"the disk is full",
-       [](Ops& ops) {
-         ops.Fail("MakeFolder", kBackups, {FsError::kDiskFull, 112});
-       },
+      {"the disk is full", [](Ops& ops) { ops.Fail("MakeFolder", kBackups, SystemError{112}); },
        BackupOutcome::kDiskFull, kBackups, 112},
       {"the record cannot be read", [=](Ops& ops) { ops.Fail("RecordedFolder", u"", denied); },
        BackupOutcome::kNoRecord, u"HKEY_LOCAL_MACHINE\\SOFTWARE\\Tarnwick", 5},
@@ -311,9 +304,7 @@ TEST(BackupFiles, AFileIsReadOnlyWhenItAndItsFoldersAreSafe) {
   const std::vector<LoadCase> cases = {
       {"a file of an administrator's", [](Ops&) {}, BackupOutcome::kDone, kFirst, 0},
       {"a file a scanner holds for a moment",
-       [](Ops& ops) {
-         ops.Fail("OpenFileToRead", kFirst, {FsError::kInUse, 32}, 2);
-       },
+       [](Ops& ops) { ops.Fail("OpenFileToRead", kFirst, SystemError{32}, 2); },
        BackupOutcome::kDone, kFirst, 0, 400},
       {"the folder is a link now", [](Ops& ops) { ops.items[kTarnwick].link = true; },
        BackupOutcome::kFailed, kFirst, 3},
@@ -325,16 +316,12 @@ TEST(BackupFiles, AFileIsReadOnlyWhenItAndItsFoldersAreSafe) {
       {"somebody holds an oplock on the file", [](Ops& ops) { ops.items[kFirst].oplocked = true; },
        BackupOutcome::kFileNotSecured, kFirst, 742, 800},
       {"the file's owner cannot be read",
-       [](Ops& ops) {
-         ops.Fail("OwnerTrusted", kFirst, {FsError::kOther, 1307});
-       },
+       [](Ops& ops) { ops.Fail("OwnerTrusted", kFirst, SystemError{1307}); },
        BackupOutcome::kFileNotSecured, kFirst, 1307},
       {"the file was planted", [](Ops& ops) { ops.items[kFirst].trusted = false; },
        BackupOutcome::kFileUntrusted, kFirst, 0},
       {"the file may not be opened",
-       [](Ops& ops) {
-         ops.Fail("OpenFileToRead", kFirst, {FsError::kAccessDenied, 5});
-       },
+       [](Ops& ops) { ops.Fail("OpenFileToRead", kFirst, SystemError{5}); },
        BackupOutcome::kAccessDenied, kFirst, 5},
       {"the file is larger than a backup",
        [](Ops& ops) { ops.items[kFirst].bytes = Bytes(kMaxBackupSize + 1); },
@@ -345,10 +332,7 @@ TEST(BackupFiles, AFileIsReadOnlyWhenItAndItsFoldersAreSafe) {
          ops.items.erase(kBackups);
        },
        BackupOutcome::kFailed, kFirst, 2},
-      {"the file cannot be read",
-       [](Ops& ops) {
-         ops.Fail("Read", kFirst, {FsError::kOther, 23});
-       },
+      {"the file cannot be read", [](Ops& ops) { ops.Fail("Read", kFirst, SystemError{23}); },
        BackupOutcome::kFailed, kFirst, 23},
       // Anybody could have written it.
       {"its volume keeps no permissions", [](Ops& ops) { ops.permissions.base = false; },

@@ -30,7 +30,7 @@ struct LockCase {
 // A file at `path` in this release's Tarnwick (made by an administrator unless `planted`, open
 // elsewhere when `open`), on which `operation` fails as `failed`.
 std::function<void(Ops&)> FileAt(const std::u16string& path, bool planted, bool open,
-                                 const char* operation = "", FsResult failed = {}) {
+                                 const char* operation = "", SystemError failed = {}) {
   return [=](Ops& ops) {
     ops.MakeFolder(kTarnwick);
     ops.record = u"Tarnwick";
@@ -42,7 +42,7 @@ std::function<void(Ops&)> FileAt(const std::u16string& path, bool planted, bool 
 }
 
 TEST(RunLock, OnlyAnotherRunThatAnAdministratorStartedHoldsItOff) {
-  const FsResult denied = {FsError::kAccessDenied, 5};
+  const SystemError denied = SystemError{5};
   const std::vector<LockCase> cases = {
       {"nothing there yet", [](Ops&) {}, 60000, BackupOutcome::kDone, kLock, 0, 0, 0},
       {"another run holds it: a switch waits a minute", FileAt(kLock, false, true), 60000,

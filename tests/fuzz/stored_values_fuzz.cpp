@@ -285,7 +285,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FakeBackupFolderOps backupOps;
   BackupFiles backups(backupOps);
   if (backupFails)
-    backupOps.Fail("WriteNewFile", u"", {FsError::kDiskFull, 112});
+    backupOps.Fail("WriteNewFile", u"", SystemError{112});
   LinesLog updateLog;
   const UpdateOutcome updated = UpdateAuthProtocols(registry, backups, system, updateLog);
   bool writeSideFails = backupFails;

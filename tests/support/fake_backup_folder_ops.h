@@ -68,31 +68,31 @@ class FakeBackupFolderOps final : public BackupFolderOps {
 
   FakeBackupFolderOps() { items[std::u16string(kBase)] = FakeItem::Folder(); }
 
-  FsResult BaseFolder(std::u16string& path) override {
+  SystemError BaseFolder(std::u16string& path) override {
     path = kBase;
     return Check("BaseFolder", u"");
   }
-  FsResult Permissions(std::u16string_view path, VolumePermissions& kept) override {
+  SystemError Permissions(std::u16string_view path, VolumePermissions& kept) override {
     kept = permissions;
     return Check("Permissions", path);
   }
-  FsResult RecordedFolder(std::u16string& name) override {
+  SystemError RecordedFolder(std::u16string& name) override {
     name = record;
     return Check("RecordedFolder", u"");
   }
-  FsResult RecordFolder(std::u16string_view name) override {
-    if (FsResult failed = Check("RecordFolder", name); !failed.ok())
+  SystemError RecordFolder(std::u16string_view name) override {
+    if (SystemError failed = Check("RecordFolder", name); !failed.ok())
       return failed;
     record = name;
     return {};
   }
-  FsResult MakeFolder(std::u16string_view path) override {
-    if (FsResult failed = Check("MakeFolder", path); !failed.ok())
+  SystemError MakeFolder(std::u16string_view path) override {
+    if (SystemError failed = Check("MakeFolder", path); !failed.ok())
       return failed;
     if (items.contains(std::u16string(path)))
-      return {FsError::kExists, 183};
+      return SystemError{kErrorAlreadyExists};
     if (!HasParentFolder(path))
-      return {FsError::kNotFound, 3};
+      return SystemError{kErrorPathNotFound};
     FakeItem made = FakeItem::Folder();
     made.secured = true;
     items[std::u16string(path)] = made;
@@ -100,7 +100,7 @@ class FakeBackupFolderOps final : public BackupFolderOps {
   }
   Opened OpenEntry(std::u16string_view path) override { return Open("OpenEntry", path); }
   Opened OpenLockFile(std::u16string_view path) override {
-    if (FsResult failed = Check("OpenLockFile", path); !failed.ok())
+    if (SystemError failed = Check("OpenLockFile", path); !failed.ok())
       return {failed, nullptr};
     const std::u16string name(path);
     if (!items.contains(name) && HasParentFolder(path)) {
@@ -108,23 +108,23 @@ class FakeBackupFolderOps final : public BackupFolderOps {
       items[name].secured = true;
     }
     if (!items.contains(name))
-      return {{FsError::kNotFound, 3}, nullptr};
+      return {SystemError{kErrorPathNotFound}, nullptr};
     if (items[name].beingWritten)
-      return {{FsError::kInUse, 32}, nullptr};
+      return {SystemError{kErrorSharingViolation}, nullptr};
     items[name].beingWritten = true;
     return {{}, std::make_unique<Item>(*this, name, true)};
   }
   Opened OpenFileToRead(std::u16string_view path) override {
     const auto found = items.find(std::u16string(path));
     if (found != items.end() && found->second.beingWritten)
-      return {{FsError::kInUse, 32}, nullptr};
+      return {SystemError{kErrorSharingViolation}, nullptr};
     return Open("OpenFileToRead", path);
   }
-  FsResult ListFiles(std::u16string_view path, std::vector<std::u16string>& names) override {
-    if (FsResult failed = Check("ListFiles", path); !failed.ok())
+  SystemError ListFiles(std::u16string_view path, std::vector<std::u16string>& names) override {
+    if (SystemError failed = Check("ListFiles", path); !failed.ok())
       return failed;
     if (!items.contains(std::u16string(path)))
-      return {FsError::kNotFound, 3};
+      return SystemError{kErrorPathNotFound};
     const std::u16string prefix = std::u16string(path) + u'\\';
     for (const auto& [name, item] : items) {
       if (name.starts_with(prefix) && name.find(u'\\', prefix.size()) == std::u16string::npos &&
@@ -133,12 +133,12 @@ class FakeBackupFolderOps final : public BackupFolderOps {
     }
     return {};
   }
-  FsResult WriteNewFile(std::u16string_view path, std::span<const std::byte> contents) override {
+  SystemError WriteNewFile(std::u16string_view path, std::span<const std::byte> contents) override {
     openAtWrite.push_back(open);
-    if (FsResult failed = Check("WriteNewFile", path); !failed.ok())
+    if (SystemError failed = Check("WriteNewFile", path); !failed.ok())
       return failed;
     if (items.contains(std::u16string(path)))
-      return {FsError::kExists, 80};
+      return SystemError{kErrorFileExists};
     FakeItem made = FakeItem::File({contents.begin(), contents.end()});
     made.secured = true;
     items[std::u16string(path)] = made;
@@ -150,7 +150,7 @@ class FakeBackupFolderOps final : public BackupFolderOps {
 
   // The operation `operation` on `path` (any path, when empty) fails so, `times` times (every
   // time, when negative).
-  void Fail(std::string operation, std::u16string path, FsResult result, int times = -1) {
+  void Fail(std::string operation, std::u16string path, SystemError result, int times = -1) {
     failures[{std::move(operation), std::move(path)}] = {result, times};
   }
 
@@ -201,17 +201,17 @@ class FakeBackupFolderOps final : public BackupFolderOps {
       if (auto item = ops_.items.find(path_); exclusive_ && item != ops_.items.end())
         item->second.beingWritten = false;
     }
-    FsResult Facts(ItemFacts& facts) override {
+    SystemError Facts(ItemFacts& facts) override {
       const FakeItem& item = ops_.items.at(path_);
       facts = {item.folder, item.link};
       return ops_.Check("Facts", path_);
     }
-    FsResult OwnerTrusted(bool& trusted) override {
+    SystemError OwnerTrusted(bool& trusted) override {
       trusted = ops_.items.at(path_).trusted;
       return ops_.Check("OwnerTrusted", path_);
     }
-    FsResult Read(std::size_t limit, std::vector<std::byte>& contents) override {
-      if (FsResult failed = ops_.Check("Read", path_); !failed.ok())
+    SystemError Read(std::size_t limit, std::vector<std::byte>& contents) override {
+      if (SystemError failed = ops_.Check("Read", path_); !failed.ok())
         return failed;
       const FakeItem& item = ops_.items.at(path_);
       if (item.oplocked)
@@ -226,7 +226,7 @@ class FakeBackupFolderOps final : public BackupFolderOps {
     bool exclusive_;
   };
 
-  FsResult Check(const std::string& operation, std::u16string_view path) {
+  SystemError Check(const std::string& operation, std::u16string_view path) {
     calls.push_back(operation + " " + std::string(path.begin(), path.end()));
     for (const std::u16string& key : {std::u16string(path), std::u16string()}) {
       if (auto found = failures.find({operation, key});
@@ -238,13 +238,13 @@ class FakeBackupFolderOps final : public BackupFolderOps {
     return {};
   }
   Opened Open(const std::string& operation, std::u16string_view path) {
-    if (FsResult failed = Check(operation, path); !failed.ok())
+    if (SystemError failed = Check(operation, path); !failed.ok())
       return {failed, nullptr};
     const auto found = items.find(std::u16string(path));
     if (found == items.end())
-      return {{FsError::kNotFound, 2}, nullptr};
+      return {SystemError{kErrorFileNotFound}, nullptr};
     if (found->second.oplocked && !found->second.folder)
-      return {{FsError::kInUse, 742}, nullptr};
+      return {SystemError{kErrorOplockBreakInProgress}, nullptr};
     return {{}, std::make_unique<Item>(*this, std::u16string(path))};
   }
   bool HasParentFolder(std::u16string_view path) const {
@@ -252,7 +252,7 @@ class FakeBackupFolderOps final : public BackupFolderOps {
     return parent != items.end() && parent->second.folder;
   }
 
-  std::map<std::pair<std::string, std::u16string>, std::pair<FsResult, int>> failures;
+  std::map<std::pair<std::string, std::u16string>, std::pair<SystemError, int>> failures;
 };
 
 }  // namespace tarnwick::testing

@@ -259,14 +259,14 @@ TEST_F(UndoTest, FailuresSayWhyInOneLineAndWriteNothing) {
   } cases[] = {
       {"where the backups are cannot be read",
        [](MemoryRegistry&, FakeBackupFolderOps& b) {
-         b.Fail("RecordedFolder", u"", {FsError::kAccessDenied, 5});
+         b.Fail("RecordedFolder", u"", SystemError{5});
        },
        u"\r\n" +
            ListFailureMessage({BackupOutcome::kNoRecord, std::u16string(kFolderRecordPlace), 5}),
        false},
       {"the folder cannot be listed",
        [](MemoryRegistry&, FakeBackupFolderOps& b) {
-         b.Fail("ListFiles", std::u16string(b.kBackups), {FsError::kOther, 1117});
+         b.Fail("ListFiles", std::u16string(b.kBackups), SystemError{1117});
        },
        u"\r\n" + ListFailureMessage(
                      {BackupOutcome::kFailed, std::u16string(FakeBackupFolderOps::kBackups), 1117}),
@@ -280,7 +280,7 @@ TEST_F(UndoTest, FailuresSayWhyInOneLineAndWriteNothing) {
        false},
       {"no backup of what is replaced",
        [](MemoryRegistry&, FakeBackupFolderOps& b) {
-         b.Fail("WriteNewFile", u"", {FsError::kDiskFull, 112});
+         b.Fail("WriteNewFile", u"", SystemError{112});
        },
        u"\r\nRestoring Value saved in backup.\r\n" +
            BackupFailureMessage(

@@ -94,7 +94,7 @@ TEST_F(UpdateAuthProtocolsTest, AProviderTextEndsAtItsFirstNul) {
 
 TEST_F(UpdateAuthProtocolsTest, WhenNoBackupCanBeSavedNothingIsWritten) {
   SeedXpSp3(registry_);
-  backupOps_.Fail("WriteNewFile", u"", {FsError::kDiskFull, 112});
+  backupOps_.Fail("WriteNewFile", u"", SystemError{112});
   const std::u16string log = Run();
   EXPECT_EQ(outcome_, UpdateOutcome::kFailed);
   EXPECT_EQ(registry_.SetValueCalls(), 0);

@@ -21,44 +21,18 @@ namespace {
 // program reports it as ERROR_OPLOCK_BREAK_IN_PROGRESS.
 constexpr NTSTATUS kOplockBreakInProgress = 0x00000108;
 
-FsError ErrorKind(DWORD error) {
-  switch (error) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_BAD_PATHNAME:
-    case ERROR_INVALID_NAME:
-    case ERROR_DIRECTORY:
-      return FsError::kNotFound;
-    case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS:
-      return FsError::kExists;
-    case ERROR_ACCESS_DENIED:
-    case ERROR_WRITE_PROTECT:
-      return FsError::kAccessDenied;
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-    case kErrorOplockBreakInProgress:
-      return FsError::kInUse;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-      return FsError::kDiskFull;
-    default:
-      return FsError::kOther;
-  }
+SystemError Result(DWORD error) {
+  return error == ERROR_SUCCESS ? SystemError{} : WindowsError(error);
 }
 
-FsResult Result(DWORD error) {
-  return error == ERROR_SUCCESS ? FsResult{} : FsResult{ErrorKind(error), WindowsError(error)};
-}
-
-FsResult LastResult() {
+SystemError LastResult() {
   const DWORD error = ::GetLastError();
   return Result(error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE);
 }
 
 // Success, or the thread's last error when `done` is false.
-FsResult Checked(BOOL done) {
-  return done ? FsResult{} : LastResult();
+SystemError Checked(BOOL done) {
+  return done ? SystemError{} : LastResult();
 }
 
 // The name NtCreateFile takes for the absolute path `path`: "\??\C:\..." for a drive path,
@@ -79,7 +53,7 @@ class Win32OpenItem final : public OpenItem {
 
   HANDLE handle() const { return handle_.get(); }
 
-  FsResult Facts(ItemFacts& facts) override {
+  SystemError Facts(ItemFacts& facts) override {
     BY_HANDLE_FILE_INFORMATION info = {};
     if (!::GetFileInformationByHandle(handle_.get(), &info))
       return LastResult();
@@ -93,11 +67,11 @@ class Win32OpenItem final : public OpenItem {
     return {};
   }
 
-  FsResult OwnerTrusted(bool& trusted) override {
+  SystemError OwnerTrusted(bool& trusted) override {
     return Result(owners_.Trusted(handle_.get(), trusted));
   }
 
-  FsResult Read(std::size_t limit, std::vector<std::byte>& contents) override {
+  SystemError Read(std::size_t limit, std::vector<std::byte>& contents) override {
     contents.clear();
     while (contents.size() < limit) {
       const std::size_t at = contents.size();
@@ -183,7 +157,7 @@ Opened Win32BackupFolderOps::Open(std::u16string_view path, ACCESS_MASK access, 
   return {{}, std::make_unique<Win32OpenItem>(std::move(handle), Wide(path), owners_)};
 }
 
-FsResult Win32BackupFolderOps::BaseFolder(std::u16string& path) {
+SystemError Win32BackupFolderOps::BaseFolder(std::u16string& path) {
   if (!base_.empty()) {
     path = base_;
     return {};
@@ -196,7 +170,7 @@ FsResult Win32BackupFolderOps::BaseFolder(std::u16string& path) {
   wchar_t folder[MAX_PATH] = {};
   const HRESULT found = getFolderPath(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, folder);
   if (FAILED(found))
-    return {FsError::kNotFound, WindowsError(static_cast<DWORD>(found))};
+    return WindowsError(static_cast<DWORD>(found));
   path = Utf16(folder);
   return {};
 }
@@ -204,7 +178,7 @@ FsResult Win32BackupFolderOps::BaseFolder(std::u16string& path) {
 // The volume that holds a path, and whether it keeps ACLs: GetVolumePathNameW and
 // GetVolumeInformationW's FILE_PERSISTENT_ACLS ("NTFS ... preserves and enforces ACLs, and the
 // FAT file system does not"), both from XP on (XP has no GetVolumeInformationByHandleW).
-FsResult Win32BackupFolderOps::Permissions(std::u16string_view path, VolumePermissions& kept) {
+SystemError Win32BackupFolderOps::Permissions(std::u16string_view path, VolumePermissions& kept) {
   auto keeps = [](const std::wstring& at, bool& kept) {
     wchar_t root[MAX_PATH + 1] = {};
     DWORD flags = 0;
@@ -212,25 +186,25 @@ FsResult Win32BackupFolderOps::Permissions(std::u16string_view path, VolumePermi
         !::GetVolumeInformationW(root, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0))
       return LastResult();
     kept = (flags & FILE_PERSISTENT_ACLS) != 0;
-    return FsResult{};
+    return SystemError{};
   };
-  if (FsResult base = keeps(Wide(path), kept.base); !base.ok())
+  if (SystemError base = keeps(Wide(path), kept.base); !base.ok())
     return base;
   return keeps(Wide(SystemDir(system_)), kept.system);
 }
 
-FsResult Win32BackupFolderOps::RecordedFolder(std::u16string& name) {
+SystemError Win32BackupFolderOps::RecordedFolder(std::u16string& name) {
   std::wstring recorded;
   const DWORD error = ReadFolderRecord(owners_, recordKey_, recorded);
   name = Utf16(recorded);
   return Result(error);
 }
 
-FsResult Win32BackupFolderOps::RecordFolder(std::u16string_view name) {
+SystemError Win32BackupFolderOps::RecordFolder(std::u16string_view name) {
   return Result(WriteFolderRecord(owners_, keySecurity_, recordKey_, Wide(name)));
 }
 
-FsResult Win32BackupFolderOps::MakeFolder(std::u16string_view path) {
+SystemError Win32BackupFolderOps::MakeFolder(std::u16string_view path) {
   if (folderSecurity_.error() != ERROR_SUCCESS)
     return Result(folderSecurity_.error());
   return Checked(::CreateDirectoryW(Wide(path).c_str(), folderSecurity_.attributes()));
@@ -271,8 +245,8 @@ Opened Win32BackupFolderOps::OpenFileToRead(std::u16string_view path) {
 // Listed through a handle opened as Open opens: FindFirstFileW's own open of the folder would
 // wait where somebody holds it without sharing and with a read-handle oplock (Windows 8 on), as
 // an earlier release's folder, which users may list, may be held.
-FsResult Win32BackupFolderOps::ListFiles(std::u16string_view path,
-                                         std::vector<std::u16string>& names) {
+SystemError Win32BackupFolderOps::ListFiles(std::u16string_view path,
+                                            std::vector<std::u16string>& names) {
   names.clear();
   Opened folder = Open(path, FILE_LIST_DIRECTORY,
                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN, false);
@@ -307,8 +281,8 @@ FsResult Win32BackupFolderOps::ListFiles(std::u16string_view path,
 // have pre-existing oplocks on them"), and while it is open without sharing nobody else can open
 // it for reading or writing. Only administrators can open anything in the folder, so removing
 // a file not written whole waits on nobody else.
-FsResult Win32BackupFolderOps::WriteNewFile(std::u16string_view path,
-                                            std::span<const std::byte> contents) {
+SystemError Win32BackupFolderOps::WriteNewFile(std::u16string_view path,
+                                               std::span<const std::byte> contents) {
   if (fileSecurity_.error() != ERROR_SUCCESS)
     return Result(fileSecurity_.error());
   const std::wstring name = Wide(path);

@@ -28,16 +28,16 @@ class Win32BackupFolderOps final : public BackupFolderOps {
   explicit Win32BackupFolderOps(SystemInfoApi& system, std::u16string base = {},
                                 std::wstring recordKey = kFolderRecordKey);
 
-  FsResult BaseFolder(std::u16string& path) override;
-  FsResult Permissions(std::u16string_view path, VolumePermissions& kept) override;
-  FsResult RecordedFolder(std::u16string& name) override;
-  FsResult RecordFolder(std::u16string_view name) override;
-  FsResult MakeFolder(std::u16string_view path) override;
+  SystemError BaseFolder(std::u16string& path) override;
+  SystemError Permissions(std::u16string_view path, VolumePermissions& kept) override;
+  SystemError RecordedFolder(std::u16string& name) override;
+  SystemError RecordFolder(std::u16string_view name) override;
+  SystemError MakeFolder(std::u16string_view path) override;
   Opened OpenEntry(std::u16string_view path) override;
   Opened OpenLockFile(std::u16string_view path) override;
   Opened OpenFileToRead(std::u16string_view path) override;
-  FsResult ListFiles(std::u16string_view path, std::vector<std::u16string>& names) override;
-  FsResult WriteNewFile(std::u16string_view path, std::span<const std::byte> contents) override;
+  SystemError ListFiles(std::u16string_view path, std::vector<std::u16string>& names) override;
+  SystemError WriteNewFile(std::u16string_view path, std::span<const std::byte> contents) override;
   BackupStamp LocalTime() override;
   std::uint64_t Unforeseeable() override;
   void Pause(std::uint32_t milliseconds) override;
