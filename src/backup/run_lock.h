@@ -1,13 +1,7 @@
-// The machine-wide lock that keeps Tarnwick's runs one at a time: an update, a check or an undo
-// reads, decides and writes with nobody else doing the same in between.
-// It is a file in Tarnwick's folder, which the backup keeping makes safe first (see
-// backup_folder.h): only administrators can make anything there. The lock is held by having that
-// file open with no sharing at all; the file stays in place between runs, and a run that ends in
-// any way lets go of it with its handle. The file, when open elsewhere, is another run's only if
-// an administrator made it: one that anybody else made is left, with its folder, and a new folder
-// is made in Tarnwick's place, so that it can neither hold a run off nor be taken for one. No
-// named kernel object is used: any user may create one of a name in Global\ first, with a DACL of
-// their own or of another kind, and so hold every run off.
+// The machine-wide lock that keeps Tarnwick's runs one at a time: the file run.lock in Tarnwick's
+// folder, held open with no sharing from a run's first read to its last write. It counts as
+// another run's only if an administrator made it; no named kernel object is used, as any user
+// may take such a name first. Why: docs/security.md, "The lock".
 #pragma once
 
 #include <cstdint>

@@ -9,6 +9,7 @@
 #include "fake_system_info.h"
 #include "log/activity_log.h"
 #include "memory_registry.h"
+#include "platform/text.h"
 #include "update/undo.h"
 #include "update/update_and_check.h"
 #include "xp_sp3.h"
@@ -31,6 +32,7 @@ TEST(CommandLine, SwitchesInAnyCaseWithSlashOrDash) {
       {u"-Check", Invocation::kCheck},
       {u"/UNDO", Invocation::kUndo},
       {u"/undo /check", Invocation::kInvalid},
+      {u"/undo extra", Invocation::kInvalid},
       {u"/?", Invocation::kUsage},
       {u"-?", Invocation::kUsage},
       {u"/update /update", Invocation::kInvalid},
@@ -58,6 +60,26 @@ TEST(CommandLine, ExitCodesAreTheInstallerOnes) {
   EXPECT_EQ(ExitCodeFor(Invocation::kUndo, UndoOutcome::kNothingToUndo), 0u);
   EXPECT_EQ(ExitCodeFor(Invocation::kUndo, UndoOutcome::kRestored), 3010u);
   EXPECT_EQ(ExitCodeFor(Invocation::kUndo, UndoOutcome::kFailed), 1603u);
+
+  // The usage box lists each of them in its switch's paragraph, and 1618 and 87 after those.
+  const auto lists = [](std::u16string_view name, std::uint32_t code) {
+    const std::size_t start = kUsage.find(u"\r\n" + std::u16string(name) + u"  ");
+    if (start == std::u16string_view::npos)
+      return false;
+    const std::u16string_view paragraph =
+        kUsage.substr(start, kUsage.find(u"\r\n\r\n", start + 2) - start);
+    return paragraph.find(u"\r\n  " + NumberText(code) + u" ") != std::u16string_view::npos;
+  };
+  for (UpdateOutcome outcome :
+       {UpdateOutcome::kNothingToChange, UpdateOutcome::kChanged, UpdateOutcome::kFailed}) {
+    EXPECT_TRUE(lists(u"/update", ExitCodeFor(Invocation::kUpdate, outcome)));
+    EXPECT_TRUE(lists(u"/check", ExitCodeFor(Invocation::kCheck, outcome)));
+  }
+  for (UndoOutcome outcome :
+       {UndoOutcome::kNothingToUndo, UndoOutcome::kRestored, UndoOutcome::kFailed})
+    EXPECT_TRUE(lists(u"/undo", ExitCodeFor(Invocation::kUndo, outcome)));
+  for (std::uint32_t code : {kExitBusy, kExitInvalidArguments})
+    EXPECT_NE(kUsage.find(u"exit code " + NumberText(code) + u","), std::u16string_view::npos);
 }
 
 TEST(CommandLine, ASwitchWaitsAMinuteForAnotherRunThenDoesNothingWith1618) {

@@ -15,7 +15,8 @@ import pefile
 import hardening
 
 # The only DLLs the program imports. shell32, ole32, oleaut32 and version.dll are loaded at run
-# time from the system directory by full path instead, the first three at the first click.
+# time from the system directory by full path instead: version.dll at start, shell32 whenever a
+# run takes the lock and at the first download click, ole32 and oleaut32 at that click.
 # comctl32 is the manifest's common controls 6, which Windows takes from its side-by-side store
 # before it looks in any folder.
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "msvcrt.dll",

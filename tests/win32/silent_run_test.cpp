@@ -89,8 +89,9 @@ TEST_F(SilentRun, UpdatesWithoutAWindowAndSaysHowItWentInTheExitCode) {
 
 TEST_F(SilentRun, BadArgumentsDoNothingAndShowNothing) {
   SeedXp();
-  for (const wchar_t* arguments : {L" /bogus", L" /update extra", L" update", L" /update /?",
-                                   L" /check extra", L" -check /undo", L" check"}) {
+  for (const wchar_t* arguments :
+       {L" /bogus", L" /update extra", L" update", L" /update /?", L" /check extra",
+        L" -check /undo", L" check", L" /undo extra"}) {
     SCOPED_TRACE(std::string(arguments, arguments + wcslen(arguments)));
     Finished finished = RunProgram(arguments);
     EXPECT_EQ(finished.exitCode, kExitInvalidArguments);

@@ -215,21 +215,10 @@ Opened Win32BackupFolderOps::OpenEntry(std::u16string_view path) {
               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN, false);
 }
 
-// The run lock, as Windows keeps it from XP to 11:
-// - Opened with no sharing: while the handle is open, any other open that asks for reading,
-//   writing or deleting fails with ERROR_SHARING_VIOLATION (32), in this process or another,
-//   until the handle is closed; Windows closes it when the process ends in any way. Sharing is
-//   checked only between opens that ask for FILE_READ_DATA, FILE_EXECUTE, FILE_WRITE_DATA,
-//   FILE_APPEND_DATA or DELETE ([MS-FSA] 2.1.5.1.2.2): an open for READ_CONTROL or
-//   FILE_READ_ATTRIBUTES alone succeeds beside it, and does not keep it from being had.
-// - FILE_OPEN_IF makes the file with the given security when it is missing and opens it as it is
-//   otherwise. The file stays in place between runs: removing it on close would leave it pending
-//   deletion while anybody holds a handle to it, and every later open would fail with
-//   ERROR_ACCESS_DENIED until they let go.
-// - Only SYSTEM and Administrators have any access to it or to its folder, so nobody else can
-//   hold it open in a way that makes ERROR_SHARING_VIOLATION. An oplock that an administrator's
-//   process holds on it does not hold a run off: the open completes while the break goes on, and
-//   the handle is used for nothing that would wait.
+// The run lock: the file open with no sharing, which every other open for data or delete access
+// fails beside with ERROR_SHARING_VIOLATION until the handle closes ([MS-FSA] 2.1.5.1.2.2);
+// FILE_OPEN_IF, and never removed, as a file pending deletion would refuse every later open.
+// An oplock on it does not hold a run off. Why: docs/security.md, "The lock".
 Opened Win32BackupFolderOps::OpenLockFile(std::u16string_view path) {
   if (fileSecurity_.error() != ERROR_SUCCESS)
     return {Result(fileSecurity_.error()), nullptr};
