@@ -60,8 +60,7 @@ std::unique_ptr<SystemInfoApi> MakeSystemInfo() {
   return std::make_unique<Win32SystemInfo>();
 }
 std::unique_ptr<VersionInfoApi> MakeVersionInfo() {
-  Win32SystemInfo system;
-  return std::make_unique<Win32VersionInfo>(system);
+  return std::make_unique<Win32VersionInfo>(*MakeSystemInfo());
 }
 
 INSTANTIATE_TEST_SUITE_P(Win32, SystemInfoContract,
