@@ -122,7 +122,7 @@ TEST(BackupFiles, WhatIsNotAnAdministratorsFolderIsLeftAndAFolderOfAnUnforeseeab
     SCOPED_TRACE(c.label);
     Ops ops;
     c.arrange(ops);
-    const std::map<std::u16string, FakeItem> before = ops.items;
+    const FakeItems before = ops.items;
     BackupFiles files(ops);
     const BackupResult saved = files.SaveNew(BackupKind::kUpdate, kContents);
     ASSERT_EQ(saved.outcome, BackupOutcome::kDone);

@@ -8,7 +8,11 @@
 //   the Oplock State of an IRP_MJ_CREATE Operation"); the lock file, never read or written, opens
 //   all the same. A read of such a file, which Windows would keep waiting ("Checking the Oplock
 //   State of an IRP_MJ_READ Operation"), is recorded in `waited`;
-// - a file open for writing elsewhere refuses an open to read it (error 32);
+// - a file open for writing elsewhere refuses an open to read it (error 32), and one open to
+//   read refuses the lock;
+// - what is opened to be examined is not opened for its contents (error 5 on reading it);
+// - names are the same in any case of their ASCII letters, and an item in a missing folder is
+//   not found with error 3, where one missing from a folder that is there gives error 2;
 // - a volume that keeps no permissions (`permissions`), where the owners read mean nothing.
 #pragma once
 
@@ -20,6 +24,7 @@
 #include <vector>
 
 #include "backup/backup_folder_ops.h"
+#include "platform/text.h"
 
 namespace tarnwick::testing {
 
@@ -29,6 +34,7 @@ struct FakeItem {
   bool secured = false;       // made with the administrators-only security
   bool beingWritten = false;  // open for writing elsewhere, or here as the lock
   bool oplocked = false;      // someone else holds an oplock on it, and never lets go
+  int readers = 0;            // opens to read it here
   bool trusted = true;        // owned by an administrator
   std::vector<std::byte> bytes;
 
@@ -48,6 +54,16 @@ struct FakeItem {
     return *this;
   }
 };
+
+// Orders names as Windows tells them apart: regardless of the case of ASCII letters.
+struct NameOrder {
+  bool operator()(std::u16string_view a, std::u16string_view b) const {
+    return std::lexicographical_compare(
+        a.begin(), a.end(), b.begin(), b.end(),
+        [](char16_t x, char16_t y) { return FoldAscii(x) < FoldAscii(y); });
+  }
+};
+using FakeItems = std::map<std::u16string, FakeItem, NameOrder>;
 
 class FakeBackupFolderOps final : public BackupFolderOps {
  public:
@@ -98,7 +114,9 @@ class FakeBackupFolderOps final : public BackupFolderOps {
     items[std::u16string(path)] = made;
     return {};
   }
-  Opened OpenEntry(std::u16string_view path) override { return Open("OpenEntry", path); }
+  Opened OpenEntry(std::u16string_view path) override {
+    return Open("OpenEntry", path, Item::kEntry);
+  }
   Opened OpenLockFile(std::u16string_view path) override {
     if (SystemError failed = Check("OpenLockFile", path); !failed.ok())
       return {failed, nullptr};
@@ -109,26 +127,27 @@ class FakeBackupFolderOps final : public BackupFolderOps {
     }
     if (!items.contains(name))
       return {SystemError{kErrorPathNotFound}, nullptr};
-    if (items[name].beingWritten)
+    if (items[name].beingWritten || items[name].readers > 0)
       return {SystemError{kErrorSharingViolation}, nullptr};
     items[name].beingWritten = true;
-    return {{}, std::make_unique<Item>(*this, name, true)};
+    return {{}, std::make_unique<Item>(*this, name, Item::kLock)};
   }
   Opened OpenFileToRead(std::u16string_view path) override {
     const auto found = items.find(std::u16string(path));
     if (found != items.end() && found->second.beingWritten)
       return {SystemError{kErrorSharingViolation}, nullptr};
-    return Open("OpenFileToRead", path);
+    return Open("OpenFileToRead", path, Item::kRead);
   }
   SystemError ListFiles(std::u16string_view path, std::vector<std::u16string>& names) override {
     if (SystemError failed = Check("ListFiles", path); !failed.ok())
       return failed;
+    names.clear();
     if (!items.contains(std::u16string(path)))
-      return SystemError{kErrorPathNotFound};
+      return Missing(path);
     const std::u16string prefix = std::u16string(path) + u'\\';
     for (const auto& [name, item] : items) {
-      if (name.starts_with(prefix) && name.find(u'\\', prefix.size()) == std::u16string::npos &&
-          !item.folder)
+      if (EqualsIgnoringCase(std::u16string_view(name).substr(0, prefix.size()), prefix) &&
+          name.find(u'\\', prefix.size()) == std::u16string::npos && !item.folder)
         names.push_back(name.substr(prefix.size()));
     }
     return {};
@@ -139,6 +158,8 @@ class FakeBackupFolderOps final : public BackupFolderOps {
       return failed;
     if (items.contains(std::u16string(path)))
       return SystemError{kErrorFileExists};
+    if (!HasParentFolder(path))
+      return SystemError{kErrorPathNotFound};
     FakeItem made = FakeItem::File({contents.begin(), contents.end()});
     made.secured = true;
     items[std::u16string(path)] = made;
@@ -179,7 +200,7 @@ class FakeBackupFolderOps final : public BackupFolderOps {
     items.at(std::u16string(kLock)).beingWritten = held;
   }
 
-  std::map<std::u16string, FakeItem> items;
+  FakeItems items;
   std::u16string record;  // the name RecordFolder last recorded
   VolumePermissions permissions;
   std::vector<std::string> calls;
@@ -192,14 +213,18 @@ class FakeBackupFolderOps final : public BackupFolderOps {
  private:
   class Item final : public OpenItem {
    public:
-    Item(FakeBackupFolderOps& ops, std::u16string path, bool exclusive = false)
-        : ops_(ops), path_(std::move(path)), exclusive_(exclusive) {
+    enum Use { kEntry, kRead, kLock };  // what it was opened for
+    Item(FakeBackupFolderOps& ops, std::u16string path, Use use)
+        : ops_(ops), path_(std::move(path)), use_(use) {
       ++ops_.open;
+      ops_.items.at(path_).readers += use_ == kRead ? 1 : 0;
     }
     ~Item() override {
       --ops_.open;
-      if (auto item = ops_.items.find(path_); exclusive_ && item != ops_.items.end())
-        item->second.beingWritten = false;
+      if (auto item = ops_.items.find(path_); item != ops_.items.end()) {
+        item->second.beingWritten = item->second.beingWritten && use_ != kLock;
+        item->second.readers -= use_ == kRead ? 1 : 0;
+      }
     }
     SystemError Facts(ItemFacts& facts) override {
       const FakeItem& item = ops_.items.at(path_);
@@ -213,6 +238,8 @@ class FakeBackupFolderOps final : public BackupFolderOps {
     SystemError Read(std::size_t limit, std::vector<std::byte>& contents) override {
       if (SystemError failed = ops_.Check("Read", path_); !failed.ok())
         return failed;
+      if (use_ == kEntry)
+        return SystemError{kErrorAccessDenied};
       const FakeItem& item = ops_.items.at(path_);
       if (item.oplocked)
         ops_.waited.push_back(path_);
@@ -223,7 +250,7 @@ class FakeBackupFolderOps final : public BackupFolderOps {
    private:
     FakeBackupFolderOps& ops_;
     std::u16string path_;
-    bool exclusive_;
+    Use use_;
   };
 
   SystemError Check(const std::string& operation, std::u16string_view path) {
@@ -237,15 +264,19 @@ class FakeBackupFolderOps final : public BackupFolderOps {
     }
     return {};
   }
-  Opened Open(const std::string& operation, std::u16string_view path) {
+  Opened Open(const std::string& operation, std::u16string_view path, Item::Use use) {
     if (SystemError failed = Check(operation, path); !failed.ok())
       return {failed, nullptr};
     const auto found = items.find(std::u16string(path));
     if (found == items.end())
-      return {SystemError{kErrorFileNotFound}, nullptr};
+      return {Missing(path), nullptr};
     if (found->second.oplocked && !found->second.folder)
       return {SystemError{kErrorOplockBreakInProgress}, nullptr};
-    return {{}, std::make_unique<Item>(*this, std::u16string(path))};
+    return {{}, std::make_unique<Item>(*this, std::u16string(path), use)};
+  }
+  // Windows' code for `path` not being there.
+  SystemError Missing(std::u16string_view path) const {
+    return SystemError{HasParentFolder(path) ? kErrorFileNotFound : kErrorPathNotFound};
   }
   bool HasParentFolder(std::u16string_view path) const {
     const auto parent = items.find(std::u16string(path.substr(0, path.rfind(u'\\'))));

@@ -1,4 +1,5 @@
-// A SystemInfoApi that fills buffers the way the Windows functions do, from set texts.
+// A SystemInfoApi that fills buffers the way the Windows functions do, from set texts; file
+// names match in any case of their letters, as Windows' do.
 #pragma once
 
 #include <algorithm>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "platform/system_info.h"
+#include "platform/text.h"
 
 namespace tarnwick::testing {
 
@@ -60,7 +62,7 @@ class FakeSystemInfo final : public SystemInfoApi {
 
   bool IsNativeFile(std::u16string_view path) override {
     return std::any_of(systemFiles.begin(), systemFiles.end(), [&](const std::u16string& name) {
-      return path == systemDirectory + u"\\" + name;
+      return EqualsIgnoringCase(path, systemDirectory + u"\\" + name);
     });
   }
 
