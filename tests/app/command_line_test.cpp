@@ -55,9 +55,9 @@ TEST(CommandLine, ExitCodesAreTheInstallerOnes) {
   EXPECT_EQ(ExitCodeFor(Invocation::kCheck, UpdateOutcome::kChanged), 1u)
       << "detection: needs fixing";
   EXPECT_EQ(ExitCodeFor(Invocation::kCheck, UpdateOutcome::kFailed), 1603u);
-  EXPECT_EQ(ExitCodeFor(Invocation::kUndo, UndoOutcome::kNothingToUndo), 0u);
-  EXPECT_EQ(ExitCodeFor(Invocation::kUndo, UndoOutcome::kRestored), 3010u);
-  EXPECT_EQ(ExitCodeFor(Invocation::kUndo, UndoOutcome::kFailed), 1603u);
+  EXPECT_EQ(ExitCodeFor(Invocation::kUndo, UpdateOutcome::kNothingToChange), 0u);
+  EXPECT_EQ(ExitCodeFor(Invocation::kUndo, UpdateOutcome::kChanged), 3010u);
+  EXPECT_EQ(ExitCodeFor(Invocation::kUndo, UpdateOutcome::kFailed), 1603u);
 }
 
 TEST(CommandLine, ASwitchWaitsAMinuteForAnotherRunThenDoesNothingWith1618) {
