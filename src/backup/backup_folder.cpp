@@ -3,7 +3,7 @@
 #include "platform/text.h"
 
 #include <algorithm>
-#include <array>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -42,6 +42,14 @@ Look Ended(BackupOutcome outcome, const std::u16string& path, SystemError status
   return {nullptr, std::nullopt, {outcome, path, std::move(status)}};
 }
 
+// The folder `path` could not be made.
+BackupResult NotMade(const SystemError& failed, std::u16string path) {
+  BackupResult result = Failure(failed, std::move(path), false);
+  if (result.outcome == BackupOutcome::kFailed)
+    result.outcome = BackupOutcome::kNoFolder;
+  return result;
+}
+
 // The folder `path`, made first where it is missing and `make` says so; `made`: this walk has
 // made it already. `ownersKept`: its volume keeps owners.
 Look LookAt(BackupFolderOps& ops, const std::u16string& path, bool make, bool made,
@@ -49,10 +57,8 @@ Look LookAt(BackupFolderOps& ops, const std::u16string& path, bool make, bool ma
   for (int looks = 0; looks < kMaxLooks; ++looks) {
     if (make && !made) {
       const SystemError result = ops.MakeFolder(path);
-      if (!result.ok() && KindOf(result) != FsError::kExists) {
-        const BackupOutcome why = Failure(result, {}, false).outcome;
-        return Ended(why == BackupOutcome::kFailed ? BackupOutcome::kNoFolder : why, path, result);
-      }
+      if (!result.ok() && KindOf(result) != FsError::kExists)
+        return {nullptr, std::nullopt, NotMade(result, path)};
       made = result.ok();
     }
     // Opened as itself; a folder this walk has just made is known to be an administrator's.
@@ -99,31 +105,21 @@ Walk WalkDown(BackupFolderOps& ops, const std::u16string& top, bool make, bool m
 }  // namespace
 
 FsError KindOf(const SystemError& error) {
-  switch (error.code) {
-    case kErrorSuccess:
-      return FsError::kNone;
-    case kErrorFileNotFound:
-    case kErrorPathNotFound:
-    case kErrorInvalidName:
-    case kErrorBadPathname:
-    case kErrorDirectory:
-      return FsError::kNotFound;
-    case kErrorFileExists:
-    case kErrorAlreadyExists:
-      return FsError::kExists;
-    case kErrorAccessDenied:
-    case kErrorWriteProtect:
-      return FsError::kAccessDenied;
-    case kErrorSharingViolation:
-    case kErrorLockViolation:
-    case kErrorOplockBreakInProgress:
-      return FsError::kInUse;
-    case kErrorHandleDiskFull:
-    case kErrorDiskFull:
-      return FsError::kDiskFull;
-    default:
-      return FsError::kOther;
-  }
+  const auto any = [&](std::initializer_list<std::uint32_t> codes) {
+    return std::find(codes.begin(), codes.end(), error.code) != codes.end();
+  };
+  if (error.ok())
+    return FsError::kNone;
+  if (any({kErrorFileNotFound, kErrorPathNotFound, kErrorInvalidName, kErrorBadPathname,
+           kErrorDirectory}))
+    return FsError::kNotFound;
+  if (any({kErrorFileExists, kErrorAlreadyExists}))
+    return FsError::kExists;
+  if (any({kErrorAccessDenied, kErrorWriteProtect}))
+    return FsError::kAccessDenied;
+  if (any({kErrorSharingViolation, kErrorLockViolation, kErrorOplockBreakInProgress}))
+    return FsError::kInUse;
+  return any({kErrorHandleDiskFull, kErrorDiskFull}) ? FsError::kDiskFull : FsError::kOther;
 }
 
 std::optional<EntryForm> Distrusted(const Opened& opened, bool folder, bool ownerKnown,
@@ -150,14 +146,15 @@ std::optional<EntryForm> Distrusted(const Opened& opened, bool folder, bool owne
 }
 
 BackupResult Failure(const SystemError& failed, std::u16string path, bool reading) {
+  const FsError kind = KindOf(failed);
   BackupOutcome outcome = BackupOutcome::kFailed;
-  if (KindOf(failed) == FsError::kAccessDenied || (KindOf(failed) == FsError::kInUse && !reading))
+  if (kind == FsError::kAccessDenied || (kind == FsError::kInUse && !reading))
     outcome = BackupOutcome::kAccessDenied;
-  else if (KindOf(failed) == FsError::kInUse)
+  else if (kind == FsError::kInUse)
     outcome = BackupOutcome::kFileNotSecured;  // open elsewhere
-  else if (KindOf(failed) == FsError::kDiskFull)
+  else if (kind == FsError::kDiskFull)
     outcome = BackupOutcome::kDiskFull;
-  else if (KindOf(failed) == FsError::kNotFound)
+  else if (kind == FsError::kNotFound)
     outcome = BackupOutcome::kNoFolder;
   return {outcome, std::move(path), failed};
 }
@@ -237,9 +234,7 @@ SecuredFolder SecureBackupFolder(BackupFolderOps& ops, bool make, const NotUsed*
       } else if (KindOf(result) == FsError::kExists) {
         refused = NotUsed{tarnwick, EntryForm::kEarlier, {}};  // made by another run meanwhile
       } else {
-        const BackupOutcome why = Failure(result, {}, false).outcome;
-        return end(
-            {why == BackupOutcome::kFailed ? BackupOutcome::kNoFolder : why, tarnwick, result});
+        return end(NotMade(result, tarnwick));
       }
     }
   } else {
@@ -281,11 +276,8 @@ SecuredFolder SecureBackupFolder(BackupFolderOps& ops, bool make, const NotUsed*
       if (KindOf(result) != FsError::kExists)
         break;
     }
-    if (!result.ok()) {
-      const BackupOutcome why = Failure(result, {}, false).outcome;
-      return end({why == BackupOutcome::kFailed ? BackupOutcome::kNoFolder : why,
-                  base + u'\\' + name, result});
-    }
+    if (!result.ok())
+      return end(NotMade(result, base + u'\\' + name));
     if (SystemError recorded = ops.RecordFolder(name); !recorded.ok())
       return end({BackupOutcome::kNoRecord, std::u16string(kFolderRecordPlace), recorded});
     refused->instead = base + u'\\' + name;
