@@ -80,9 +80,11 @@ Look LookAt(BackupFolderOps& ops, const std::u16string& path, bool make, bool ma
 
 // The folder `top` and its Backups, each looked at as LookAt does.
 struct Walk {
-  std::vector<std::unique_ptr<OpenItem>> held;  // both, when both are to be used
+  std::vector<std::unique_ptr<OpenItem>> held;  // those to be used, top first; both when done
   std::u16string path;                          // the backup folder
   Look last;                                    // the look that ended the walk early
+
+  bool done() const { return held.size() == 2; }
 };
 
 Walk WalkDown(BackupFolderOps& ops, const std::u16string& top, bool make, bool made,
@@ -93,7 +95,6 @@ Walk WalkDown(BackupFolderOps& ops, const std::u16string& top, bool make, bool m
       walk.path += u'\\' + std::u16string(kBackups);
     Look look = LookAt(ops, walk.path, make, made && first, ownersKept);
     if (look.item == nullptr) {
-      walk.held.clear();
       walk.last = std::move(look);
       return walk;
     }
@@ -196,23 +197,17 @@ SecuredFolder SecureBackupFolder(BackupFolderOps& ops, bool make, const NotUsed*
   const std::u16string tarnwick = base + u'\\' + std::u16string(kTarnwick);
   std::optional<NotUsed> refused;
   if (name != kTarnwick) {
-    Look top = LookAt(ops, tarnwick, false, false, kept.base);
-    if (top.item != nullptr) {
+    // A Backups that is not an administrator's, or none, holds no backup of theirs.
+    Walk walk = WalkDown(ops, tarnwick, false, false, kept.base);
+    if (!walk.done() && !walk.last.refused && walk.last.failure.outcome != BackupOutcome::kMissing)
+      return end(std::move(walk.last.failure));
+    if (walk.held.empty())
+      refused = std::move(walk.last.refused);
+    else
       refused = NotUsed{tarnwick, EntryForm::kEarlier, {}};
-      const std::u16string backups = tarnwick + u'\\' + std::u16string(kBackups);
-      Look below = LookAt(ops, backups, false, false, kept.base);
-      if (below.item != nullptr) {
-        secured.held.push_back(std::move(top.item));
-        secured.held.push_back(std::move(below.item));
-        secured.earlier = backups;
-      } else if (!below.refused && below.failure.outcome != BackupOutcome::kMissing) {
-        return end(std::move(below.failure));
-      }
-      // A Backups that is not an administrator's holds no backup of theirs.
-    } else if (top.refused) {
-      refused = std::move(top.refused);
-    } else if (top.failure.outcome != BackupOutcome::kMissing) {
-      return end(std::move(top.failure));
+    if (walk.done()) {
+      secured.held = std::move(walk.held);
+      secured.earlier = std::move(walk.path);
     }
   }
 
@@ -248,7 +243,7 @@ SecuredFolder SecureBackupFolder(BackupFolderOps& ops, bool make, const NotUsed*
         refused = *abandoned;
       } else {
         Walk walk = WalkDown(ops, top, make, made, kept.base);
-        if (!walk.held.empty()) {
+        if (walk.done()) {
           for (auto& item : walk.held)
             secured.held.push_back(std::move(item));
           return done(std::move(walk.path));
