@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <optional>
-#include <string>
 #include <vector>
 
 #include "backup/backup_files.h"
