@@ -13,6 +13,7 @@
 #include "log/message_log.h"
 #include "platform/registry_ops.h"
 #include "platform/system_info.h"
+#include "update/update_and_check.h"
 
 namespace tarnwick {
 
@@ -54,14 +55,12 @@ inline constexpr std::u16string_view kUsage =
 // `arguments` is the command line after the program's name, as Windows hands it over.
 Invocation ParseCommandLine(std::u16string_view arguments);
 
-// The exit code of a switch's run that ended with `outcome` (an UpdateOutcome or UndoOutcome):
-// kFailed; the outcome's first value, nothing to do; or a change made, which for /check is one
-// that /update would make.
-template <typename Outcome>
-constexpr std::uint32_t ExitCodeFor(Invocation invocation, Outcome outcome) {
-  if (outcome == Outcome::kFailed)
+// The exit code of a switch's run that ended with `outcome`: kFailed; nothing to do; or a change
+// made, which for /check is one that /update would make.
+constexpr std::uint32_t ExitCodeFor(Invocation invocation, UpdateOutcome outcome) {
+  if (outcome == UpdateOutcome::kFailed)
     return kExitFailed;
-  if (outcome == Outcome{})
+  if (outcome == UpdateOutcome::kNothingToChange)
     return kExitNothingToChange;
   return invocation == Invocation::kCheck ? kExitWouldChange : kExitRestartNeeded;
 }

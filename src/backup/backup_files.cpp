@@ -90,9 +90,7 @@ BackupResult BackupFiles::SaveNew(BackupKind kind, std::span<const std::byte> co
 
 ListedBackups BackupFiles::ListNewestFirst() {
   SecuredFolder folder = SecureBackupFolder(ops_, false);
-  ListedBackups listing{
-      {folder.outcome, folder.path, folder.status, std::move(folder.notUsed), folder.unprotected},
-      {}};
+  ListedBackups listing{folder, {}};
   if (folder.outcome == BackupOutcome::kMissing)
     listing.outcome = BackupOutcome::kDone;  // no folder: nothing to list
   if (!folder.ok())

@@ -3,7 +3,7 @@
 #include "platform/text.h"
 
 #include <algorithm>
-#include <array>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -42,6 +42,14 @@ Look Ended(BackupOutcome outcome, const std::u16string& path, SystemError status
   return {nullptr, std::nullopt, {outcome, path, std::move(status)}};
 }
 
+// The folder `path` could not be made.
+BackupResult NotMade(const SystemError& failed, std::u16string path) {
+  BackupResult result = Failure(failed, std::move(path), false);
+  if (result.outcome == BackupOutcome::kFailed)
+    result.outcome = BackupOutcome::kNoFolder;
+  return result;
+}
+
 // The folder `path`, made first where it is missing and `make` says so; `made`: this walk has
 // made it already. `ownersKept`: its volume keeps owners.
 Look LookAt(BackupFolderOps& ops, const std::u16string& path, bool make, bool made,
@@ -49,10 +57,8 @@ Look LookAt(BackupFolderOps& ops, const std::u16string& path, bool make, bool ma
   for (int looks = 0; looks < kMaxLooks; ++looks) {
     if (make && !made) {
       const SystemError result = ops.MakeFolder(path);
-      if (!result.ok() && KindOf(result) != FsError::kExists) {
-        const BackupOutcome why = Failure(result, {}, false).outcome;
-        return Ended(why == BackupOutcome::kFailed ? BackupOutcome::kNoFolder : why, path, result);
-      }
+      if (!result.ok() && KindOf(result) != FsError::kExists)
+        return {nullptr, std::nullopt, NotMade(result, path)};
       made = result.ok();
     }
     // Opened as itself; a folder this walk has just made is known to be an administrator's.
@@ -74,9 +80,11 @@ Look LookAt(BackupFolderOps& ops, const std::u16string& path, bool make, bool ma
 
 // The folder `top` and its Backups, each looked at as LookAt does.
 struct Walk {
-  std::vector<std::unique_ptr<OpenItem>> held;  // both, when both are to be used
+  std::vector<std::unique_ptr<OpenItem>> held;  // those to be used, top first; both when done
   std::u16string path;                          // the backup folder
   Look last;                                    // the look that ended the walk early
+
+  bool done() const { return held.size() == 2; }
 };
 
 Walk WalkDown(BackupFolderOps& ops, const std::u16string& top, bool make, bool made,
@@ -87,7 +95,6 @@ Walk WalkDown(BackupFolderOps& ops, const std::u16string& top, bool make, bool m
       walk.path += u'\\' + std::u16string(kBackups);
     Look look = LookAt(ops, walk.path, make, made && first, ownersKept);
     if (look.item == nullptr) {
-      walk.held.clear();
       walk.last = std::move(look);
       return walk;
     }
@@ -99,31 +106,21 @@ Walk WalkDown(BackupFolderOps& ops, const std::u16string& top, bool make, bool m
 }  // namespace
 
 FsError KindOf(const SystemError& error) {
-  switch (error.code) {
-    case kErrorSuccess:
-      return FsError::kNone;
-    case kErrorFileNotFound:
-    case kErrorPathNotFound:
-    case kErrorInvalidName:
-    case kErrorBadPathname:
-    case kErrorDirectory:
-      return FsError::kNotFound;
-    case kErrorFileExists:
-    case kErrorAlreadyExists:
-      return FsError::kExists;
-    case kErrorAccessDenied:
-    case kErrorWriteProtect:
-      return FsError::kAccessDenied;
-    case kErrorSharingViolation:
-    case kErrorLockViolation:
-    case kErrorOplockBreakInProgress:
-      return FsError::kInUse;
-    case kErrorHandleDiskFull:
-    case kErrorDiskFull:
-      return FsError::kDiskFull;
-    default:
-      return FsError::kOther;
-  }
+  const auto any = [&](std::initializer_list<std::uint32_t> codes) {
+    return std::find(codes.begin(), codes.end(), error.code) != codes.end();
+  };
+  if (error.ok())
+    return FsError::kNone;
+  if (any({kErrorFileNotFound, kErrorPathNotFound, kErrorInvalidName, kErrorBadPathname,
+           kErrorDirectory}))
+    return FsError::kNotFound;
+  if (any({kErrorFileExists, kErrorAlreadyExists}))
+    return FsError::kExists;
+  if (any({kErrorAccessDenied, kErrorWriteProtect}))
+    return FsError::kAccessDenied;
+  if (any({kErrorSharingViolation, kErrorLockViolation, kErrorOplockBreakInProgress}))
+    return FsError::kInUse;
+  return any({kErrorHandleDiskFull, kErrorDiskFull}) ? FsError::kDiskFull : FsError::kOther;
 }
 
 std::optional<EntryForm> Distrusted(const Opened& opened, bool folder, bool ownerKnown,
@@ -150,14 +147,15 @@ std::optional<EntryForm> Distrusted(const Opened& opened, bool folder, bool owne
 }
 
 BackupResult Failure(const SystemError& failed, std::u16string path, bool reading) {
+  const FsError kind = KindOf(failed);
   BackupOutcome outcome = BackupOutcome::kFailed;
-  if (KindOf(failed) == FsError::kAccessDenied || (KindOf(failed) == FsError::kInUse && !reading))
+  if (kind == FsError::kAccessDenied || (kind == FsError::kInUse && !reading))
     outcome = BackupOutcome::kAccessDenied;
-  else if (KindOf(failed) == FsError::kInUse)
+  else if (kind == FsError::kInUse)
     outcome = BackupOutcome::kFileNotSecured;  // open elsewhere
-  else if (KindOf(failed) == FsError::kDiskFull)
+  else if (kind == FsError::kDiskFull)
     outcome = BackupOutcome::kDiskFull;
-  else if (KindOf(failed) == FsError::kNotFound)
+  else if (kind == FsError::kNotFound)
     outcome = BackupOutcome::kNoFolder;
   return {outcome, std::move(path), failed};
 }
@@ -199,23 +197,17 @@ SecuredFolder SecureBackupFolder(BackupFolderOps& ops, bool make, const NotUsed*
   const std::u16string tarnwick = base + u'\\' + std::u16string(kTarnwick);
   std::optional<NotUsed> refused;
   if (name != kTarnwick) {
-    Look top = LookAt(ops, tarnwick, false, false, kept.base);
-    if (top.item != nullptr) {
+    // A Backups that is not an administrator's, or none, holds no backup of theirs.
+    Walk walk = WalkDown(ops, tarnwick, false, false, kept.base);
+    if (!walk.done() && !walk.last.refused && walk.last.failure.outcome != BackupOutcome::kMissing)
+      return end(std::move(walk.last.failure));
+    if (walk.held.empty())
+      refused = std::move(walk.last.refused);
+    else
       refused = NotUsed{tarnwick, EntryForm::kEarlier, {}};
-      const std::u16string backups = tarnwick + u'\\' + std::u16string(kBackups);
-      Look below = LookAt(ops, backups, false, false, kept.base);
-      if (below.item != nullptr) {
-        secured.held.push_back(std::move(top.item));
-        secured.held.push_back(std::move(below.item));
-        secured.earlier = backups;
-      } else if (!below.refused && below.failure.outcome != BackupOutcome::kMissing) {
-        return end(std::move(below.failure));
-      }
-      // A Backups that is not an administrator's holds no backup of theirs.
-    } else if (top.refused) {
-      refused = std::move(top.refused);
-    } else if (top.failure.outcome != BackupOutcome::kMissing) {
-      return end(std::move(top.failure));
+    if (walk.done()) {
+      secured.held = std::move(walk.held);
+      secured.earlier = std::move(walk.path);
     }
   }
 
@@ -237,9 +229,7 @@ SecuredFolder SecureBackupFolder(BackupFolderOps& ops, bool make, const NotUsed*
       } else if (KindOf(result) == FsError::kExists) {
         refused = NotUsed{tarnwick, EntryForm::kEarlier, {}};  // made by another run meanwhile
       } else {
-        const BackupOutcome why = Failure(result, {}, false).outcome;
-        return end(
-            {why == BackupOutcome::kFailed ? BackupOutcome::kNoFolder : why, tarnwick, result});
+        return end(NotMade(result, tarnwick));
       }
     }
   } else {
@@ -253,7 +243,7 @@ SecuredFolder SecureBackupFolder(BackupFolderOps& ops, bool make, const NotUsed*
         refused = *abandoned;
       } else {
         Walk walk = WalkDown(ops, top, make, made, kept.base);
-        if (!walk.held.empty()) {
+        if (walk.done()) {
           for (auto& item : walk.held)
             secured.held.push_back(std::move(item));
           return done(std::move(walk.path));
@@ -281,11 +271,8 @@ SecuredFolder SecureBackupFolder(BackupFolderOps& ops, bool make, const NotUsed*
       if (KindOf(result) != FsError::kExists)
         break;
     }
-    if (!result.ok()) {
-      const BackupOutcome why = Failure(result, {}, false).outcome;
-      return end({why == BackupOutcome::kFailed ? BackupOutcome::kNoFolder : why,
-                  base + u'\\' + name, result});
-    }
+    if (!result.ok())
+      return end(NotMade(result, base + u'\\' + name));
     if (SystemError recorded = ops.RecordFolder(name); !recorded.ok())
       return end({BackupOutcome::kNoRecord, std::u16string(kFolderRecordPlace), recorded});
     refused->instead = base + u'\\' + name;

@@ -1,5 +1,7 @@
 #include "backup/backup_messages.h"
 
+#include <utility>
+
 #include "platform/platform_messages.h"
 #include "platform/text.h"
 
@@ -8,92 +10,76 @@ namespace {
 
 constexpr std::u16string_view kNothingRestored = u" Nothing was restored.";
 
-// What is being done when it fails: the column of kWordings.
+// What is being done when it fails.
 enum Act { kSave, kLock, kLoad, kList };
 
+// Why each thing failed while doing each act. "{p}" is the path; "{b}" Windows' code and text in
+// brackets ("(error 5: Access is denied)", nothing where no code was reported); "{r}" "the system
+// reported error 5: Access is denied."; "{a}" "access was refused (error 5: Access is denied).
+// Please run this program as an administrator."; "{m}" kMaxBackupSize. `base`: kNoFolder with no
+// path, where the machine-wide base folder itself could not be found.
 struct Wording {
   BackupOutcome outcome;
-  // By Act. Empty: for the run lock as for a save, for a listing as for a load, and as for
-  // kFailed where that is empty too.
-  std::u16string_view text[4];
+  Act act;
+  std::u16string_view text;
+  bool base = false;
 };
-
-// Why each thing failed. "{p}" is the path; "{b}" Windows' code and text in brackets ("(error
-// 5: Access is denied)", nothing where no code was reported); "{r}" "the system reported error
-// 5: Access is denied."; "{a}" "access was refused (error 5: Access is denied). Please run this
-// program as an administrator."; "{m}" kMaxBackupSize.
-constexpr Wording kFailedWording = {
-    BackupOutcome::kFailed,
-    {u"writing to {p} failed: {r}", u"the lock file {p} could not be opened: {r}",
-     u"Could not read the backup {p}: {r}", u"Could not read the backup folder {p}: {r}"}};
-// kNoFolder with no path: the machine-wide base folder itself could not be found.
-constexpr Wording kNoBaseWording = {
-    BackupOutcome::kNoFolder,
-    {u"the all-users application data folder could not be found{b}.",
-     {},
-     u"Could not read the backups: the all-users application data folder could not be found{b}.",
-     {}}};
 constexpr Wording kWordings[] = {
-    {BackupOutcome::kNoFolder,
-     {u"the backup folder {p} could not be found or made{b}.",
-      u"the folder {p} could not be found or made{b}.",
-      {},
-      {}}},
-    {BackupOutcome::kAccessDenied,
-     {u"access to {p} was refused{b}.", u"access to the folder {p} was refused{b}.",
-      u"Could not read the backup {p}: {a}", u"Could not read the backup folder {p}: {a}"}},
-    {BackupOutcome::kDiskFull, {u"the disk is full{b}.", {}, {}, {}}},
-    {BackupOutcome::kFolderUntrusted,
-     {u"{p} is not a folder that an administrator made, and no folder made in its place was "
-      u"usable either{b}.",
-      {},
-      u"Could not read the backups: {p} is not a folder that an administrator made, and no "
-      u"folder made in its place was usable either{b}.",
-      {}}},
-    {BackupOutcome::kNoRecord,
-     {u"the record of the folder that Tarnwick uses, {p}, could not be read or written{b}.",
-      {},
-      u"Could not read the backups: the record of the folder that Tarnwick uses, {p}, could not "
-      u"be read{b}.",
-      {}}},
-    {BackupOutcome::kFileNotSecured,
-     {{},
-      {},
-      u"Could not read the backup {p}: it is a link, is open elsewhere, or its owner could not be "
-      u"read{b}.",
-      {}}},
-    {BackupOutcome::kFileUntrusted,
-     {{},
-      u"the lock file {p} was not made by an administrator, nor was the one in each folder made "
-      u"in place of its own{b}.",
-      {},
-      {}}},
-    {BackupOutcome::kUnprotected,
-     {{},
-      {},
-      u"Could not read the backup {p}: its volume keeps no permissions, so anyone could have "
-      u"changed it.",
-      {}}},
-    {BackupOutcome::kTooLarge,
-     {u"it would be larger than the {m} bytes that an undo reads.",
-      {},
-      u"The backup {p} is larger than any backup Tarnwick saves.",
-      {}}},
+    {BackupOutcome::kFailed, kSave, u"writing to {p} failed: {r}"},
+    {BackupOutcome::kFailed, kLock, u"the lock file {p} could not be opened: {r}"},
+    {BackupOutcome::kFailed, kLoad, u"Could not read the backup {p}: {r}"},
+    {BackupOutcome::kFailed, kList, u"Could not read the backup folder {p}: {r}"},
+    {BackupOutcome::kNoFolder, kSave,
+     u"the all-users application data folder could not be found{b}.", true},
+    {BackupOutcome::kNoFolder, kLoad,
+     u"Could not read the backups: the all-users application data folder could not be found{b}.",
+     true},
+    {BackupOutcome::kNoFolder, kSave, u"the backup folder {p} could not be found or made{b}."},
+    {BackupOutcome::kNoFolder, kLock, u"the folder {p} could not be found or made{b}."},
+    {BackupOutcome::kAccessDenied, kSave, u"access to {p} was refused{b}."},
+    {BackupOutcome::kAccessDenied, kLock, u"access to the folder {p} was refused{b}."},
+    {BackupOutcome::kAccessDenied, kLoad, u"Could not read the backup {p}: {a}"},
+    {BackupOutcome::kAccessDenied, kList, u"Could not read the backup folder {p}: {a}"},
+    {BackupOutcome::kDiskFull, kSave, u"the disk is full{b}."},
+    {BackupOutcome::kFolderUntrusted, kSave,
+     u"{p} is not a folder that an administrator made, and no folder made in its place was "
+     u"usable either{b}."},
+    {BackupOutcome::kFolderUntrusted, kLoad,
+     u"Could not read the backups: {p} is not a folder that an administrator made, and no "
+     u"folder made in its place was usable either{b}."},
+    {BackupOutcome::kNoRecord, kSave,
+     u"the record of the folder that Tarnwick uses, {p}, could not be read or written{b}."},
+    {BackupOutcome::kNoRecord, kLoad,
+     u"Could not read the backups: the record of the folder that Tarnwick uses, {p}, could not "
+     u"be read{b}."},
+    {BackupOutcome::kFileNotSecured, kLoad,
+     u"Could not read the backup {p}: it is a link, is open elsewhere, or its owner could not be "
+     u"read{b}."},
+    {BackupOutcome::kFileUntrusted, kLock,
+     u"the lock file {p} was not made by an administrator, nor was the one in each folder made "
+     u"in place of its own{b}."},
+    {BackupOutcome::kUnprotected, kLoad,
+     u"Could not read the backup {p}: its volume keeps no permissions, so anyone could have "
+     u"changed it."},
+    {BackupOutcome::kTooLarge, kSave, u"it would be larger than the {m} bytes that an undo reads."},
+    {BackupOutcome::kTooLarge, kLoad, u"The backup {p} is larger than any backup Tarnwick saves."},
 };
 
-// The wording for `result`, which failed while doing `act`.
+// The wording for `result`, which failed while doing `act`: its own; for the run lock without
+// one, a save's, and for a listing, a load's; else kFailed's for `act`.
 std::u16string_view WordingFor(Act act, const BackupResult& result) {
-  const Wording* wording = &kFailedWording;
-  for (const Wording& row : kWordings) {
-    if (row.outcome == result.outcome)
-      wording = &row;
+  const bool base = result.outcome == BackupOutcome::kNoFolder && result.path.empty();
+  const Act alike = act == kLock || act == kList ? static_cast<Act>(act - 1) : act;
+  const std::pair<BackupOutcome, Act> tries[] = {
+      {result.outcome, act}, {result.outcome, alike}, {BackupOutcome::kFailed, act}};
+  for (const auto& [outcome, wanted] : tries) {
+    for (const Wording& row : kWordings) {
+      if (row.outcome == outcome && row.act == wanted &&
+          row.base == (base && outcome != BackupOutcome::kFailed))
+        return row.text;
+    }
   }
-  if (result.outcome == BackupOutcome::kNoFolder && result.path.empty())
-    wording = &kNoBaseWording;
-  std::u16string_view text = wording->text[act];
-  if (text.empty() && (act == kLock || act == kList))
-    text = wording->text[act - 1];
-  return text.empty() ? kFailedWording.text[act] : text;
+  return {};
 }
 
 // `text` with its fields filled in from `path` and `status`.

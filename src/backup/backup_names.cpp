@@ -1,5 +1,8 @@
 #include "backup/backup_names.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "platform/text.h"
 
 namespace tarnwick {
@@ -7,65 +10,43 @@ namespace {
 
 constexpr std::u16string_view kExtension = u".reg";
 // More files of one second than any run makes; also keeps the number far from overflow.
-constexpr int kMaxNumberDigits = 6;
+constexpr std::uint64_t kMaxNumber = 999999;
 constexpr std::size_t kSequenceWidth = 6;
-constexpr std::size_t kMaxSequenceDigits = 9;
 
 std::u16string_view Prefix(BackupKind kind) {
   return kind == BackupKind::kUpdate ? u"registry-" : u"before-undo-";
 }
 
-// Reads exactly `width` digits at `at` as a number within [low, high]; advances `at`.
-std::optional<int> Field(std::u16string_view text, std::size_t& at, std::size_t width, int low,
-                         int high) {
-  if (text.size() - at < width)
-    return std::nullopt;
-  int value = 0;
-  for (std::size_t i = 0; i < width; ++i) {
-    const char16_t c = text[at + i];
-    if (c < u'0' || c > u'9')
-      return std::nullopt;
-    value = value * 10 + (c - u'0');
+// The runs of decimal digits in `text`, in order, each as its number; a number beyond ten digits
+// counts as ten nines, which no field takes.
+std::vector<std::uint64_t> Numbers(std::u16string_view text) {
+  std::vector<std::uint64_t> numbers;
+  bool inRun = false;
+  for (char16_t c : text) {
+    const bool digit = c >= u'0' && c <= u'9';
+    if (digit && !inRun)
+      numbers.push_back(0);
+    if (digit)
+      numbers.back() = std::min<std::uint64_t>(numbers.back() * 10 + (c - u'0'), 9999999999);
+    inRun = digit;
   }
-  if (value < low || value > high)
-    return std::nullopt;
-  at += width;
-  return value;
+  return numbers;
 }
 
-bool Literal(std::u16string_view text, std::size_t& at, char16_t c) {
-  if (at >= text.size() || text[at] != c)
-    return false;
-  ++at;
-  return true;
-}
-
-// "YYYY-MM-DD_HHMMSS" at `at`; advances `at`.
-std::optional<BackupStamp> Stamp(std::u16string_view body, std::size_t& at) {
-  std::optional<int> year, month, day, hour, minute, second;
-  if (!(year = Field(body, at, 4, 0, 9999)) || !Literal(body, at, u'-') ||
-      !(month = Field(body, at, 2, 1, 12)) || !Literal(body, at, u'-') ||
-      !(day = Field(body, at, 2, 1, 31)) || !Literal(body, at, u'_') ||
-      !(hour = Field(body, at, 2, 0, 23)) || !(minute = Field(body, at, 2, 0, 59)) ||
-      !(second = Field(body, at, 2, 0, 59)))
+// The stamp that numbers[at..at+3] give (year, month, day, then hour, minute and second as one
+// number); nothing where a field is out of range.
+std::optional<BackupStamp> StampAt(const std::vector<std::uint64_t>& numbers, std::size_t at) {
+  if (numbers.size() < at + 4)
     return std::nullopt;
-  return BackupStamp{*year, *month, *day, *hour, *minute, *second};
-}
-
-// "<sequence>-<stamp>": at least six digits, no leading zero beyond them.
-std::optional<BackupName> SequencedName(std::u16string_view body) {
-  const std::size_t digits = body.find(u'-');
-  if (digits == std::u16string_view::npos || digits < kSequenceWidth ||
-      digits > kMaxSequenceDigits || (digits > kSequenceWidth && body[0] == u'0'))
+  const std::uint64_t year = numbers[at], month = numbers[at + 1], day = numbers[at + 2];
+  const std::uint64_t hour = numbers[at + 3] / 10000, minute = numbers[at + 3] / 100 % 100;
+  const std::uint64_t second = numbers[at + 3] % 100;
+  if (year > 9999 || month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 ||
+      second > 59)
     return std::nullopt;
-  std::size_t at = 0;
-  const std::optional<int> sequence =
-      Field(body, at, digits, 1, static_cast<int>(kMaxBackupSequence));
-  ++at;
-  const std::optional<BackupStamp> stamp = sequence ? Stamp(body, at) : std::nullopt;
-  if (!stamp || at != body.size())
-    return std::nullopt;
-  return BackupName{static_cast<std::uint32_t>(*sequence), *stamp, 1};
+  const auto field = [](std::uint64_t value) { return static_cast<int>(value); };
+  return BackupStamp{field(year), field(month),  field(day),
+                     field(hour), field(minute), field(second)};
 }
 
 }  // namespace
@@ -87,30 +68,22 @@ std::optional<BackupName> ParseBackupFileName(BackupKind kind, std::u16string_vi
   const std::u16string_view prefix = Prefix(kind);
   if (!name.starts_with(prefix) || !name.ends_with(kExtension))
     return std::nullopt;
-  const std::u16string_view body =
-      name.substr(prefix.size(), name.size() - prefix.size() - kExtension.size());
-  if (std::optional<BackupName> sequenced = SequencedName(body))
-    return sequenced;
-  // The earlier form: the stamp, and "-n" for a later file of the same second.
-  std::size_t at = 0;
-  BackupName parsed;
-  const std::optional<BackupStamp> stamp = Stamp(body, at);
-  if (!stamp)
+  // The numbers are read loosely; only a name that they make again, exactly, is read.
+  const std::vector<std::uint64_t> numbers = Numbers(name.substr(prefix.size()));
+  if (numbers.size() == 5 && numbers[0] >= 1 && numbers[0] <= kMaxBackupSequence) {
+    const auto sequence = static_cast<std::uint32_t>(numbers[0]);
+    if (const auto stamp = StampAt(numbers, 1);
+        stamp && BackupFileName(kind, sequence, *stamp) == name)
+      return BackupName{sequence, *stamp, 1};
+  }
+  // The earlier form: the stamp, and "-n" from 2 on for a later file of the same second.
+  const std::optional<BackupStamp> stamp = numbers.size() <= 5 ? StampAt(numbers, 0) : std::nullopt;
+  const std::uint64_t number = numbers.size() == 5 ? numbers[4] : 1;
+  if (!stamp || (numbers.size() == 5 && (number < 2 || number > kMaxNumber)) ||
+      name != std::u16string(prefix) + StampText(*stamp) +
+                  (number > 1 ? u"-" + NumberText(number) : u"") + std::u16string(kExtension))
     return std::nullopt;
-  parsed.stamp = *stamp;
-  if (at == body.size())
-    return parsed;
-  if (!Literal(body, at, u'-'))
-    return std::nullopt;
-  const std::u16string_view number = body.substr(at);
-  if (number.empty() || number.size() > kMaxNumberDigits || number[0] == u'0')
-    return std::nullopt;
-  std::size_t from = 0;
-  const std::optional<int> n = Field(number, from, number.size(), 2, 999999);
-  if (!n)
-    return std::nullopt;
-  parsed.number = *n;
-  return parsed;
+  return BackupName{0, *stamp, static_cast<int>(number)};
 }
 
 }  // namespace tarnwick

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <optional>
-#include <string>
 #include <vector>
 
 #include "backup/backup_files.h"
@@ -39,27 +38,24 @@ std::optional<std::vector<std::byte>> UpdatedBytes(const Stage& stage, const Reg
   return ValueBytes(saved.type, stage.with(ValueText(saved.type, saved.bytes), stage.name));
 }
 
-ValueOutcome Restore(RegistryOps& registry, RunBackup& backup, MessageLog& log, const Stage& stage,
-                     const RegFileValue& saved) {
-  const std::optional<RegRead> read = ReadStageValue(registry, log, stage);
-  if (!read)
-    return ValueOutcome::kFailed;
-  if (read->type == saved.type && read->bytes == saved.bytes) {
+// Where the value `read` is exactly what the update made of `saved`, the write that puts `saved`
+// back.
+StageDecision Restore(RegistryOps& registry, MessageLog& log, const Stage& stage,
+                      const RegFileValue& saved, const RegRead& read) {
+  if (read.type == saved.type && read.bytes == saved.bytes) {
     log.LogMessage(kAlreadyAsSavedMessage);
     return ValueOutcome::kUnchanged;
   }
-  if (read->type != saved.type || read->bytes != UpdatedBytes(stage, saved)) {
+  if (read.type != saved.type || read.bytes != UpdatedBytes(stage, saved)) {
     log.LogMessage(ChangedSinceBackupMessage(Where(stage.keyPath, stage.valueName)));
     return ValueOutcome::kFailed;
   }
   log.LogMessage(kRestoringMessage);
-  if (!SaveStageValue(backup, log, stage, *read) ||
-      !StoredStageValue(log, stage,
-                        SetKeyDataBytes(registry, kHkeyLocalMachine, stage.keyPath, saved.type,
-                                        stage.valueName, saved.bytes)))
-    return ValueOutcome::kFailed;
-  log.LogMessage(RestoredMessage(ValueText(saved.type, saved.bytes)));
-  return ValueOutcome::kWritten;
+  return StageWrite{[&registry, &stage, &saved] {
+                      return SetKeyDataBytes(registry, kHkeyLocalMachine, stage.keyPath, saved.type,
+                                             stage.valueName, saved.bytes);
+                    },
+                    RestoredMessage(ValueText(saved.type, saved.bytes))};
 }
 
 // What decides a value: the newest backup that names it, with what that backup saved.
@@ -118,33 +114,30 @@ std::optional<Decisions> Decide(BackupFiles& backups, MessageLog& log) {
 
 }  // namespace
 
-UndoOutcome UndoAuthProtocols(RegistryOps& registry, BackupFiles& backups, MessageLog& log) {
+UpdateOutcome UndoAuthProtocols(RegistryOps& registry, BackupFiles& backups, MessageLog& log) {
   const std::optional<Decisions> decisions = Decide(backups, log);
   if (!decisions)
-    return UndoOutcome::kFailed;
+    return UpdateOutcome::kFailed;
   if (std::none_of(decisions->begin(), decisions->end(),
                    [](const auto& decision) { return decision.has_value(); })) {
     log.LogMessage(kNothingToUndoMessage);
-    return UndoOutcome::kNothingToUndo;
+    return UpdateOutcome::kNothingToChange;
   }
   RunBackup backup(backups, BackupKind::kBeforeUndo);
   const auto stages = UpdateStages();
-  StagesRun run(registry, log);
+  StagesRun run(registry, &backup, log);
   for (std::size_t i = 0; i < stages.size(); ++i) {
     const std::optional<Decision>& decision = (*decisions)[i];
-    if (!decision)
-      continue;
-    if (decision->kind == BackupKind::kBeforeUndo) {
+    if (decision && decision->kind == BackupKind::kBeforeUndo) {
       log.LogMessage(AlreadyUndoneMessage(Where(stages[i].keyPath, stages[i].valueName)));
       run.Close(stages[i], ValueOutcome::kUnchanged);
-    } else {
-      run.Close(stages[i], Restore(registry, backup, log, stages[i], decision->saved));
+    } else if (decision) {
+      run.Run(stages[i], [&](const RegRead& read) {
+        return Restore(registry, log, stages[i], decision->saved, read);
+      });
     }
   }
-  run.Finish();
-  if (run.failed())
-    return UndoOutcome::kFailed;
-  return run.changed() ? UndoOutcome::kRestored : UndoOutcome::kNothingToUndo;
+  return run.Finish();
 }
 
 }  // namespace tarnwick

@@ -7,16 +7,12 @@
 #include "backup/backup_files.h"
 #include "log/message_log.h"
 #include "platform/registry_ops.h"
+#include "update/update_and_check.h"
 
 namespace tarnwick {
 
-enum class UndoOutcome {
-  kNothingToUndo,  // no update backup, or the values are already as saved or undone before
-  kRestored,       // at least one value was put back, and nothing failed
-  kFailed,         // a value changed since the backup and was kept, the backup was refused, or
-                   // a read, backup or write failed
-};
-
-UndoOutcome UndoAuthProtocols(RegistryOps& registry, BackupFiles& backups, MessageLog& log);
+// kNothingToChange where no backup is an update's, or the values are already as saved or undone
+// before; kChanged where at least one value was put back and nothing failed.
+UpdateOutcome UndoAuthProtocols(RegistryOps& registry, BackupFiles& backups, MessageLog& log);
 
 }  // namespace tarnwick

@@ -2,7 +2,6 @@
 
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "backup/backup_messages.h"
@@ -11,27 +10,20 @@
 namespace tarnwick {
 namespace {
 
-// The update where `backup` is given; the check, which writes nothing and says what the update
-// would add, where it is null.
+// The update's decisions where it writes; the check's, which say what the update would add,
+// where it does not.
 class UpdateRun {
  public:
-  UpdateRun(RegistryOps& registry, SystemInfoApi& system, RunBackup* backup, MessageLog& log)
-      : registry_(registry), system_(system), backup_(backup), log_(log) {}
+  UpdateRun(RegistryOps& registry, SystemInfoApi& system, bool writes, MessageLog& log)
+      : registry_(registry), system_(system), writes_(writes), log_(log) {}
 
-  // One stage, from its read to its closing line.
-  void RunStage(const Stage& stage, StagesRun& run) { run.Close(stage, Outcome(stage)); }
-
- private:
-  ValueOutcome Outcome(const Stage& stage) {
-    const std::optional<RegRead> read = ReadStageValue(registry_, log_, stage);
-    if (!read)
-      return ValueOutcome::kFailed;
-    if (read->type != stage.type) {
+  StageDecision Decide(const Stage& stage, const RegRead& read) {
+    if (read.type != stage.type) {
       log_.LogMessage(
-          UnexpectedTypeMessage(Where(stage.keyPath, stage.valueName), read->type, stage.type));
+          UnexpectedTypeMessage(Where(stage.keyPath, stage.valueName), read.type, stage.type));
       return ValueOutcome::kFailed;
     }
-    if (stage.contains(read->text, stage.name) || BuiltIn(stage)) {
+    if (stage.contains(read.text, stage.name) || BuiltIn(stage)) {
       log_.LogMessage(AlreadyPresentMessage(stage.name));
       return ValueOutcome::kUnchanged;
     }
@@ -40,21 +32,20 @@ class UpdateRun {
       log_.LogMessage(NoCredsspMessage(stage.name, missing, folder_));
       return ValueOutcome::kFailed;
     }
-    if (backup_ == nullptr) {
+    if (!writes_) {
       log_.LogMessage(WouldAddMessage(stage.name));
       return ValueOutcome::kChanged;
     }
     log_.LogMessage(AddingMessage(stage.name));
-    const std::u16string updated = stage.with(read->text, stage.name);
-    if (!SaveStageValue(*backup_, log_, stage, *read) ||
-        !StoredStageValue(log_, stage,
-                          SetKeyDataValue(registry_, kHkeyLocalMachine, stage.keyPath, read->type,
-                                          stage.valueName, updated)))
-      return ValueOutcome::kFailed;
-    log_.LogMessage(UpdatedMessage(updated));
-    return ValueOutcome::kWritten;
+    const std::u16string updated = stage.with(read.text, stage.name);
+    return StageWrite{[this, &stage, type = read.type, updated] {
+                        return SetKeyDataValue(registry_, kHkeyLocalMachine, stage.keyPath, type,
+                                               stage.valueName, updated);
+                      },
+                      UpdatedMessage(updated)};
   }
 
+ private:
   // Whether Windows has the stage's name although its value does not list it: its own list of
   // built-in packages decides where there is one (Windows 8.1 and 10 before 1709 keep it);
   // otherwise the version does. A missing list is not logged; one that cannot be used is, and
@@ -98,7 +89,7 @@ class UpdateRun {
 
   RegistryOps& registry_;
   SystemInfoApi& system_;
-  RunBackup* backup_;
+  bool writes_;
   MessageLog& log_;
   std::optional<std::vector<std::u16string_view>> missingFiles_;
   std::u16string folder_;
@@ -106,14 +97,11 @@ class UpdateRun {
 
 UpdateOutcome RunStages(RegistryOps& registry, SystemInfoApi& system, RunBackup* backup,
                         MessageLog& log) {
-  UpdateRun update(registry, system, backup, log);
-  StagesRun run(registry, log);
+  UpdateRun update(registry, system, backup != nullptr, log);
+  StagesRun run(registry, backup, log);
   for (const Stage& stage : UpdateStages())
-    update.RunStage(stage, run);
-  run.Finish();
-  if (run.failed())
-    return UpdateOutcome::kFailed;
-  return run.changed() ? UpdateOutcome::kChanged : UpdateOutcome::kNothingToChange;
+    run.Run(stage, [&](const RegRead& read) { return update.Decide(stage, read); });
+  return run.Finish();
 }
 
 }  // namespace
@@ -128,31 +116,27 @@ UpdateOutcome CheckAuthProtocols(RegistryOps& registry, SystemInfoApi& system, M
   return RunStages(registry, system, nullptr, log);
 }
 
-std::optional<RegRead> ReadStageValue(RegistryOps& registry, MessageLog& log, const Stage& stage) {
+void StagesRun::Run(const Stage& stage,
+                    const std::function<StageDecision(const RegRead&)>& decide) {
   const std::u16string where = Where(stage.keyPath, stage.valueName);
-  log.LogMessage(ReadingMessage(where));
+  log_.LogMessage(ReadingMessage(where));
   RegType type = stage.type;
-  RegRead read = GetKeyDataValue(registry, kHkeyLocalMachine, stage.keyPath, type, stage.valueName);
-  if (!read.ok()) {
-    log.LogMessage(ReadFailureMessage(where, read));
-    return std::nullopt;
+  const RegRead read =
+      GetKeyDataValue(registry_, kHkeyLocalMachine, stage.keyPath, type, stage.valueName);
+  log_.LogMessage(read.ok() ? CurrentValueMessage(read.text) : ReadFailureMessage(where, read));
+  StageDecision decision = read.ok() ? decide(read) : ValueOutcome::kFailed;
+  if (const StageWrite* write = std::get_if<StageWrite>(&decision)) {
+    const BackupResult saved = backup_->Add(
+        {std::u16string(stage.keyPath), std::u16string(stage.valueName), read.type, read.bytes},
+        log_);
+    const RegResult stored = saved.ok() ? write->store() : RegResult{};
+    if (!saved.ok())
+      log_.LogMessage(BackupFailureMessage(where, saved));
+    else
+      log_.LogMessage(stored.ok() ? write->line : WriteFailureMessage(where, stored));
+    decision = saved.ok() && stored.ok() ? ValueOutcome::kWritten : ValueOutcome::kFailed;
   }
-  log.LogMessage(CurrentValueMessage(read.text));
-  return read;
-}
-
-bool SaveStageValue(RunBackup& backup, MessageLog& log, const Stage& stage, const RegRead& read) {
-  const BackupResult saved = backup.Add(
-      {std::u16string(stage.keyPath), std::u16string(stage.valueName), read.type, read.bytes}, log);
-  if (!saved.ok())
-    log.LogMessage(BackupFailureMessage(Where(stage.keyPath, stage.valueName), saved));
-  return saved.ok();
-}
-
-bool StoredStageValue(MessageLog& log, const Stage& stage, const RegResult& write) {
-  if (!write.ok())
-    log.LogMessage(WriteFailureMessage(Where(stage.keyPath, stage.valueName), write));
-  return write.ok();
+  Close(stage, std::get<ValueOutcome>(decision));
 }
 
 void StagesRun::Close(const Stage& stage, ValueOutcome outcome) {
@@ -163,7 +147,7 @@ void StagesRun::Close(const Stage& stage, ValueOutcome outcome) {
   log_.LogMessage(StepCompleteMessage(stage.step));
 }
 
-void StagesRun::Finish() {
+UpdateOutcome StagesRun::Finish() {
   for (const Stage* stage : written_) {
     if (const SystemError status = FlushRegKey(registry_, kHkeyLocalMachine, stage->keyPath);
         !status.ok()) {
@@ -172,6 +156,9 @@ void StagesRun::Finish() {
     }
   }
   log_.LogMessage(kDoneMessage);
+  if (failed_)
+    return UpdateOutcome::kFailed;
+  return changed_ ? UpdateOutcome::kChanged : UpdateOutcome::kNothingToChange;
 }
 
 }  // namespace tarnwick

@@ -4,10 +4,11 @@
 // when it is missing, reporting every read, decision and write in the log. Before each write a
 // run saves the value it changes, as found, to a registry editor file of its own; after its last,
 // it flushes the keys it wrote to disk before it reports how it went.
-// Also the steps that a stage of the undo takes as well, each saying in the log what it did.
+// Also the way of one stage from its read to its closing line, which the undo takes as well.
 #pragma once
 
-#include <optional>
+#include <functional>
+#include <variant>
 #include <vector>
 
 #include "backup/backup_files.h"
@@ -18,11 +19,13 @@
 
 namespace tarnwick {
 
+// How an update, a check or an undo went.
 enum class UpdateOutcome {
-  kNothingToChange,  // both names were there already
+  kNothingToChange,  // both names were there already, or there was nothing to undo
   kChanged,          // at least one value was written (or, for the check, would be), and
                      // nothing failed
-  kFailed,           // a value could not be read, backed up or written, or had another type
+  kFailed,           // a value could not be read, backed up or written, or had another type;
+                     // for the undo, also a value changed since its backup, or a backup refused
 };
 
 // `system` tells the running Windows (from 8.1 on, tspkg is built in) and whether it has
@@ -34,15 +37,6 @@ UpdateOutcome UpdateAuthProtocols(RegistryOps& registry, BackupFiles& backups,
 // would add a name it says so instead; kChanged means that the update would change a value.
 UpdateOutcome CheckAuthProtocols(RegistryOps& registry, SystemInfoApi& system, MessageLog& log);
 
-// Reads the stage's value as the update does, logging where it reads and what it found, or
-// why it could not read it. The read's `type` is the type the value has.
-std::optional<RegRead> ReadStageValue(RegistryOps& registry, MessageLog& log, const Stage& stage);
-// Saves the stage's value as `read` found it to `backup`, and logs why when it cannot. Whether
-// it did.
-bool SaveStageValue(RunBackup& backup, MessageLog& log, const Stage& stage, const RegRead& read);
-// Whether `write` stored the stage's new value; logs why when not.
-bool StoredStageValue(MessageLog& log, const Stage& stage, const RegResult& write);
-
 enum class ValueOutcome {
   kUnchanged,  // the value stays as it is
   kChanged,    // the value would change (the check writes nothing)
@@ -50,23 +44,37 @@ enum class ValueOutcome {
   kFailed,
 };
 
-// One pass of a run over the stages, in their order. Close notes how a stage went and logs its
-// closing line; Finish flushes the keys of the values written, so that the writes are on disk
-// before the run reports them (logging each key that could not be flushed), and logs "DONE!".
+// A stage's new value: `store` writes it, and `line` says so once it is stored.
+struct StageWrite {
+  std::function<RegResult()> store;
+  std::u16string line;
+};
+// What a run makes of a stage's value, once read: how the stage ends, or the value it writes.
+using StageDecision = std::variant<ValueOutcome, StageWrite>;
+
+// One pass of a run over the stages, in their order, each logging every step it takes.
 class StagesRun {
  public:
-  StagesRun(RegistryOps& registry, MessageLog& log) : registry_(registry), log_(log) {}
+  // `backup` receives each value as read before it is written; null for the check.
+  StagesRun(RegistryOps& registry, RunBackup* backup, MessageLog& log)
+      : registry_(registry), backup_(backup), log_(log) {}
 
+  // One stage from its read to its closing line: reads the value (its type as `stage` expects),
+  // lets `decide` say what becomes of it, and where that is a write, saves the value as read to
+  // the backup first, and writes only where that was saved.
+  void Run(const Stage& stage, const std::function<StageDecision(const RegRead&)>& decide);
+  // Notes how a stage went and logs its closing line.
   void Close(const Stage& stage, ValueOutcome outcome);
-  void Finish();
-  bool changed() const { return changed_; }  // a value was written, or would change
-  bool failed() const { return failed_; }
+  // Flushes the keys of the values written, so that the writes are on disk before the run
+  // reports them (logging each key that could not be flushed), and logs "DONE!".
+  UpdateOutcome Finish();
 
  private:
   RegistryOps& registry_;
+  RunBackup* backup_;
   MessageLog& log_;
   std::vector<const Stage*> written_;
-  bool changed_ = false;
+  bool changed_ = false;  // a value was written, or would change
   bool failed_ = false;
 };
 

@@ -57,9 +57,9 @@ TEST(CommandLine, ExitCodesAreTheInstallerOnes) {
   EXPECT_EQ(ExitCodeFor(Invocation::kCheck, UpdateOutcome::kChanged), 1u)
       << "detection: needs fixing";
   EXPECT_EQ(ExitCodeFor(Invocation::kCheck, UpdateOutcome::kFailed), 1603u);
-  EXPECT_EQ(ExitCodeFor(Invocation::kUndo, UndoOutcome::kNothingToUndo), 0u);
-  EXPECT_EQ(ExitCodeFor(Invocation::kUndo, UndoOutcome::kRestored), 3010u);
-  EXPECT_EQ(ExitCodeFor(Invocation::kUndo, UndoOutcome::kFailed), 1603u);
+  EXPECT_EQ(ExitCodeFor(Invocation::kUndo, UpdateOutcome::kNothingToChange), 0u);
+  EXPECT_EQ(ExitCodeFor(Invocation::kUndo, UpdateOutcome::kChanged), 3010u);
+  EXPECT_EQ(ExitCodeFor(Invocation::kUndo, UpdateOutcome::kFailed), 1603u);
 
   // The usage box lists each of them in its switch's paragraph, and 1618 and 87 after those.
   const auto lists = [](std::u16string_view name, std::uint32_t code) {
@@ -75,8 +75,8 @@ TEST(CommandLine, ExitCodesAreTheInstallerOnes) {
     EXPECT_TRUE(lists(u"/update", ExitCodeFor(Invocation::kUpdate, outcome)));
     EXPECT_TRUE(lists(u"/check", ExitCodeFor(Invocation::kCheck, outcome)));
   }
-  for (UndoOutcome outcome :
-       {UndoOutcome::kNothingToUndo, UndoOutcome::kRestored, UndoOutcome::kFailed})
+  for (UpdateOutcome outcome :
+       {UpdateOutcome::kNothingToChange, UpdateOutcome::kChanged, UpdateOutcome::kFailed})
     EXPECT_TRUE(lists(u"/undo", ExitCodeFor(Invocation::kUndo, outcome)));
   for (std::uint32_t code : {kExitBusy, kExitInvalidArguments})
     EXPECT_NE(kUsage.find(u"exit code " + NumberText(code) + u","), std::u16string_view::npos);

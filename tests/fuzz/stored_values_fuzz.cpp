@@ -348,9 +348,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   backupOps.Fail("WriteNewFile", u"", {}, 0);
   LinesLog undoLog;
-  const UndoOutcome undo = UndoAuthProtocols(undone, backups, undoLog);
+  const UpdateOutcome undo = UndoAuthProtocols(undone, backups, undoLog);
   const bool anyChanged = std::find(changed.begin(), changed.end(), true) != changed.end();
-  Check(undo == (anyChanged ? UndoOutcome::kRestored : UndoOutcome::kNothingToUndo),
+  Check(undo == (anyChanged ? UpdateOutcome::kChanged : UpdateOutcome::kNothingToChange),
         "the undo restores exactly what the update changed");
   for (std::size_t i = 0; i < stages.size(); ++i)
     Check(Same(Stored(undone, stages[i]), before[i]), "the undo gives back the stored bytes");

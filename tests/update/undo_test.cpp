@@ -43,7 +43,7 @@ class UndoTest : public ::testing::Test {
   FakeBackupFolderOps backupOps_;
   BackupFiles backups_{backupOps_};
   FakeSystemInfo xp_;
-  UndoOutcome outcome_ = UndoOutcome::kFailed;
+  UpdateOutcome outcome_ = UpdateOutcome::kFailed;
 };
 
 TEST_F(UndoTest, PutsBackWhatTheUpdateChangedAfterSavingWhatItReplaces) {
@@ -72,7 +72,7 @@ TEST_F(UndoTest, PutsBackWhatTheUpdateChangedAfterSavingWhatItReplaces) {
           u"\r\nKey restored to value: msapsspc.dll, schannel.dll, digest.dll, msnsspc.dll"
           u"\r\nStep 2 Complete\r\n"
           u"\r\nDONE!");
-  EXPECT_EQ(outcome_, UndoOutcome::kRestored);
+  EXPECT_EQ(outcome_, UpdateOutcome::kChanged);
   EXPECT_EQ(Packages(), XpPackagesBytes());
   EXPECT_EQ(Providers(), SzBytes(kXpProviders));
 
@@ -99,7 +99,7 @@ TEST_F(UndoTest, PutsBackWhatTheUpdateChangedAfterSavingWhatItReplaces) {
           u"back by an earlier undo after its last update: there is nothing to undo for it."
           u"\r\nStep 2 Complete\r\n"
           u"\r\nDONE!");
-  EXPECT_EQ(outcome_, UndoOutcome::kNothingToUndo) << "a before-undo file is never restored";
+  EXPECT_EQ(outcome_, UpdateOutcome::kNothingToChange) << "a before-undo file is never restored";
   EXPECT_EQ(registry_.SetValueCalls(), writes);
 }
 
@@ -116,7 +116,7 @@ TEST_F(UndoTest, EveryValueIsUndoneFromTheNewestBackupThatNamesIt) {
   ASSERT_EQ(backupOps_.Backups().size(), 2u);
 
   const std::u16string log = Undo();
-  EXPECT_EQ(outcome_, UndoOutcome::kRestored);
+  EXPECT_EQ(outcome_, UpdateOutcome::kChanged);
   EXPECT_EQ(Packages(), XpPackagesBytes()) << "the first run's change is undone too";
   EXPECT_EQ(Providers(), SzBytes(kXpProviders));
   EXPECT_EQ(log.substr(0, log.find(u"\r\nReading Value From")),
@@ -127,7 +127,7 @@ TEST_F(UndoTest, EveryValueIsUndoneFromTheNewestBackupThatNamesIt) {
   const auto byHand = MultiSzBytes({u"kerberos", u"msv1_0", u"pku2u"});
   registry_.Seed(kHkeyLocalMachine, kLsaKey, kPackagesValue, kRegMultiSz, byHand);
   Undo();
-  EXPECT_EQ(outcome_, UndoOutcome::kNothingToUndo);
+  EXPECT_EQ(outcome_, UpdateOutcome::kNothingToChange);
   EXPECT_EQ(Packages(), byHand);
 }
 
@@ -138,7 +138,7 @@ TEST_F(UndoTest, AFilePlantedByAStandardUserNeitherSteersNorBlocksTheUndo) {
       backups_.SaveNew(BackupKind::kUpdate, RawBytes({'j', 'u', 'n', 'k'})).path;
   backupOps_.items.at(planted).trusted = false;
   const std::u16string log = Undo();
-  EXPECT_EQ(outcome_, UndoOutcome::kRestored);
+  EXPECT_EQ(outcome_, UpdateOutcome::kChanged);
   EXPECT_EQ(log.substr(0, log.find(u"\r\nReading Value From")),
             u"\r\n" + UntrustedBackupMessage(planted) + u"\r\nReading Backup From: " +
                 FakeBackupFolderOps::BackupPath(u"registry-000002") + u"\r\nReading Backup From: " +
@@ -165,7 +165,7 @@ TEST_F(UndoTest, OddStoredFormsComeBackByteForByte) {
     Seed(c.packages, c.providers);
     Update();
     Undo();
-    EXPECT_EQ(outcome_, UndoOutcome::kRestored);
+    EXPECT_EQ(outcome_, UpdateOutcome::kChanged);
     EXPECT_EQ(Packages(), c.packages);
     EXPECT_EQ(Providers(), c.providers);
   }
@@ -178,7 +178,7 @@ TEST_F(UndoTest, AValueChangedSinceTheBackupIsKept) {
       kHkeyLocalMachine, kLsaKey, kPackagesValue, kRegMultiSz,
       MultiSzBytes({u"kerberos", u"msv1_0", u"schannel", u"wdigest", u"tspkg", u"pku2u"}));
   const std::u16string log = Undo();
-  EXPECT_EQ(outcome_, UndoOutcome::kFailed);
+  EXPECT_EQ(outcome_, UpdateOutcome::kFailed);
   EXPECT_NE(log.find(u"\r\nCurrent Value: kerberos msv1_0 schannel wdigest tspkg pku2u "
                      u"\r\nSYSTEM\\CurrentControlSet\\Control\\Lsa\\Security Packages has changed "
                      u"since the backup was saved; it was left as it is, to keep that change."
@@ -233,7 +233,7 @@ TEST_F(UndoTest, ABackupNamingAnythingElseIsRefusedWhole) {
     const std::u16string path = backups_.SaveNew(BackupKind::kUpdate, c.contents).path;
     const int writes = registry_.SetValueCalls();
     const std::u16string log = Undo();
-    EXPECT_EQ(outcome_, UndoOutcome::kFailed);
+    EXPECT_EQ(outcome_, UpdateOutcome::kFailed);
     EXPECT_EQ(registry_.SetValueCalls(), writes) << "nothing is written";
     EXPECT_EQ(log, u"\r\nReading Backup From: " + path + u"\r\nThe backup " + path +
                        u" is not a registry file as Tarnwick saves it, or it names other values "
@@ -246,7 +246,7 @@ TEST_F(UndoTest, ABackupNamingAnythingElseIsRefusedWhole) {
 TEST_F(UndoTest, NoBackupMeansNothingToUndo) {
   SeedXpSp3(registry_);
   EXPECT_EQ(Undo(), u"\r\nNo backup of the update was found: there is nothing to undo.");
-  EXPECT_EQ(outcome_, UndoOutcome::kNothingToUndo);
+  EXPECT_EQ(outcome_, UpdateOutcome::kNothingToChange);
   EXPECT_EQ(registry_.SetValueCalls(), 0);
 }
 
@@ -306,7 +306,7 @@ TEST_F(UndoTest, FailuresSayWhyInOneLineAndWriteNothing) {
     const auto updatedProviders = Providers();
     c.arrange(registry_, backupOps_);
     const std::u16string log = Undo();
-    EXPECT_EQ(outcome_, UndoOutcome::kFailed);
+    EXPECT_EQ(outcome_, UpdateOutcome::kFailed);
     EXPECT_NE(log.find(c.line), std::u16string::npos) << std::string(log.begin(), log.end());
     EXPECT_EQ(Packages(), c.packagesRestored ? XpPackagesBytes() : updatedPackages);
     EXPECT_EQ(Providers(), updatedProviders);
