@@ -72,7 +72,9 @@ void AppendUtf16(std::vector<std::byte>& bytes, std::u16string_view text) {
 }
 
 // Bytes of a list: as they are (a real machine's list, say), or pieces, random characters and
-// short runs of one piece, then NULs and an odd byte.
+// short runs of one piece, then NULs and an odd byte. The seeds hold real machines' lists as they
+// are: the lists' bytes in order from the front of the input, and each choice (the Windows, each
+// value's form, "as they are", the length, the failures) one byte each from its end.
 std::vector<std::byte> MakeBytes(FuzzedDataProvider& in) {
   std::vector<std::byte> bytes;
   if (in.ConsumeBool()) {
