@@ -7,6 +7,7 @@
 #include "fake_backup_folder_ops.h"
 #include "fake_system_info.h"
 #include "log/activity_log.h"
+#include "long_lists.h"
 #include "memory_registry.h"
 #include "update/update_and_check.h"
 #include "update/update_messages.h"
@@ -157,6 +158,9 @@ TEST_F(UndoTest, OddStoredFormsComeBackByteForByte) {
       {"empty elements, and text after the provider list's NUL", extraNuls, hidden},
       {"no terminators", Utf16Bytes(u"kerberos"), Utf16Bytes(u"a.dll")},
       {"empty list and empty text", RawBytes({0, 0}), RawBytes({})},
+      // One character more, and the undo cannot save them first (below).
+      {"lists whose updated forms make backups as large as an undo reads",
+       LongPackages(kMostPackagesUpdated), LongProviders(kMostProvidersUpdated)},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
@@ -288,6 +292,25 @@ TEST_F(UndoTest, FailuresSayWhyInOneLineAndWriteNothing) {
                {BackupOutcome::kDiskFull, std::u16string(FakeBackupFolderOps::kBackups), 112}) +
            u"\r\nStep 1 Complete",
        false},
+      {"lists that the update made too large to save before an undo",
+       [](MemoryRegistry& r, FakeBackupFolderOps& b) {
+         // As an update leaves lists a character longer than the longest that come back
+         // (above).
+         const std::size_t packages = kMostPackagesUpdated + 1;
+         const std::size_t providers = kMostProvidersUpdated + 1;
+         r.Seed(kHkeyLocalMachine, kLsaKey, kPackagesValue, kRegMultiSz,
+                LongPackagesUpdated(packages));
+         r.Seed(kHkeyLocalMachine, kProvidersKey, kProvidersValue, kRegSz,
+                LongProvidersUpdated(providers));
+         b.items.at(b.BackupPath(u"registry-000001")).bytes =
+             BackupOf(kLsaKey, kPackagesValue, kRegMultiSz, LongPackages(packages));
+         b.items.at(b.BackupPath(u"registry-000002")).bytes =
+             BackupOf(kProvidersKey, kProvidersValue, kRegSz, LongProviders(providers));
+       },
+       u"\r\nRestoring Value saved in backup.\r\n" +
+           BackupFailureMessage(Where(kLsaKey, kPackagesValue), {BackupOutcome::kTooLarge, {}, 0}) +
+           u"\r\nStep 1 Complete",
+       false},
       {"a write refused",
        [](MemoryRegistry& r, FakeBackupFolderOps&) {
          r.FailSetValue(kHkeyLocalMachine, kProvidersKey, 1450);
@@ -302,9 +325,9 @@ TEST_F(UndoTest, FailuresSayWhyInOneLineAndWriteNothing) {
     backupOps_ = FakeBackupFolderOps();
     SeedXpSp3(registry_);
     Update();
+    c.arrange(registry_, backupOps_);
     const auto updatedPackages = Packages();
     const auto updatedProviders = Providers();
-    c.arrange(registry_, backupOps_);
     const std::u16string log = Undo();
     EXPECT_EQ(outcome_, UpdateOutcome::kFailed);
     EXPECT_NE(log.find(c.line), std::u16string::npos) << std::string(log.begin(), log.end());

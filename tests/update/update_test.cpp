@@ -6,6 +6,7 @@
 #include "fake_backup_folder_ops.h"
 #include "fake_system_info.h"
 #include "log/activity_log.h"
+#include "long_lists.h"
 #include "memory_registry.h"
 #include "platform/text.h"
 #include "stored_forms.h"
@@ -110,18 +111,22 @@ TEST_F(UpdateAuthProtocolsTest, WhenNoBackupCanBeSavedNothingIsWritten) {
   EXPECT_EQ(log.find(u"Key updated"), std::u16string::npos);
 }
 
-// Each value is saved in a file of its own: one that fits a backup is written, one whose backup
-// the undo would not read is not.
+// Each value is saved in a file of its own: one whose backup is as large as the undo reads is
+// written, one a character longer is not.
 TEST_F(UpdateAuthProtocolsTest, AValueWhoseBackupTheUndoWouldNotReadIsNotWritten) {
-  SeedXpSp3(registry_);
-  const std::u16string large(kMaxBackupSize / 16, u'x');
-  const std::u16string tooLarge(kMaxBackupSize / 8, u'x');
-  registry_.Seed(kHkeyLocalMachine, kLsaKey, kPackagesValue, kRegMultiSz, MultiSzBytes({large}));
-  registry_.Seed(kHkeyLocalMachine, kProvidersKey, kProvidersValue, kRegSz, SzBytes(tooLarge));
+  const std::size_t largest = kMostPackages;
+  const std::size_t tooLarge = kMostProviders + 1;
+  ASSERT_GT(BackupOf(kLsaKey, kPackagesValue, kRegMultiSz, LongPackages(largest + 1)).size(),
+            kMaxBackupSize);
+  ASSERT_LE(BackupOf(kProvidersKey, kProvidersValue, kRegSz, LongProviders(tooLarge - 1)).size(),
+            kMaxBackupSize);
+  registry_.Seed(kHkeyLocalMachine, kLsaKey, kPackagesValue, kRegMultiSz, LongPackages(largest));
+  registry_.Seed(kHkeyLocalMachine, kProvidersKey, kProvidersValue, kRegSz,
+                 LongProviders(tooLarge));
   const std::u16string log = Run();
   EXPECT_EQ(outcome_, UpdateOutcome::kFailed);
-  EXPECT_EQ(Packages(), MultiSzBytes({large, u"tspkg"}));
-  EXPECT_EQ(Providers(), SzBytes(tooLarge));
+  EXPECT_EQ(Packages(), LongPackagesUpdated(largest));
+  EXPECT_EQ(Providers(), LongProviders(tooLarge));
   EXPECT_NE(log.find(u"\r\nCould not save a backup of "
                      u"SYSTEM\\CurrentControlSet\\Control\\SecurityProviders\\SecurityProviders: "
                      u"it would be larger than the 1048576 bytes that an undo reads. The value was "
@@ -129,6 +134,8 @@ TEST_F(UpdateAuthProtocolsTest, AValueWhoseBackupTheUndoWouldNotReadIsNotWritten
             std::u16string::npos);
   ASSERT_EQ(backupOps_.Backups().size(), 1u);
   EXPECT_LE(backupOps_.Backups().begin()->second.size(), kMaxBackupSize);
+  EXPECT_EQ(backupOps_.Backups().begin()->second,
+            BackupOf(kLsaKey, kPackagesValue, kRegMultiSz, LongPackages(largest)));
 }
 
 TEST_F(UpdateAuthProtocolsTest, AWriteNotOnDiskIsNotReportedAsDone) {
