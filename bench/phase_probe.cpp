@@ -1,9 +1,11 @@
-// phase_probe RUNS EXE...: starts each EXE in turn, RUNS rounds after one uncounted round,
-// reads the time stamps that it writes to its standard output (phase_stamp.h) until it has
-// shown its window, ends it, and prints for each program and each phase of its start-up the
-// median duration in milliseconds. The first phase counts from just before the process is
-// created and the total ends when the window shows, as with startup_probe. A program that does
-// not stamp an edge has no such phase ("-"); its time goes to the next one.
+// phase_probe RUNS PROGRAM...: starts each PROGRAM in turn, RUNS rounds after one uncounted
+// round, reads the time stamps that it writes to its standard output (phase_stamp.h) until it
+// has shown its window, ends it, and prints for each program and each phase of its start-up the
+// median duration in milliseconds and the mean of its three fastest rounds. A PROGRAM is an
+// executable's path, followed by its arguments after a space ("phased_start.exe --preload"). The
+// first phase counts from just before the process is created, and the total ends when the window
+// shows (where startup_probe also waits for its first drawing). A program that does not stamp an
+// edge has no such phase ("-"); its time goes to the next one.
 #include <windows.h>
 
 #include <algorithm>
@@ -45,7 +47,10 @@ struct Edge {
 };
 constexpr Edge kEdges[] = {
     {"main", "process start to WinMain (loader, C++ runtime)"},
-    {"services", "services (resolution awareness, version.dll)"},
+    {"dlls", "DLL search order (or the DLLs loaded ahead)"},
+    {"awareness", "services, resolution awareness"},
+    {"controls", "InitCommonControlsEx (standard classes)"},
+    {"services", "version.dll loaded, shell"},
     {"window", "window class, icons and frame"},
     {"laid-out", "controls, font fitting and layout"},
     {"read", "version check (reading mstsc.exe)"},
@@ -83,7 +88,10 @@ Stamps ReadStamps(HANDLE pipe, long long start) {
 
 // One start of `exe`: the stamps it wrote before its window showed; nothing when it could not
 // be started or never showed its window.
-std::optional<Stamps> RunOnce(const std::wstring& exe) {
+std::optional<Stamps> RunOnce(const std::wstring& program) {
+  const std::size_t space = program.find(L' ');
+  const std::wstring exe = program.substr(0, space);
+  const std::wstring arguments = space == std::wstring::npos ? L"" : program.substr(space);
   SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   Handle readEnd, writeEnd;
   if (!CreatePipe(readEnd.Out(), writeEnd.Out(), &inheritable, 0))
@@ -95,7 +103,7 @@ std::optional<Stamps> RunOnce(const std::wstring& exe) {
   startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   startup.hStdOutput = writeEnd.Get();
   startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-  std::wstring commandLine = L"\"" + exe + L"\"";
+  std::wstring commandLine = L"\"" + exe + L"\"" + arguments;
   PROCESS_INFORMATION info{};
   LARGE_INTEGER start;
   QueryPerformanceCounter(&start);
@@ -123,11 +131,27 @@ double Median(std::vector<double> values) {
   return values[(values.size() - 1) / 2];
 }
 
-std::wstring BaseName(const std::wstring& path) {
+// The mean of the three lowest: other programs' load only ever adds to a phase, and in bursts,
+// so the fastest rounds show what the program itself takes.
+double Fastest(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const std::size_t count = std::min<std::size_t>(3, values.size());
+  double sum = 0;
+  for (std::size_t i = 0; i < count; ++i)
+    sum += values[i];
+  return sum / static_cast<double>(count);
+}
+
+// The program's name without folder and ".exe", with its arguments.
+std::wstring ShortName(const std::wstring& program) {
+  const std::size_t space = program.find(L' ');
+  const std::wstring path = program.substr(0, space);
   const std::size_t slash = path.find_last_of(L"\\/");
   std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
   const std::size_t dot = name.rfind(L'.');
-  return dot == std::wstring::npos ? name : name.substr(0, dot);
+  if (dot != std::wstring::npos)
+    name.erase(dot);
+  return space == std::wstring::npos ? name : name + program.substr(space);
 }
 
 // The phases' durations over all runs of one program; a missing edge has none.
@@ -174,28 +198,28 @@ int wmain(int argc, wchar_t** argv) {
     }
   }
 
-  std::printf("%-48s", "phase (median ms)");
+  // Each cell: the median of the program's rounds, then the mean of its three fastest.
+  std::printf("%-48s", "phase (ms: median / fastest 3)");
   for (const std::wstring& program : programs)
-    std::printf(" %16ls", BaseName(program).c_str());
+    std::printf(" %19ls", ShortName(program).c_str());
   std::printf("\n");
+  const auto cell = [](const std::vector<double>* values) {
+    if (values == nullptr || values->empty())
+      std::printf(" %19s", "-");
+    else
+      std::printf(" %9.1f /%8.1f", Median(*values), Fastest(*values));
+  };
   for (const Edge& edge : kEdges) {
     std::printf("%-48s", edge.phase);
     for (const Durations& program : durations) {
       auto found = program.byEdge.find(edge.label);
-      if (found == program.byEdge.end())
-        std::printf(" %16s", "-");
-      else
-        std::printf(" %16.1f", Median(found->second));
+      cell(found == program.byEdge.end() ? nullptr : &found->second);
     }
     std::printf("\n");
   }
   std::printf("%-48s", "total, process start until the window shows");
-  for (const Durations& program : durations) {
-    if (program.total.empty())
-      std::printf(" %16s", "-");
-    else
-      std::printf(" %16.1f", Median(program.total));
-  }
+  for (const Durations& program : durations)
+    cell(&program.total);
   std::printf("\n");
   return 0;
 }

@@ -1,7 +1,9 @@
-// Tarnwick's window start-up as tarnwick.exe's wWinMain runs it (less the command line and the
-// DLL search order, which take no time worth the name), over the same services, with a time
+// Tarnwick's window start-up as tarnwick.exe's wWinMain runs it (less the stack guard's seed and
+// the command line, which take no time worth the name), over the same services, with a time
 // stamp at the edge of each phase (phase_stamp.h). Built with the program's icon and manifest;
 // phase_probe starts it, turns the stamps into durations and ends it once the window shows.
+// Started with --preload, it keeps the DLL search as a Windows without SetDefaultDllDirectories
+// has to (XP, Vista and 7 without KB2533623), by loading the DLLs ahead.
 //
 // The stamps sit on the window's service boundaries, so that the program's own code is the
 // shipped code: the window's resolution is asked for as soon as the frame exists, and the
@@ -9,12 +11,17 @@
 // its last query returns.
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <optional>
+#include <string_view>
+#include <vector>
 
 #include "app/win32/dpi.h"
 #include "app/win32/form1_window.h"
 #include "backup/win32/win32_backup_folder_ops.h"
 #include "phase_stamp.h"
+#include "platform/win32/system_library.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_system_info.h"
 #include "version/win32/win32_version_info.h"
@@ -68,21 +75,36 @@ class StampedVersions final : public tarnwick::VersionInfoApi {
   std::optional<tarnwick::bench::ShowingStamp> showing_;
 };
 
+// As tarnwick.exe registers the standard control classes.
+void InitStandardControls() {
+  INITCOMMONCONTROLSEX controls{};
+  controls.dwSize = sizeof(controls);
+  controls.dwICC = ICC_STANDARD_CLASSES;
+  ::InitCommonControlsEx(&controls);
+}
+
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   using namespace tarnwick;
   Stamp("main");
-  win32::Win32Registry registry;
   win32::Win32SystemInfo system;
+  const bool preload = commandLine != nullptr && std::wstring_view(commandLine) == L"--preload";
+  const std::vector<win32::UniqueModule> preloaded =
+      preload ? win32::RestrictDllSearchByPreloading(system) : win32::RestrictDllSearch(system);
+  Stamp("dlls");
+  win32::Win32Registry registry;
   win32::Win32BackupFolderOps folderOps(system);
   BackupFiles backups(folderOps);
   win32::Win32MessageBox messages;
+  RunLock lock(folderOps);
   win32::EnableDpiAwareness();
+  Stamp("awareness");
+  InitStandardControls();
+  Stamp("controls");
   win32::Win32VersionInfo versions(system);
   StampedVersions stamped(versions);
   win32::Win32Shell shell(system);
-  RunLock lock(folderOps);
   Stamp("services");
   win32::Form1Window window(instance, {registry, backups, system, stamped, lock}, shell, messages,
                             StampedDpiFunctions());

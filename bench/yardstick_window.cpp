@@ -1,9 +1,14 @@
 // What any window with Tarnwick's controls pays to start: the same frame, the same controls
 // (kinds, count, window classes and styles, captions and places from the layout table) in the
 // system's message font, shown. Built with Tarnwick's manifest, so that it loads the same
-// common controls and runs with the same DPI awareness. It reads no version, fits no font and
-// loads no icon: whatever Tarnwick takes beyond this is its own.
+// common controls and runs with the same DPI awareness; and like any program that asks for
+// common controls 6, it registers their standard classes before its first window ("Enabling
+// Visual Styles": link to ComCtl32 and call InitCommonControls). It sets no DLL search order,
+// reads no version, fits no font and loads no icon: whatever Tarnwick takes beyond this is its
+// own.
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include "app/form1_layout.h"
 #include "app/win32/control_classes.h"
@@ -65,6 +70,11 @@ int ScreenDpi() {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   Stamp("main");
+  INITCOMMONCONTROLSEX controls{};
+  controls.dwSize = sizeof(controls);
+  controls.dwICC = ICC_STANDARD_CLASSES;
+  InitCommonControlsEx(&controls);
+  Stamp("controls");
   WNDCLASSW windowClass{};
   windowClass.lpfnWndProc = Procedure;
   windowClass.hInstance = instance;
