@@ -138,6 +138,10 @@ TEST_P(BackupFolderContract, ANewFileIsWrittenWholeNeverOverAnotherAndReadsBack)
   EXPECT_TRUE(reader.item->Facts(facts).ok());
   EXPECT_FALSE(facts.folder || facts.link);
   std::vector<std::byte> contents;
+  for (int read = 0; read < 2; ++read) {
+    EXPECT_TRUE(reader.item->Read(100, contents).ok());
+    EXPECT_EQ(contents, files[0].contents) << "every read starts at the start";
+  }
   EXPECT_EQ(Look(*ops_, At(u"a.reg")).item->Read(10, contents).code, kErrorAccessDenied);
 }
 

@@ -73,6 +73,8 @@ class Win32OpenItem final : public OpenItem {
 
   SystemError Read(std::size_t limit, std::vector<std::byte>& contents) override {
     contents.clear();
+    if (!::SetFilePointerEx(handle_.get(), LARGE_INTEGER{}, nullptr, FILE_BEGIN))
+      return LastResult();
     while (contents.size() < limit) {
       const std::size_t at = contents.size();
       const auto chunk = static_cast<DWORD>(std::min<std::size_t>(limit - at, 64 * 1024));
