@@ -30,8 +30,7 @@ UINT WINAPI StampedDpiForWindow(HWND window) {
 }
 
 // This Windows' resolution functions, the window's resolution stamped on its way through.
-RunTimeFunctions StampedDpiFunctions() {
-  RunTimeFunctions functions = RunTimeFunctions::OfThisWindows();
+RunTimeFunctions StampedDpiFunctions(RunTimeFunctions functions) {
   if (functions.GetDpiForWindow != nullptr)
     functions.GetDpiForWindow = StampedDpiForWindow;
   return functions;
@@ -74,18 +73,20 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   using namespace tarnwick;
   Stamp("main");
   win32::Win32Registry registry;
-  win32::Win32SystemInfo system;
-  win32::Win32BackupFolderOps folderOps(system);
+  const RunTimeFunctions functions = RunTimeFunctions::OfThisWindows();
+  win32::Win32SystemInfo system(functions);
+  win32::Win32BackupFolderOps folderOps(system, functions);
   BackupFiles backups(folderOps);
   win32::Win32MessageBox messages;
-  win32::EnableDpiAwareness();
-  win32::Win32VersionInfo versions(system);
+  win32::EnableDpiAwareness(functions);
+  win32::Win32VersionInfo versions(system, functions);
   StampedVersions stamped(versions);
-  win32::Win32Shell shell(system);
+  win32::Win32Shell shell(system, functions);
   RunLock lock(folderOps);
+  const RunTimeFunctions stampedDpi = StampedDpiFunctions(functions);
   Stamp("services");
   win32::Form1Window window(instance, {registry, backups, system, stamped, lock}, shell, messages,
-                            StampedDpiFunctions());
+                            stampedDpi);
   if (!window.Load())
     return win32::kExitRunTimeError;
   Stamp("shown");
