@@ -147,7 +147,6 @@ TEST(Win32BackupFolderOps, SaveUnderTheAllUsersApplicationDataFolderAndNeverRepl
   PutFile(earlier + L"\\registry-2099-01-01_000000.reg", "earlier");
 
   const auto functions = win32::RunTimeFunctions::OfThisWindows();
-
   win32::Win32SystemInfo system(functions);
   win32::Win32BackupFolderOps ops(system, functions);
   VolumePermissions kept{false, false};
