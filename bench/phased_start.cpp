@@ -88,7 +88,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   win32::Form1Window window(instance, {registry, backups, system, stamped, lock}, shell, messages,
                             stampedDpi);
   if (!window.Load())
-    return win32::kExitRunTimeError;
+    return kExitRunTimeError;
   Stamp("shown");
   return window.Run();
 }
