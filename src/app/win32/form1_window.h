@@ -67,9 +67,11 @@ FittedFont FitCaptionFont(const BaseFont& base, int dpi, std::span<const Caption
 
 class Form1Window final : private Form1View {
  public:
-  // The window's resolution comes from `functions`, which a test may give as an older Windows'.
+  // The window's resolution comes from `functions`, which a test may give as an older Windows'
+  // and which must outlive the window.
   Form1Window(HINSTANCE instance, Form1Services services, ShellApi& shell, MessageBoxApi& messages,
               const RunTimeFunctions& functions);
+  Form1Window(HINSTANCE, Form1Services, ShellApi&, MessageBoxApi&, RunTimeFunctions&&) = delete;
   Form1Window(const Form1Window&) = delete;
   Form1Window& operator=(const Form1Window&) = delete;
   // Destroys a window that is still open without ending the message loop.

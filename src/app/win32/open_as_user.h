@@ -41,7 +41,9 @@ class ComApartment;
 // before its window shows. COM stays on the thread of the first request until the object goes.
 class Win32Shell final : public ShellApi {
  public:
+  // Keeps `system` and `functions`, which must outlive it.
   Win32Shell(SystemInfoApi& system, const RunTimeFunctions& functions);
+  Win32Shell(SystemInfoApi&, RunTimeFunctions&&) = delete;
   ~Win32Shell() override;
   Win32Shell(const Win32Shell&) = delete;
   Win32Shell& operator=(const Win32Shell&) = delete;

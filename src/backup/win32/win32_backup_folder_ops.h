@@ -22,12 +22,14 @@ namespace tarnwick::win32 {
 class Win32BackupFolderOps final : public BackupFolderOps {
  public:
   // `system` names the Windows system directory, from which shell32 is loaded by its full path
-  // and whose owner and volume the trust rules compare with; `functions` has ntdll's; `base`
-  // names the folder that Tarnwick's folder goes under (empty: the all-users application data
-  // folder, which shell32's SHGetFolderPathW names); `recordKey` the key under HKLM that records
-  // the folder in use.
+  // and whose owner and volume the trust rules compare with; `functions`, which must outlive
+  // this object, has ntdll's; `base` names the folder that Tarnwick's folder goes under (empty:
+  // the all-users application data folder, which shell32's SHGetFolderPathW names); `recordKey`
+  // the key under HKLM that records the folder in use.
   Win32BackupFolderOps(SystemInfoApi& system, const RunTimeFunctions& functions,
                        std::u16string base = {}, std::wstring recordKey = kFolderRecordKey);
+  Win32BackupFolderOps(SystemInfoApi&, RunTimeFunctions&&, std::u16string = {},
+                       std::wstring = kFolderRecordKey) = delete;
 
   SystemError BaseFolder(std::u16string& path) override;
   SystemError Permissions(std::u16string_view path, VolumePermissions& kept) override;

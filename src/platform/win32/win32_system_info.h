@@ -14,7 +14,9 @@ namespace tarnwick::win32 {
 
 class Win32SystemInfo final : public SystemInfoApi {
  public:
+  // Keeps `functions`, which must outlive it.
   explicit Win32SystemInfo(const RunTimeFunctions& functions) : functions_(functions) {}
+  explicit Win32SystemInfo(RunTimeFunctions&&) = delete;
 
   std::uint32_t GetSystemDirectory(std::span<char16_t> buffer) override;
   bool GetComputerName(std::span<char16_t> buffer, std::uint32_t& size) override;
