@@ -37,8 +37,7 @@ UINT WINAPI StampedDpiForWindow(HWND window) {
 }
 
 // This Windows' resolution functions, the window's resolution stamped on its way through.
-RunTimeFunctions StampedDpiFunctions() {
-  RunTimeFunctions functions = RunTimeFunctions::OfThisWindows();
+RunTimeFunctions StampedDpiFunctions(RunTimeFunctions functions) {
   if (functions.GetDpiForWindow != nullptr)
     functions.GetDpiForWindow = StampedDpiForWindow;
   return functions;
@@ -88,26 +87,29 @@ void InitStandardControls() {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   using namespace tarnwick;
   Stamp("main");
-  win32::Win32SystemInfo system;
+  const RunTimeFunctions functions = RunTimeFunctions::OfThisWindows();
+  win32::Win32SystemInfo system(functions);
   const bool preload = commandLine != nullptr && std::wstring_view(commandLine) == L"--preload";
   const std::vector<win32::UniqueModule> preloaded =
-      preload ? win32::RestrictDllSearchByPreloading(system) : win32::RestrictDllSearch(system);
+      preload ? win32::RestrictDllSearchByPreloading(system, functions)
+              : win32::RestrictDllSearch(system, functions);
   Stamp("dlls");
   win32::Win32Registry registry;
-  win32::Win32BackupFolderOps folderOps(system);
+  win32::Win32BackupFolderOps folderOps(system, functions);
   BackupFiles backups(folderOps);
   win32::Win32MessageBox messages;
   RunLock lock(folderOps);
-  win32::EnableDpiAwareness();
+  win32::EnableDpiAwareness(functions);
   Stamp("awareness");
   InitStandardControls();
   Stamp("controls");
-  win32::Win32VersionInfo versions(system);
+  win32::Win32VersionInfo versions(system, functions);
   StampedVersions stamped(versions);
-  win32::Win32Shell shell(system);
+  win32::Win32Shell shell(system, functions);
+  const RunTimeFunctions stampedDpi = StampedDpiFunctions(functions);
   Stamp("services");
   win32::Form1Window window(instance, {registry, backups, system, stamped, lock}, shell, messages,
-                            StampedDpiFunctions());
+                            stampedDpi);
   if (!window.Load())
     return kExitRunTimeError;
   Stamp("shown");

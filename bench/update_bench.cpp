@@ -25,6 +25,7 @@ const wchar_t kProviders[] = L"SecurityProviders";
 // has neither).
 class XpSp3 final : public tarnwick::SystemInfoApi {
  public:
+  explicit XpSp3(const tarnwick::win32::RunTimeFunctions& functions) : system_(functions) {}
   std::uint32_t GetSystemDirectory(std::span<char16_t> buffer) override {
     return system_.GetSystemDirectory(buffer);
   }
@@ -104,16 +105,17 @@ int main() {
   const Saved packages = Save(kLsa, kPackages);
   const Saved providers = Save(kProvidersKey, kProviders);
   tarnwick::win32::Win32Registry registry;
+  const auto functions = tarnwick::win32::RunTimeFunctions::OfThisWindows();
   // On XP both names are added; from Windows 8.1 on, tspkg is built in and never added.
-  XpSp3 xp;
+  XpSp3 xp(functions);
   // A run that adds the names saves its backup first, as the program does; the files go to a
   // folder of their own and are removed after each run, outside the timing.
   wchar_t temp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);
   const std::wstring folder = std::wstring(temp) + L"tarnwick-bench";
-  tarnwick::win32::Win32SystemInfo system;
+  tarnwick::win32::Win32SystemInfo system(functions);
   tarnwick::win32::Win32BackupFolderOps folderOps(
-      system, std::u16string(folder.begin(), folder.end()), L"SOFTWARE\\Tarnwick Bench");
+      system, functions, std::u16string(folder.begin(), folder.end()), L"SOFTWARE\\Tarnwick Bench");
   tarnwick::BackupFiles backups(folderOps);
   LARGE_INTEGER frequency, before, after;
   QueryPerformanceFrequency(&frequency);

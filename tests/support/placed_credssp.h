@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/run_time_functions.h"
+
 namespace tarnwick::testing {
 
 class PlacedCredssp {
@@ -57,21 +59,17 @@ class PlacedCredssp {
   class Unredirected {
    public:
     Unredirected() {
-      HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
-      disable_ = reinterpret_cast<BOOL(WINAPI*)(PVOID*)>(
-          reinterpret_cast<void (*)()>(GetProcAddress(kernel32, "Wow64DisableWow64FsRedirection")));
-      revert_ = reinterpret_cast<BOOL(WINAPI*)(PVOID)>(
-          reinterpret_cast<void (*)()>(GetProcAddress(kernel32, "Wow64RevertWow64FsRedirection")));
-      off_ = disable_ != nullptr && revert_ != nullptr && disable_(&old_);
+      off_ = functions_.Wow64DisableWow64FsRedirection != nullptr &&
+             functions_.Wow64RevertWow64FsRedirection != nullptr &&
+             functions_.Wow64DisableWow64FsRedirection(&old_);
     }
     ~Unredirected() {
       if (off_)
-        revert_(old_);
+        functions_.Wow64RevertWow64FsRedirection(old_);
     }
 
    private:
-    BOOL(WINAPI* disable_)(PVOID*) = nullptr;
-    BOOL(WINAPI* revert_)(PVOID) = nullptr;
+    const win32::RunTimeFunctions functions_ = win32::RunTimeFunctions::OfThisWindows();
     PVOID old_ = nullptr;
     bool off_ = false;
   };

@@ -146,8 +146,9 @@ TEST(Win32BackupFolderOps, SaveUnderTheAllUsersApplicationDataFolderAndNeverRepl
   std::filesystem::create_directories(earlier);
   PutFile(earlier + L"\\registry-2099-01-01_000000.reg", "earlier");
 
-  win32::Win32SystemInfo system;
-  win32::Win32BackupFolderOps ops(system);
+  const auto functions = win32::RunTimeFunctions::OfThisWindows();
+  win32::Win32SystemInfo system(functions);
+  win32::Win32BackupFolderOps ops(system, functions);
   VolumePermissions kept{false, false};
   ASSERT_TRUE(ops.Permissions(Utf16(CommonAppData()), kept).ok());
   EXPECT_TRUE(kept.base && kept.system) << "Wine's drives report FILE_PERSISTENT_ACLS";
@@ -179,8 +180,9 @@ TEST(Win32BackupFolderOps, SaveUnderTheAllUsersApplicationDataFolderAndNeverRepl
 TEST(Win32BackupFolderOps, LoadTheNewestByStampAndNumberOnlyWhenTheFileIsSafe) {
   TempBase base;
   DeleteRecord(kTestRecord);
-  win32::Win32SystemInfo system;
-  win32::Win32BackupFolderOps ops(system, Utf16(base.path()), kTestRecord);
+  const auto functions = win32::RunTimeFunctions::OfThisWindows();
+  win32::Win32SystemInfo system(functions);
+  win32::Win32BackupFolderOps ops(system, functions, Utf16(base.path()), kTestRecord);
   BackupFiles backups(ops);
   EXPECT_EQ(Newest(backups, BackupKind::kUpdate).outcome, BackupOutcome::kMissing);
   ASSERT_TRUE(backups.SaveNew(BackupKind::kBeforeUndo, Bytes("undo")).ok());
@@ -245,8 +247,9 @@ TEST(Win32BackupFolderOps, AFileWhereTheFolderBelongsIsLeftAndTheFolderInItsPlac
   TempBase base;
   DeleteRecord(kTestRecord);
   PutFile(base.path() + L"\\Tarnwick", "planted");
-  win32::Win32SystemInfo system;
-  win32::Win32BackupFolderOps ops(system, Utf16(base.path()), kTestRecord);
+  const auto functions = win32::RunTimeFunctions::OfThisWindows();
+  win32::Win32SystemInfo system(functions);
+  win32::Win32BackupFolderOps ops(system, functions, Utf16(base.path()), kTestRecord);
   BackupFiles backups(ops);
   const BackupResult saved = backups.SaveNew(BackupKind::kUpdate, Bytes("x"));
   ASSERT_TRUE(saved.ok()) << saved.status.code;
@@ -259,7 +262,7 @@ TEST(Win32BackupFolderOps, AFileWhereTheFolderBelongsIsLeftAndTheFolderInItsPlac
   std::ifstream planted(std::filesystem::path(base.path() + L"\\Tarnwick"));
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(planted), {}), "planted");
 
-  win32::Win32BackupFolderOps later(system, Utf16(base.path()), kTestRecord);
+  win32::Win32BackupFolderOps later(system, functions, Utf16(base.path()), kTestRecord);
   BackupFiles laterBackups(later);
   EXPECT_EQ(Newest(laterBackups, BackupKind::kUpdate).path, saved.path);
   DeleteRecord(kTestRecord);
@@ -280,8 +283,9 @@ TEST(LinkedBackupFolder, IsNeitherUsedNorFollowed) {
   if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
     GTEST_SKIP() << "this Wine does not report a symbolic link as a reparse point";
   DeleteRecord(kTestRecord);
-  win32::Win32SystemInfo system;
-  win32::Win32BackupFolderOps ops(system, Utf16(base), kTestRecord);
+  const auto functions = win32::RunTimeFunctions::OfThisWindows();
+  win32::Win32SystemInfo system(functions);
+  win32::Win32BackupFolderOps ops(system, functions, Utf16(base), kTestRecord);
   BackupFiles backups(ops);
   EXPECT_EQ(Newest(backups, BackupKind::kUpdate).outcome, BackupOutcome::kMissing);
   const BackupResult saved = backups.SaveNew(BackupKind::kUpdate, Bytes("x"));

@@ -13,8 +13,11 @@ namespace {
 constexpr wchar_t kContractRecord[] = L"SOFTWARE\\Tarnwick Contract";
 
 // The one place where the suite makes the Windows operations.
-std::unique_ptr<BackupFolderOps> Win32Ops(SystemInfoApi& system, const std::wstring& base) {
-  return std::make_unique<win32::Win32BackupFolderOps>(system, win32::Utf16(base), kContractRecord);
+std::unique_ptr<BackupFolderOps> Win32Ops(SystemInfoApi& system,
+                                          const win32::RunTimeFunctions& functions,
+                                          const std::wstring& base) {
+  return std::make_unique<win32::Win32BackupFolderOps>(system, functions, win32::Utf16(base),
+                                                       kContractRecord);
 }
 
 // The record's key, in the 64-bit view where the operations keep it and in the program's own.
@@ -39,7 +42,7 @@ class Win32World final : public FolderWorld {
     std::filesystem::remove_all(base_);
     std::filesystem::create_directories(base_);
     DeleteRecord();
-    ops_ = Win32Ops(system_, base_);
+    ops_ = Win32Ops(system_, functions_, base_);
   }
   ~Win32World() override {
     std::error_code ignored;
@@ -49,7 +52,8 @@ class Win32World final : public FolderWorld {
   BackupFolderOps& ops() override { return *ops_; }
 
  private:
-  win32::Win32SystemInfo system_;
+  const win32::RunTimeFunctions functions_ = win32::RunTimeFunctions::OfThisWindows();
+  win32::Win32SystemInfo system_{functions_};
   std::wstring base_;
   std::unique_ptr<BackupFolderOps> ops_;
 };

@@ -495,8 +495,9 @@ TEST_F(ClockGoesBack, BackupsKeepTheOrderTheyWereMadeIn) {
 
 TEST_F(SilentUndo, ASwitchThatCannotHaveTheLockForAMinuteEndsWith1618) {
   SeedXp();
-  win32::Win32SystemInfo system;
-  win32::Win32BackupFolderOps ops(system);
+  const auto functions = win32::RunTimeFunctions::OfThisWindows();
+  win32::Win32SystemInfo system(functions);
+  win32::Win32BackupFolderOps ops(system, functions);
   RunLock other(ops);
   ASSERT_TRUE(other.Acquire(0).ok());
   const DWORD start = GetTickCount();
@@ -536,8 +537,9 @@ TEST_F(SilentRun, CtrlCOnItsConsoleDoesNotCutARunShort) {
   ASSERT_TRUE(AllocConsole());
   // This process lets them pass; ignoring them outright would be inherited.
   SetConsoleCtrlHandler(LetSignalPass, TRUE);
-  win32::Win32SystemInfo system;
-  win32::Win32BackupFolderOps ops(system);
+  const auto functions = win32::RunTimeFunctions::OfThisWindows();
+  win32::Win32SystemInfo system(functions);
+  win32::Win32BackupFolderOps ops(system, functions);
   RunLock other(ops);
   ASSERT_TRUE(other.Acquire(0).ok());
   STARTUPINFOW startup = {};

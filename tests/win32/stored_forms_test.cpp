@@ -62,7 +62,8 @@ class StoredFormsOnWine : public ::testing::Test {
 TEST_F(StoredFormsOnWine, TheProgramUpdatesEachFormAsItsWindowsNeeds) {
   const std::u16string wine = Environment(L"TARNWICK_WINE_VERSION");
   ASSERT_FALSE(wine.empty()) << "TARNWICK_WINE_VERSION names the prefix's Windows";
-  win32::Win32SystemInfo system;
+  const auto functions = win32::RunTimeFunctions::OfThisWindows();
+  win32::Win32SystemInfo system(functions);
   const WindowsVersion running = RunningWindows(system);
   const std::u16string runningText = VersionText(running);
   std::printf("The prefix reports Windows %s\n",

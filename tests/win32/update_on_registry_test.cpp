@@ -53,8 +53,9 @@ class UpdateOnRegistry : public ::testing::Test {
   }
 
   win32::Win32Registry registry_;
-  win32::Win32SystemInfo system_;
-  win32::Win32BackupFolderOps backupOps_{system_};
+  const win32::RunTimeFunctions functions_ = win32::RunTimeFunctions::OfThisWindows();
+  win32::Win32SystemInfo system_{functions_};
+  win32::Win32BackupFolderOps backupOps_{system_, functions_};
   BackupFiles backups_{backupOps_};
   ReportedWindows xp_{system_, kWindowsXp};
   PlacedCredssp credssp_;
@@ -141,7 +142,7 @@ TEST_F(UpdateOnRegistry, WithoutABackupFolderNothingIsWritten) {
   GetTempPathW(MAX_PATH, temp);
   const std::wstring blocker = std::wstring(temp) + L"tarnwick-not-a-folder";
   { std::ofstream(std::filesystem::path(blocker)) << "a file where the folder should go"; }
-  win32::Win32BackupFolderOps blockedOps(system_, win32::Utf16(blocker),
+  win32::Win32BackupFolderOps blockedOps(system_, functions_, win32::Utf16(blocker),
                                          L"SOFTWARE\\Tarnwick Test");
   BackupFiles blocked(blockedOps);
   ActivityLog log;

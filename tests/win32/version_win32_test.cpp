@@ -56,11 +56,16 @@ std::u16string Environment(const wchar_t* name) {
 }
 
 // The one place where the contracts make the Windows halves.
+// This Windows' run-time functions, which every Win32 half below keeps a reference to.
+const win32::RunTimeFunctions& ThisWindows() {
+  static const win32::RunTimeFunctions functions = win32::RunTimeFunctions::OfThisWindows();
+  return functions;
+}
 std::unique_ptr<SystemInfoApi> MakeSystemInfo() {
-  return std::make_unique<Win32SystemInfo>();
+  return std::make_unique<Win32SystemInfo>(ThisWindows());
 }
 std::unique_ptr<VersionInfoApi> MakeVersionInfo() {
-  return std::make_unique<Win32VersionInfo>(*MakeSystemInfo());
+  return std::make_unique<Win32VersionInfo>(*MakeSystemInfo(), ThisWindows());
 }
 
 INSTANTIATE_TEST_SUITE_P(Win32, SystemInfoContract,
@@ -79,8 +84,9 @@ struct FixtureCase {
 class FileVersionOfFixture : public ::testing::TestWithParam<FixtureCase> {};
 
 TEST_P(FileVersionOfFixture, IsTheFirstTranslationsFileVersion) {
-  Win32SystemInfo system;
-  Win32VersionInfo versions(system);
+  const auto functions = win32::RunTimeFunctions::OfThisWindows();
+  Win32SystemInfo system(functions);
+  Win32VersionInfo versions(system, functions);
   ASSERT_TRUE(versions.Loaded());
   ASSERT_TRUE(Exists(Fixture(u"en_us.dll"))) << "fixtures missing";
   EXPECT_EQ(GetFileVersion(versions, Fixture(GetParam().file)), GetParam().expected);
@@ -101,9 +107,10 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Win32VersionInfo, LoadsVersionDllFromTheSystemDirectoryAndFreesIt) {
-  Win32SystemInfo system;
+  const auto functions = win32::RunTimeFunctions::OfThisWindows();
+  Win32SystemInfo system(functions);
   {
-    Win32VersionInfo versions(system);
+    Win32VersionInfo versions(system, functions);
     ASSERT_TRUE(versions.Loaded());
     HMODULE loaded = GetModuleHandleW(L"version.dll");
     ASSERT_NE(loaded, nullptr);
@@ -114,34 +121,40 @@ TEST(Win32VersionInfo, LoadsVersionDllFromTheSystemDirectoryAndFreesIt) {
 }
 
 TEST(Win32VersionInfo, LoadsNothingFromElsewhere) {
+  const auto functions = win32::RunTimeFunctions::OfThisWindows();
   std::u16string fixtures = Fixture(u"");
   for (std::u16string_view directory :
        {std::u16string_view(fixtures), std::u16string_view(u"\\"),
         std::u16string_view(u"version_fixtures\\"), std::u16string_view(u"")}) {
-    Win32VersionInfo versions(directory);
+    FakeSystemInfo system;  // `directory` as the system directory
+    system.systemDirectory = directory;
+    Win32VersionInfo versions(system, functions);
     EXPECT_FALSE(versions.Loaded());
     EXPECT_EQ(GetFileVersion(versions, Fixture(u"en_us.dll")), u"?");
   }
 }
 
 TEST(SystemLibrary, ComesFromTheSystemDirectoryAndNeverFromAPathThatIsNotAbsolute) {
-  Win32SystemInfo system;
+  const auto functions = win32::RunTimeFunctions::OfThisWindows();
+  Win32SystemInfo system(functions);
   {
-    win32::UniqueModule loaded = win32::LoadSystemLibrary(system, u"oleaut32.dll");
+    win32::UniqueModule loaded = win32::LoadSystemLibrary(system, u"oleaut32.dll", functions);
     ASSERT_TRUE(loaded);
     EXPECT_TRUE(SamePath(ModulePath(loaded.get()), SystemDir(system) + u"oleaut32.dll"));
   }
   FakeSystemInfo unreadable;  // "\" as the system directory
   unreadable.systemDirectoryCount = 0;
-  EXPECT_FALSE(win32::LoadSystemLibrary(unreadable, u"oleaut32.dll"));
-  EXPECT_FALSE(win32::LoadLibraryAt(u"oleaut32.dll"));
+  EXPECT_FALSE(win32::LoadSystemLibrary(unreadable, u"oleaut32.dll", functions));
+  EXPECT_FALSE(win32::LoadLibraryAt(u"oleaut32.dll", functions));
 }
 
 // What start-up does where Windows has no SetDefaultDllDirectories: each listed DLL that the
 // system has is then loaded, from the system directory, and a later load by name finds it.
 TEST(SystemLibrary, PreloadingLoadsEachListedDllFromTheSystemDirectory) {
-  Win32SystemInfo system;
-  const std::vector<win32::UniqueModule> preloaded = win32::RestrictDllSearchByPreloading(system);
+  const auto functions = win32::RunTimeFunctions::OfThisWindows();
+  Win32SystemInfo system(functions);
+  const std::vector<win32::UniqueModule> preloaded =
+      win32::RestrictDllSearchByPreloading(system, functions);
   std::size_t present = 0;
   for (std::u16string_view name : win32::PreloadedLibraryNames()) {
     const std::u16string path = SystemDir(system) + std::u16string(name);
@@ -162,7 +175,8 @@ TEST(SystemLibrary, PreloadingLoadsEachListedDllFromTheSystemDirectory) {
 }
 
 TEST(Win32SystemInfo, SystemDirIsThePrefixsSystem32) {
-  Win32SystemInfo system;
+  const auto functions = win32::RunTimeFunctions::OfThisWindows();
+  Win32SystemInfo system(functions);
   std::u16string directory = SystemDir(system);
   ASSERT_GT(directory.size(), 3u);
   EXPECT_EQ(directory.back(), u'\\');
@@ -198,7 +212,8 @@ TEST(Win32SystemInfo, TheSystemIsTheWindowsVersionTheTestsAskFor) {
     std::uint32_t major;
     std::uint32_t minor;
   } versions[] = {{u"winxp", 5, 1}, {u"win7", 6, 1}, {u"win81", 6, 3}, {u"win10", 10, 0}};
-  Win32SystemInfo system;
+  const auto functions = win32::RunTimeFunctions::OfThisWindows();
+  Win32SystemInfo system(functions);
   const WindowsVersion reported = RunningWindows(system);
   EXPECT_GT(reported.build, 0u);
   bool known = false;
@@ -214,7 +229,8 @@ TEST(Win32SystemInfo, TheSystemIsTheWindowsVersionTheTestsAskFor) {
 
 // What the names are; how they are given is the contract's.
 TEST(Win32SystemInfo, NamesAreTheComputersAndTheUsers) {
-  Win32SystemInfo system;
+  const auto functions = win32::RunTimeFunctions::OfThisWindows();
+  Win32SystemInfo system(functions);
   std::u16string computer = ComputerName(system);
   std::u16string user = UserName(system);
   EXPECT_TRUE(SamePath(computer, Environment(L"COMPUTERNAME")));
@@ -249,8 +265,9 @@ class ClientInSystemDirectory : public ::testing::Test {
     ASSERT_TRUE(CopyFileW(Wide(Fixture(fixture)).c_str(), Wide(client_).c_str(), FALSE));
   }
 
-  Win32SystemInfo system_;
-  Win32VersionInfo versions_{system_};
+  const win32::RunTimeFunctions functions_ = win32::RunTimeFunctions::OfThisWindows();
+  Win32SystemInfo system_{functions_};
+  Win32VersionInfo versions_{system_, functions_};
   FakeVersionLabels labels_;
   std::u16string client_;
   std::u16string backup_;

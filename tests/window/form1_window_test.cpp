@@ -196,10 +196,9 @@ class Form1WindowTest : public ::testing::Test {
 
   void InstallClient(std::u16string_view version) { versions_.SetFileVersion(kClient, version); }
 
-  std::unique_ptr<Form1Window> Make(Form1Services services,
-                                    win32::RunTimeFunctions functions = ReportedDpiFunctions()) {
+  std::unique_ptr<Form1Window> Make(Form1Services services) {
     return std::make_unique<Form1Window>(GetModuleHandleW(nullptr), services, shell_, messages_,
-                                         functions);
+                                         functions_);
   }
 
   // A loaded window, shown on the screen.
@@ -230,6 +229,7 @@ class Form1WindowTest : public ::testing::Test {
   FakeShell shell_;
   FakeMessageBox messages_;
   RunLock lock_{backupOps_};
+  win32::RunTimeFunctions functions_ = ReportedDpiFunctions();
   std::unique_ptr<Form1Window> window_;
 };
 
@@ -317,9 +317,8 @@ UINT WINAPI OtherThanTheDesktopsDpi() {
 }
 
 TEST_F(Form1WindowTest, AFrameMadeForTheSystemsResolutionIsSizedForTheWindowsOwn) {
-  win32::RunTimeFunctions functions = ReportedDpiFunctions();
-  functions.GetDpiForSystem = OtherThanTheDesktopsDpi;
-  window_ = Make({registry_, backups_, system_, watched_, lock_}, functions);
+  functions_.GetDpiForSystem = OtherThanTheDesktopsDpi;
+  window_ = Make({registry_, backups_, system_, watched_, lock_});
   ASSERT_TRUE(window_->Load());
   DrainMessages();
   HWND frame = window_->Handle();
@@ -418,7 +417,7 @@ TEST_F(Form1WindowTest, CaptionsUseTheMessageFontFaceAtTheLargestSizeThatFits) {
   InstallClient(u"6.0.6002.18005");  // the classification's two-line row
   Form1Window& window = Loaded();
   const int dpi = DesktopDpi();
-  const win32::BaseFont base = win32::MessageFont(ReportedDpiFunctions());
+  const win32::BaseFont base = win32::MessageFont(functions_);
   LOGFONTW used{};
   ASSERT_TRUE(GetObjectW(window.Font(), sizeof(used), &used));
   EXPECT_STREQ(used.lfFaceName, base.font.lfFaceName);
@@ -465,7 +464,7 @@ TEST_F(Form1WindowTest, CaptionsUseTheMessageFontFaceAtTheLargestSizeThatFits) {
 
 TEST_F(Form1WindowTest, TheCaptionFontGrowsWithTheResolution) {
   Form1Window& window = Loaded();
-  const win32::BaseFont base = win32::MessageFont(ReportedDpiFunctions());
+  const win32::BaseFont base = win32::MessageFont(functions_);
   int previous = 0;
   for (int dpi : {96, 120, 144, 192}) {
     std::vector<win32::CaptionBox> boxes;
@@ -487,7 +486,8 @@ TEST_F(Form1WindowTest, WithoutThePerMonitorFunctionsTheResolutionIsTheScreens) 
   const win32::RunTimeFunctions none{};
   EXPECT_EQ(win32::WindowDpi(window.Handle(), none), DesktopDpi());
   EXPECT_EQ(win32::SystemDpi(none), DesktopDpi());
-  EXPECT_EQ(win32::WindowDpi(window.Handle()), DesktopDpi());
+  EXPECT_EQ(win32::WindowDpi(window.Handle(), win32::RunTimeFunctions::OfThisWindows()),
+            DesktopDpi());
   EXPECT_EQ(win32::MessageFont(none).dpi, DesktopDpi());
 }
 

@@ -14,11 +14,11 @@ inline constexpr int kDefaultDpi = 96;
 inline constexpr UINT kWmDpiChanged = 0x02E0;
 
 // The window's resolution in dots per inch.
-int WindowDpi(HWND window, const RunTimeFunctions& functions = RunTimeFunctions::OfThisWindows());
+int WindowDpi(HWND window, const RunTimeFunctions& functions);
 // The resolution the system metrics and the message font were made for.
-int SystemDpi(const RunTimeFunctions& functions = RunTimeFunctions::OfThisWindows());
+int SystemDpi(const RunTimeFunctions& functions);
 // Asks for the resolution of each monitor where Windows offers it, else the system's.
 // Does nothing when the program's manifest has already decided.
-void EnableDpiAwareness(const RunTimeFunctions& functions = RunTimeFunctions::OfThisWindows());
+void EnableDpiAwareness(const RunTimeFunctions& functions);
 
 }  // namespace tarnwick::win32

@@ -106,9 +106,9 @@ int CharacterHeight(const LOGFONTW& font, int dpi) {
 
 }  // namespace
 
-BaseFont MessageFont(const RunTimeFunctions& dpiFunctions) {
+BaseFont MessageFont(const RunTimeFunctions& functions) {
   BaseFont base{};
-  base.dpi = SystemDpi(dpiFunctions);
+  base.dpi = SystemDpi(functions);
   // Windows XP refuses the larger structure of later systems; later systems take both.
   if (QueryMessageFont(sizeof(NONCLIENTMETRICSW), base.font) ||
       QueryMessageFont(kXpNonClientMetricsSize, base.font))
@@ -159,11 +159,11 @@ FittedFont FitCaptionFont(const BaseFont& base, int dpi, std::span<const Caption
 }
 
 Form1Window::Form1Window(HINSTANCE instance, Form1Services services, ShellApi& shell,
-                         MessageBoxApi& messages, RunTimeFunctions dpiFunctions)
+                         MessageBoxApi& messages, const RunTimeFunctions& functions)
     : instance_(instance),
       shell_(shell),
       messages_(messages),
-      dpiFunctions_(dpiFunctions),
+      functions_(functions),
       form_(*this, services) {}
 
 Form1Window::~Form1Window() {
@@ -204,13 +204,13 @@ std::optional<SystemError> Form1Window::Create() {
   // Hidden, centred on the primary monitor, so that its resolution is the one laid out for. It
   // is made in the size for the system's resolution, the one the primary monitor normally has,
   // and sized again only when its own turns out to differ.
-  const SIZE size = FrameSize(SystemDpi(dpiFunctions_));
+  const SIZE size = FrameSize(SystemDpi(functions_));
   const RECT frame = CentredInWorkArea(size.cx, size.cy);
   if (CreateWindowExW(kFrameExStyle, kClassName, WideText(kWindowCaption), kFrameStyle, frame.left,
                       frame.top, frame.right - frame.left, frame.bottom - frame.top, nullptr,
                       nullptr, instance_, this) == nullptr)
     return LastWindowsError();
-  dpi_ = WindowDpi(window_, dpiFunctions_);
+  dpi_ = WindowDpi(window_, functions_);
   FitFont(dpi_);
   RECT client{};
   GetClientRect(window_, &client);
@@ -272,7 +272,7 @@ UniqueFont Form1Window::FitFont(int dpi) {
     const PixelRect rect = ControlPixels(*caption.control, dpi);
     boxes.push_back({caption.text, caption.control->kind, rect.width(), rect.height()});
   }
-  FittedFont fitted = FitCaptionFont(MessageFont(dpiFunctions_), dpi, boxes);
+  FittedFont fitted = FitCaptionFont(MessageFont(functions_), dpi, boxes);
   fontPixelHeight_ = fitted.pixelHeight;
   return std::exchange(font_, std::move(fitted.font));
 }

@@ -39,7 +39,7 @@ struct BaseFont {
   LOGFONTW font;
   int dpi;
 };
-BaseFont MessageFont(const RunTimeFunctions& dpiFunctions = RunTimeFunctions::OfThisWindows());
+BaseFont MessageFont(const RunTimeFunctions& functions);
 
 // A caption and the control that shows it, in pixels at the resolution being fitted.
 struct CaptionBox {
@@ -67,9 +67,11 @@ FittedFont FitCaptionFont(const BaseFont& base, int dpi, std::span<const Caption
 
 class Form1Window final : private Form1View {
  public:
-  // `dpiFunctions`: the resolution functions to use; this Windows' own unless a test chooses.
+  // The window's resolution comes from `functions`, which a test may give as an older Windows'
+  // and which must outlive the window.
   Form1Window(HINSTANCE instance, Form1Services services, ShellApi& shell, MessageBoxApi& messages,
-              RunTimeFunctions dpiFunctions = RunTimeFunctions::OfThisWindows());
+              const RunTimeFunctions& functions);
+  Form1Window(HINSTANCE, Form1Services, ShellApi&, MessageBoxApi&, RunTimeFunctions&&) = delete;
   Form1Window(const Form1Window&) = delete;
   Form1Window& operator=(const Form1Window&) = delete;
   // Destroys a window that is still open without ending the message loop.
@@ -128,7 +130,7 @@ class Form1Window final : private Form1View {
   HINSTANCE instance_;
   ShellApi& shell_;
   MessageBoxApi& messages_;
-  RunTimeFunctions dpiFunctions_;
+  const RunTimeFunctions& functions_;
   Form1 form_;
   HWND window_ = nullptr;
   std::array<HWND, kForm1Controls.size()> controls_{};

@@ -94,16 +94,17 @@ void InitStandardControls() {
 }
 
 // The program, once the stack guard has its value.
-[[gnu::noinline]] int Run(HINSTANCE instance, PWSTR commandLine) {
+[[gnu::noinline]] int Run(HINSTANCE instance, PWSTR commandLine,
+                          const tarnwick::win32::RunTimeFunctions& functions) {
   using namespace tarnwick;
-  win32::Win32SystemInfo system;
-  const std::vector<win32::UniqueModule> preloaded = win32::RestrictDllSearch(system);
+  win32::Win32SystemInfo system(functions);
+  const std::vector<win32::UniqueModule> preloaded = win32::RestrictDllSearch(system, functions);
 
   const std::wstring_view arguments = commandLine != nullptr ? commandLine : L"";
   const Invocation invocation = ParseCommandLine(
       std::u16string_view(reinterpret_cast<const char16_t*>(arguments.data()), arguments.size()));
   win32::Win32Registry registry;
-  win32::Win32BackupFolderOps folderOps(system);
+  win32::Win32BackupFolderOps folderOps(system, functions);
   BackupFiles backups(folderOps);
   win32::Win32MessageBox messages;
   RunLock lock(folderOps);
@@ -124,11 +125,12 @@ void InitStandardControls() {
       break;
   }
 
-  win32::EnableDpiAwareness();
+  win32::EnableDpiAwareness(functions);
   InitStandardControls();
-  win32::Win32VersionInfo versions(system);
-  win32::Win32Shell shell(system);
-  win32::Form1Window window(instance, {registry, backups, system, versions, lock}, shell, messages);
+  win32::Win32VersionInfo versions(system, functions);
+  win32::Win32Shell shell(system, functions);
+  win32::Form1Window window(instance, {registry, backups, system, versions, lock}, shell, messages,
+                            functions);
   if (!window.Load())
     return kExitRunTimeError;
   return window.Run();
@@ -138,9 +140,10 @@ void InitStandardControls() {
 
 // Seeds the stack guard before any function that checks it is entered, so it carries no guard
 // itself, nor does the C runtime's start-up code below it; everything else runs in Run, which
-// does.
+// does. The run-time functions are looked up here, once, for everything that needs one.
 [[gnu::no_stack_protector]] int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine,
                                                 int) {
   tarnwick::win32::SeedStackGuard();
-  return Run(instance, commandLine);
+  const auto functions = tarnwick::win32::RunTimeFunctions::OfThisWindows();
+  return Run(instance, commandLine, functions);
 }

@@ -9,7 +9,6 @@
 #include <shlguid.h>
 #include <shlobj.h>
 
-#include "platform/win32/system_library.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/wide_text.h"
 
@@ -20,45 +19,28 @@ namespace tarnwick::win32 {
 // until the object goes.
 class ComApartment {
  public:
-  using CoCreateInstanceFn = HRESULT(WINAPI*)(REFCLSID, LPUNKNOWN, DWORD, REFIID, void**);
-  using SysAllocStringFn = BSTR(WINAPI*)(const OLECHAR*);
-  using SysFreeStringFn = void(WINAPI*)(BSTR);
-
-  explicit ComApartment(SystemInfoApi& system)
-      : ole32_(LoadSystemLibrary(system, u"ole32.dll")),
-        oleaut32_(LoadSystemLibrary(system, u"oleaut32.dll")) {
-    using CoInitializeExFn = HRESULT(WINAPI*)(LPVOID, DWORD);
-    auto initialize = ole32_.Function<CoInitializeExFn>("CoInitializeEx");
-    uninitialize_ = ole32_.Function<CoUninitializeFn>("CoUninitialize");
-    createInstance = ole32_.Function<CoCreateInstanceFn>("CoCreateInstance");
-    allocString = oleaut32_.Function<SysAllocStringFn>("SysAllocString");
-    freeString = oleaut32_.Function<SysFreeStringFn>("SysFreeString");
-    if (initialize == nullptr || uninitialize_ == nullptr || createInstance == nullptr ||
-        allocString == nullptr || freeString == nullptr)
+  ComApartment(SystemInfoApi& system, const RunTimeFunctions& functions)
+      : ole32(system, functions), oleaut32(system, functions) {
+    if (ole32.CoInitializeEx == nullptr || ole32.CoUninitialize == nullptr ||
+        ole32.CoCreateInstance == nullptr || oleaut32.SysAllocString == nullptr ||
+        oleaut32.SysFreeString == nullptr)
       return;
     // S_FALSE: the thread was in an apartment of this kind already; it still needs its
     // CoUninitialize. RPC_E_CHANGED_MODE (another kind) does not.
-    entered = SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+    entered =
+        SUCCEEDED(ole32.CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
   }
   ~ComApartment() {
     if (entered)
-      uninitialize_();
+      ole32.CoUninitialize();
   }
   ComApartment(const ComApartment&) = delete;
   ComApartment& operator=(const ComApartment&) = delete;
 
   // Whether the thread is in an apartment; only then may the functions be called.
   bool entered = false;
-  CoCreateInstanceFn createInstance = nullptr;
-  SysAllocStringFn allocString = nullptr;
-  SysFreeStringFn freeString = nullptr;
-
- private:
-  using CoUninitializeFn = void(WINAPI*)();
-
-  UniqueModule ole32_;
-  UniqueModule oleaut32_;
-  CoUninitializeFn uninitialize_ = nullptr;
+  const SystemDll<Ole32Functions> ole32;
+  const SystemDll<OleAut32Functions> oleaut32;
 };
 
 namespace {
@@ -94,7 +76,7 @@ ComPtr<U> As(const ComPtr<T>& object) {
 }
 
 // A BSTR, freed when its owner goes.
-using UniqueBstr = std::unique_ptr<OLECHAR, ComApartment::SysFreeStringFn>;
+using UniqueBstr = std::unique_ptr<OLECHAR, decltype(&::SysFreeString)>;
 
 VARIANT Variant(VARTYPE type, LONG number = 0, BSTR text = nullptr) {
   VARIANT value{};
@@ -109,8 +91,8 @@ VARIANT Variant(VARTYPE type, LONG number = 0, BSTR text = nullptr) {
 // The desktop view's shell application, or empty.
 ComPtr<IShellDispatch2> DesktopApplication(const ComApartment& com) {
   ComPtr<IShellWindows> windows;
-  if (FAILED(com.createInstance(kShellWindows, nullptr, CLSCTX_LOCAL_SERVER,
-                                __uuidof(IShellWindows), PutVoid(windows))))
+  if (FAILED(com.ole32.CoCreateInstance(kShellWindows, nullptr, CLSCTX_LOCAL_SERVER,
+                                        __uuidof(IShellWindows), PutVoid(windows))))
     return {};
   VARIANT location = Variant(VT_I4, CSIDL_DESKTOP);
   VARIANT root = Variant(VT_EMPTY);
@@ -147,12 +129,13 @@ void OpenAsUser(ShellApi& shell, HWND owner, std::u16string_view url) {
   shell.Execute(owner, L"open", file.c_str(), nullptr, nullptr, SW_SHOW);
 }
 
-Win32Shell::Win32Shell(SystemInfoApi& system) : system_(system) {}
+Win32Shell::Win32Shell(SystemInfoApi& system, const RunTimeFunctions& functions)
+    : system_(system), functions_(functions) {}
 Win32Shell::~Win32Shell() = default;
 
 const ComApartment& Win32Shell::Com() {
   if (com_ == nullptr)
-    com_ = std::make_unique<ComApartment>(system_);
+    com_ = std::make_unique<ComApartment>(system_, functions_);
   return *com_;
 }
 
@@ -160,14 +143,11 @@ HINSTANCE Win32Shell::Execute(HWND owner, const wchar_t* verb, const wchar_t* fi
                               const wchar_t* parameters, const wchar_t* directory,
                               int showCommand) {
   Com();  // ShellExecuteW may hand the request to a COM object
-  if (shellExecute_ == nullptr) {
-    UniqueModule module = LoadSystemLibrary(system_, u"shell32.dll");
-    shellExecute_ = module.Function<ShellExecuteFn>("ShellExecuteW");
-    if (shellExecute_ == nullptr)
-      return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(SE_ERR_DLLNOTFOUND));
-    shell32_ = std::move(module);
-  }
-  return shellExecute_(owner, verb, file, parameters, directory, showCommand);
+  if (!shell32_ || shell32_->ShellExecuteW == nullptr)
+    shell32_.emplace(system_, functions_);
+  if (shell32_->ShellExecuteW == nullptr)
+    return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(SE_ERR_DLLNOTFOUND));
+  return shell32_->ShellExecuteW(owner, verb, file, parameters, directory, showCommand);
 }
 
 // The token's elevation (Vista and later); false where Windows has no such thing (XP) or the
@@ -189,8 +169,8 @@ bool Win32Shell::ExecuteOnDesktop(const wchar_t* verb, const wchar_t* file) {
   ComPtr<IShellDispatch2> shell = DesktopApplication(com);
   if (!shell)
     return false;
-  const UniqueBstr fileText(com.allocString(file), com.freeString);
-  const UniqueBstr verbText(com.allocString(verb), com.freeString);
+  const UniqueBstr fileText(com.oleaut32.SysAllocString(file), com.oleaut32.SysFreeString);
+  const UniqueBstr verbText(com.oleaut32.SysAllocString(verb), com.oleaut32.SysFreeString);
   if (fileText.get() == nullptr || verbText.get() == nullptr)
     return false;
   const HRESULT result =

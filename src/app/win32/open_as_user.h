@@ -7,10 +7,11 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include "platform/system_info.h"
-#include "platform/win32/unique_module.h"
+#include "platform/win32/system_library.h"
 
 namespace tarnwick::win32 {
 
@@ -40,7 +41,9 @@ class ComApartment;
 // before its window shows. COM stays on the thread of the first request until the object goes.
 class Win32Shell final : public ShellApi {
  public:
-  explicit Win32Shell(SystemInfoApi& system);
+  // Keeps `system` and `functions`, which must outlive it.
+  Win32Shell(SystemInfoApi& system, const RunTimeFunctions& functions);
+  Win32Shell(SystemInfoApi&, RunTimeFunctions&&) = delete;
   ~Win32Shell() override;
   Win32Shell(const Win32Shell&) = delete;
   Win32Shell& operator=(const Win32Shell&) = delete;
@@ -53,11 +56,9 @@ class Win32Shell final : public ShellApi {
  private:
   const ComApartment& Com();
 
-  using ShellExecuteFn = HINSTANCE(WINAPI*)(HWND, const wchar_t*, const wchar_t*, const wchar_t*,
-                                            const wchar_t*, int);
   SystemInfoApi& system_;
-  UniqueModule shell32_;
-  ShellExecuteFn shellExecute_ = nullptr;
+  const RunTimeFunctions& functions_;
+  std::optional<SystemDll<Shell32Functions>> shell32_;
   // Declared after shell32 so that COM leaves the thread before shell32 is freed.
   std::unique_ptr<ComApartment> com_;
 };

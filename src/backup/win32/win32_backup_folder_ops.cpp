@@ -10,7 +10,6 @@
 #include "platform/win32/system_library.h"
 #include "platform/win32/unforeseeable.h"
 #include "platform/win32/unique_handle.h"
-#include "platform/win32/unique_module.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/windows_error.h"
 
@@ -99,12 +98,12 @@ class Win32OpenItem final : public OpenItem {
 
 }  // namespace
 
-Win32BackupFolderOps::Win32BackupFolderOps(SystemInfoApi& system, std::u16string base,
-                                           std::wstring recordKey)
+Win32BackupFolderOps::Win32BackupFolderOps(SystemInfoApi& system, const RunTimeFunctions& functions,
+                                           std::u16string base, std::wstring recordKey)
     : system_(system),
       base_(std::move(base)),
       recordKey_(std::move(recordKey)),
-      functions_(RunTimeFunctions::OfThisWindows()),
+      functions_(functions),
       owners_(Wide(SystemDir(system))) {}
 
 // Every open of something that may be there already, as NtCreateFile makes it:
@@ -164,13 +163,11 @@ SystemError Win32BackupFolderOps::BaseFolder(std::u16string& path) {
     path = base_;
     return {};
   }
-  using GetFolderPathFn = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPWSTR);
-  UniqueModule shell32 = LoadSystemLibrary(system_, u"shell32.dll");
-  auto getFolderPath = shell32.Function<GetFolderPathFn>("SHGetFolderPathW");
-  if (getFolderPath == nullptr)
+  const SystemDll<Shell32Functions> shell32(system_, functions_);
+  if (shell32.SHGetFolderPathW == nullptr)
     return LastResult();
   wchar_t folder[MAX_PATH] = {};
-  const HRESULT found = getFolderPath(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, folder);
+  const HRESULT found = shell32.SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, folder);
   if (FAILED(found))
     return WindowsError(static_cast<DWORD>(found));
   path = Utf16(folder);

@@ -22,11 +22,14 @@ namespace tarnwick::win32 {
 class Win32BackupFolderOps final : public BackupFolderOps {
  public:
   // `system` names the Windows system directory, from which shell32 is loaded by its full path
-  // and whose owner and volume the trust rules compare with; `base` names the folder that
-  // Tarnwick's folder goes under (empty: the all-users application data folder, which shell32's
-  // SHGetFolderPathW names); `recordKey` the key under HKLM that records the folder in use.
-  explicit Win32BackupFolderOps(SystemInfoApi& system, std::u16string base = {},
-                                std::wstring recordKey = kFolderRecordKey);
+  // and whose owner and volume the trust rules compare with; `functions`, which must outlive
+  // this object, has ntdll's; `base` names the folder that Tarnwick's folder goes under (empty:
+  // the all-users application data folder, which shell32's SHGetFolderPathW names); `recordKey`
+  // the key under HKLM that records the folder in use.
+  Win32BackupFolderOps(SystemInfoApi& system, const RunTimeFunctions& functions,
+                       std::u16string base = {}, std::wstring recordKey = kFolderRecordKey);
+  Win32BackupFolderOps(SystemInfoApi&, RunTimeFunctions&&, std::u16string = {},
+                       std::wstring = kFolderRecordKey) = delete;
 
   SystemError BaseFolder(std::u16string& path) override;
   SystemError Permissions(std::u16string_view path, VolumePermissions& kept) override;
@@ -52,7 +55,7 @@ class Win32BackupFolderOps final : public BackupFolderOps {
   SystemInfoApi& system_;
   std::u16string base_;
   std::wstring recordKey_;
-  RunTimeFunctions functions_;
+  const RunTimeFunctions& functions_;
   AdminOnlySecurity folderSecurity_{kAdminOnlyFolderSddl};
   AdminOnlySecurity fileSecurity_{kAdminOnlyFileSddl};
   AdminOnlySecurity keySecurity_{kAdminOnlyKeySddl};

@@ -5,7 +5,6 @@
 #include <string>
 
 #include "platform/text.h"
-#include "platform/win32/run_time_functions.h"
 #include "platform/win32/wide_text.h"
 
 namespace tarnwick::win32 {
@@ -31,21 +30,23 @@ constexpr std::u16string_view kPreloaded[] = {
 
 }  // namespace
 
-std::vector<UniqueModule> RestrictDllSearch(SystemInfoApi& system) {
-  if (auto setDefault = RunTimeFunctions::OfThisWindows().SetDefaultDllDirectories) {
-    setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
+std::vector<UniqueModule> RestrictDllSearch(SystemInfoApi& system,
+                                            const RunTimeFunctions& functions) {
+  if (functions.SetDefaultDllDirectories != nullptr) {
+    functions.SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     return {};
   }
-  return RestrictDllSearchByPreloading(system);
+  return RestrictDllSearchByPreloading(system, functions);
 }
 
-std::vector<UniqueModule> RestrictDllSearchByPreloading(SystemInfoApi& system) {
-  if (auto setDirectory = RunTimeFunctions::OfThisWindows().SetDllDirectoryW)
-    setDirectory(L"");
+std::vector<UniqueModule> RestrictDllSearchByPreloading(SystemInfoApi& system,
+                                                        const RunTimeFunctions& functions) {
+  if (functions.SetDllDirectoryW != nullptr)
+    functions.SetDllDirectoryW(L"");
   std::vector<UniqueModule> loaded;
   for (std::u16string_view name : kPreloaded) {
     // A DLL that this Windows lacks is not asked for by name either.
-    if (UniqueModule module = LoadSystemLibrary(system, name))
+    if (UniqueModule module = LoadSystemLibrary(system, name, functions))
       loaded.push_back(std::move(module));
   }
   return loaded;
@@ -55,20 +56,20 @@ std::span<const std::u16string_view> PreloadedLibraryNames() {
   return kPreloaded;
 }
 
-UniqueModule LoadLibraryAt(std::u16string_view path) {
+UniqueModule LoadLibraryAt(std::u16string_view path, const RunTimeFunctions& functions) {
   // Windows would read the path only up to an embedded NUL, so a different file than asked.
   if (!IsAbsolute(path) || path.find(u'\0') != std::u16string_view::npos)
     return UniqueModule();
   // The LOAD_LIBRARY_SEARCH_* flags came with SetDefaultDllDirectories; a Windows without it
   // refuses them.
-  const DWORD flags = RunTimeFunctions::OfThisWindows().SetDefaultDllDirectories != nullptr
-                          ? LOAD_LIBRARY_SEARCH_SYSTEM32
-                          : LOAD_WITH_ALTERED_SEARCH_PATH;
+  const DWORD flags = functions.SetDefaultDllDirectories != nullptr ? LOAD_LIBRARY_SEARCH_SYSTEM32
+                                                                    : LOAD_WITH_ALTERED_SEARCH_PATH;
   return UniqueModule(::LoadLibraryExW(Wide(path).c_str(), nullptr, flags));
 }
 
-UniqueModule LoadSystemLibrary(SystemInfoApi& system, std::u16string_view name) {
-  return LoadLibraryAt(SystemDir(system) + std::u16string(name));
+UniqueModule LoadSystemLibrary(SystemInfoApi& system, std::u16string_view name,
+                               const RunTimeFunctions& functions) {
+  return LoadLibraryAt(SystemDir(system) + std::u16string(name), functions);
 }
 
 }  // namespace tarnwick::win32

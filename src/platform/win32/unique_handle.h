@@ -63,6 +63,9 @@ inline bool FreeLocal(void* memory) {
 inline bool CloseRegistryKey(HKEY key) {
   return ::RegCloseKey(key) == ERROR_SUCCESS;
 }
+inline bool UnloadModule(HMODULE module) {
+  return ::FreeLibrary(module) != FALSE;
+}
 
 // A file or folder opened with CreateFileW (INVALID_HANDLE_VALUE when none).
 using UniqueFile = UniqueAny<HANDLE, CloseKernelHandle, true>;
@@ -74,5 +77,7 @@ using UniqueToken = UniqueAny<HANDLE, CloseKernelHandle>;
 using UniqueKey = UniqueAny<HKEY, CloseRegistryKey>;
 // Memory that a Windows function allocated for the caller with LocalAlloc.
 using UniqueLocal = UniqueAny<void*, FreeLocal>;
+// A DLL loaded with LoadLibraryExW.
+using UniqueModule = UniqueAny<HMODULE, UnloadModule>;
 
 }  // namespace tarnwick::win32

@@ -6,7 +6,6 @@
 #include <limits>
 #include <string>
 
-#include "platform/win32/run_time_functions.h"
 #include "platform/win32/wide_text.h"
 
 // The members carry the names that windows.h defines as macros.
@@ -49,10 +48,9 @@ bool Win32SystemInfo::GetUserName(std::span<char16_t> buffer, std::uint32_t& siz
 }
 
 bool Win32SystemInfo::GetWindowsVersion(WindowsVersion& version) {
-  const auto rtlGetVersion = RunTimeFunctions::OfThisWindows().RtlGetVersion;
   OSVERSIONINFOW info{};
   info.dwOSVersionInfoSize = sizeof(info);
-  if (rtlGetVersion == nullptr || rtlGetVersion(&info) != 0)
+  if (functions_.RtlGetVersion == nullptr || functions_.RtlGetVersion(&info) != 0)
     return false;
   version = {info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber};
   return true;
@@ -60,9 +58,8 @@ bool Win32SystemInfo::GetWindowsVersion(WindowsVersion& version) {
 
 bool Win32SystemInfo::IsNativeFile(std::u16string_view path) {
   // Only 64-bit Windows has these; elsewhere, and for a 64-bit program, nothing is redirected.
-  const RunTimeFunctions functions = RunTimeFunctions::OfThisWindows();
-  const auto disable = functions.Wow64DisableWow64FsRedirection;
-  const auto revert = functions.Wow64RevertWow64FsRedirection;
+  const auto disable = functions_.Wow64DisableWow64FsRedirection;
+  const auto revert = functions_.Wow64RevertWow64FsRedirection;
   PVOID redirection = nullptr;
   const bool disabled = disable != nullptr && revert != nullptr && disable(&redirection);
   const DWORD attributes = ::GetFileAttributesW(Wide(path).c_str());

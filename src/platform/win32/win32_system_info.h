@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/system_info.h"
+#include "platform/win32/run_time_functions.h"
 
 // Windows' headers define these names as macros for their A and W functions; keep them from
 // renaming the members below in files that include those headers as well.
@@ -13,6 +14,10 @@ namespace tarnwick::win32 {
 
 class Win32SystemInfo final : public SystemInfoApi {
  public:
+  // Keeps `functions`, which must outlive it.
+  explicit Win32SystemInfo(const RunTimeFunctions& functions) : functions_(functions) {}
+  explicit Win32SystemInfo(RunTimeFunctions&&) = delete;
+
   std::uint32_t GetSystemDirectory(std::span<char16_t> buffer) override;
   bool GetComputerName(std::span<char16_t> buffer, std::uint32_t& size) override;
   bool GetUserName(std::span<char16_t> buffer, std::uint32_t& size) override;
@@ -21,6 +26,9 @@ class Win32SystemInfo final : public SystemInfoApi {
   bool GetWindowsVersion(WindowsVersion& version) override;
   // With WOW64's file system redirection turned off for the one query, where there is any.
   bool IsNativeFile(std::u16string_view path) override;
+
+ private:
+  const RunTimeFunctions& functions_;
 };
 
 }  // namespace tarnwick::win32

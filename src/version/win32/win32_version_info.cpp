@@ -8,8 +8,6 @@
 #include <string>
 
 #include "platform/text.h"
-#include "platform/win32/system_library.h"
-#include "platform/win32/unique_module.h"
 #include "platform/win32/wide_text.h"
 
 // The members carry the names that windows.h defines as macros.
@@ -18,15 +16,6 @@
 #undef VerQueryValue
 
 namespace tarnwick::win32 {
-
-// Only the types of these functions are taken from the headers; the functions themselves are
-// looked up in the loaded DLL, so the program never imports version.dll.
-struct Win32VersionInfo::Library {
-  UniqueModule module;
-  decltype(&::GetFileVersionInfoSizeW) getSize = nullptr;
-  decltype(&::GetFileVersionInfoW) getInfo = nullptr;
-  decltype(&::VerQueryValueW) queryValue = nullptr;
-};
 
 namespace {
 
@@ -44,45 +33,23 @@ bool IsStringValue(std::u16string_view subBlock) {
 
 }  // namespace
 
-Win32VersionInfo::Win32VersionInfo(SystemInfoApi& system) : Win32VersionInfo(SystemDir(system)) {}
-
-Win32VersionInfo::Win32VersionInfo(std::u16string_view directory)
-    : library_(std::make_unique<Library>()) {
-  if (directory.empty())
-    return;
-  std::u16string path(directory);
-  if (path.back() != u'\\')
-    path.push_back(u'\\');
-  path += u"version.dll";
-
-  Library& library = *library_;
-  library.module = LoadLibraryAt(path);
-  library.getSize =
-      library.module.Function<decltype(&::GetFileVersionInfoSizeW)>("GetFileVersionInfoSizeW");
-  library.getInfo =
-      library.module.Function<decltype(&::GetFileVersionInfoW)>("GetFileVersionInfoW");
-  library.queryValue = library.module.Function<decltype(&::VerQueryValueW)>("VerQueryValueW");
-}
-
-Win32VersionInfo::~Win32VersionInfo() = default;
-
 bool Win32VersionInfo::Loaded() const {
-  return library_->getSize != nullptr && library_->getInfo != nullptr &&
-         library_->queryValue != nullptr;
+  return version_.GetFileVersionInfoSizeW != nullptr && version_.GetFileVersionInfoW != nullptr &&
+         version_.VerQueryValueW != nullptr;
 }
 
 std::uint32_t Win32VersionInfo::GetFileVersionInfoSize(std::u16string_view path) {
   if (!Loaded() || HasNul(path))
     return 0;
   DWORD handle = 0;
-  return library_->getSize(Wide(path).c_str(), &handle);
+  return version_.GetFileVersionInfoSizeW(Wide(path).c_str(), &handle);
 }
 
 bool Win32VersionInfo::GetFileVersionInfo(std::u16string_view path, std::span<std::byte> block) {
   if (!Loaded() || HasNul(path) || block.empty() || block.size() > MAXDWORD)
     return false;
-  return library_->getInfo(Wide(path).c_str(), 0, static_cast<DWORD>(block.size()), block.data()) !=
-         FALSE;
+  return version_.GetFileVersionInfoW(Wide(path).c_str(), 0, static_cast<DWORD>(block.size()),
+                                      block.data()) != FALSE;
 }
 
 std::optional<std::span<const std::byte>> Win32VersionInfo::VerQueryValue(
@@ -91,7 +58,7 @@ std::optional<std::span<const std::byte>> Win32VersionInfo::VerQueryValue(
     return std::nullopt;
   void* value = nullptr;
   UINT length = 0;
-  if (library_->queryValue(block.data(), Wide(subBlock).c_str(), &value, &length) == FALSE ||
+  if (version_.VerQueryValueW(block.data(), Wide(subBlock).c_str(), &value, &length) == FALSE ||
       value == nullptr)
     return std::nullopt;
 

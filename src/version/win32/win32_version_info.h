@@ -3,10 +3,8 @@
 // first, where anyone who can drop a file (a Downloads folder) could plant their own.
 #pragma once
 
-#include <memory>
-#include <string_view>
-
 #include "platform/system_info.h"
+#include "platform/win32/system_library.h"
 #include "version/version_info.h"
 
 // Windows' headers define these names as macros for their A and W functions; keep them from
@@ -19,11 +17,9 @@ namespace tarnwick::win32 {
 
 class Win32VersionInfo final : public VersionInfoApi {
  public:
-  // version.dll of SystemDir(system).
-  explicit Win32VersionInfo(SystemInfoApi& system);
-  // version.dll in `directory`, a full path. Nothing is loaded from a relative one.
-  explicit Win32VersionInfo(std::u16string_view directory);
-  ~Win32VersionInfo() override;
+  // version.dll of SystemDir(system), loaded here and freed with this object.
+  Win32VersionInfo(SystemInfoApi& system, const RunTimeFunctions& functions)
+      : version_(system, functions) {}
 
   // Whether version.dll was loaded with all three functions; when not, every query fails.
   bool Loaded() const;
@@ -36,8 +32,9 @@ class Win32VersionInfo final : public VersionInfoApi {
                                                           std::u16string_view subBlock) override;
 
  private:
-  struct Library;
-  std::unique_ptr<Library> library_;
+  // Only the types of its functions are taken from the headers; the functions themselves are
+  // looked up in the loaded DLL, so the program never imports version.dll.
+  SystemDll<VersionFunctions> version_;
 };
 
 }  // namespace tarnwick::win32
