@@ -38,18 +38,6 @@ struct Look {
   BackupResult failure;
 };
 
-Look Ended(BackupOutcome outcome, const std::u16string& path, SystemError status) {
-  return {nullptr, std::nullopt, {outcome, path, std::move(status)}};
-}
-
-// The folder `path` could not be made.
-BackupResult NotMade(const SystemError& failed, std::u16string path) {
-  BackupResult result = Failure(failed, std::move(path), false);
-  if (result.outcome == BackupOutcome::kFailed)
-    result.outcome = BackupOutcome::kNoFolder;
-  return result;
-}
-
 // The folder `path`, made first where it is missing and `make` says so; `made`: this walk has
 // made it already. `ownersKept`: its volume keeps owners.
 Look LookAt(BackupFolderOps& ops, const std::u16string& path, bool make, bool made,
@@ -58,16 +46,15 @@ Look LookAt(BackupFolderOps& ops, const std::u16string& path, bool make, bool ma
     if (make && !made) {
       const SystemError result = ops.MakeFolder(path);
       if (!result.ok() && KindOf(result) != FsError::kExists)
-        return {nullptr, std::nullopt, NotMade(result, path)};
+        return {nullptr, std::nullopt, Failure(result, path, false, BackupOutcome::kNoFolder)};
       made = result.ok();
     }
     // Opened as itself; a folder this walk has just made is known to be an administrator's.
     Opened opened = ops.OpenEntry(path);
     if (KindOf(opened.result) == FsError::kNotFound) {
-      if (!make)
-        return Ended(BackupOutcome::kMissing, path, opened.result);
-      if (made)
-        return Ended(BackupOutcome::kNoFolder, path, opened.result);
+      const BackupOutcome outcome = make ? BackupOutcome::kNoFolder : BackupOutcome::kMissing;
+      if (!make || made)
+        return {nullptr, std::nullopt, {outcome, path, opened.result}};
       continue;  // removed since: made anew
     }
     SystemError status;
@@ -75,7 +62,7 @@ Look LookAt(BackupFolderOps& ops, const std::u16string& path, bool make, bool ma
       return {nullptr, NotUsed{path, *form, status}, {}};
     return {std::move(opened.item), std::nullopt, {}};
   }
-  return Ended(BackupOutcome::kNoFolder, path, kErrorPathNotFound);
+  return {nullptr, std::nullopt, {BackupOutcome::kNoFolder, path, kErrorPathNotFound}};
 }
 
 // The folder `top` and its Backups, each looked at as LookAt does.
@@ -146,9 +133,10 @@ std::optional<EntryForm> Distrusted(const Opened& opened, bool folder, bool owne
   return std::nullopt;
 }
 
-BackupResult Failure(const SystemError& failed, std::u16string path, bool reading) {
+BackupResult Failure(const SystemError& failed, std::u16string path, bool reading,
+                     BackupOutcome otherwise) {
   const FsError kind = KindOf(failed);
-  BackupOutcome outcome = BackupOutcome::kFailed;
+  BackupOutcome outcome = otherwise;
   if (kind == FsError::kAccessDenied || (kind == FsError::kInUse && !reading))
     outcome = BackupOutcome::kAccessDenied;
   else if (kind == FsError::kInUse)
@@ -259,7 +247,7 @@ SecuredFolder SecureBackupFolder(BackupFolderOps& ops, bool make, const NotUsed*
       continue;
     }
     if (!result.ok())
-      return end(NotMade(result, base + u'\\' + name));
+      return end(Failure(result, base + u'\\' + name, false, BackupOutcome::kNoFolder));
     if (SystemError recorded = ops.RecordFolder(name); !recorded.ok())
       return end({BackupOutcome::kNoRecord, std::u16string(kFolderRecordPlace), recorded});
     if (!first) {
