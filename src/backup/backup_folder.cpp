@@ -150,15 +150,11 @@ BackupResult Failure(const SystemError& failed, std::u16string path, bool readin
 
 SecuredFolder SecureBackupFolder(BackupFolderOps& ops, bool make, const NotUsed* abandoned) {
   SecuredFolder secured;
-  // Ends with `result`, and with the entries left on the way; every folder is let go unless done.
+  // Ends with `result`, and with the entries left on the way.
   auto end = [&](BackupResult result) {
     result.notUsed = std::move(secured.notUsed);
     result.unprotected = secured.unprotected;
     static_cast<BackupResult&>(secured) = std::move(result);
-    if (!secured.ok()) {
-      secured.held.clear();
-      secured.earlier.clear();
-    }
     return std::move(secured);
   };
   // Done: with the folder in use where there is one, or with the earlier one alone; kMissing,
