@@ -29,17 +29,14 @@ std::u16string HexType(RegType type) {
 // `"Name"=hex(N):xx,xx,...`, continued with a trailing "\" on lines of at most kLineWidth.
 std::u16string ValueLine(const RegFileValue& value) {
   std::u16string line = u"\"" + Escaped(value.valueName) + u"\"=" + HexType(value.type);
-  std::size_t column = line.size();
+  std::size_t lineStart = 0;
   for (std::size_t i = 0; i < value.bytes.size(); ++i) {
-    const auto b = std::to_integer<unsigned>(value.bytes[i]);
-    line += HexText(b, 2, true);
-    column += 2;
+    line += HexText(std::to_integer<unsigned>(value.bytes[i]), 2, true);
     if (i + 1 < value.bytes.size()) {
       line += u',';
-      ++column;
-      if (column >= kLineWidth - 3) {
+      if (line.size() - lineStart >= kLineWidth - 3) {
         line += u"\\\r\n  ";
-        column = 2;
+        lineStart = line.size() - 2;  // at its two blanks
       }
     }
   }
