@@ -77,15 +77,13 @@ struct Walk {
 Walk WalkDown(BackupFolderOps& ops, const std::u16string& top, bool make, bool made,
               bool ownersKept) {
   Walk walk{{}, top, {}};
-  for (const bool first : {true, false}) {
-    if (!first)
+  while (!walk.done()) {
+    if (!walk.held.empty())
       walk.path += u'\\' + std::u16string(kBackups);
-    Look look = LookAt(ops, walk.path, make, made && first, ownersKept);
-    if (look.item == nullptr) {
-      walk.last = std::move(look);
-      return walk;
-    }
-    walk.held.push_back(std::move(look.item));
+    walk.last = LookAt(ops, walk.path, make, made && walk.held.empty(), ownersKept);
+    if (walk.last.item == nullptr)
+      break;
+    walk.held.push_back(std::move(walk.last.item));
   }
   return walk;
 }
