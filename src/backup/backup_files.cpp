@@ -126,10 +126,9 @@ LoadedFile BackupFiles::Load(std::u16string_view file) {
     ops_.Pause(kReadRetryMilliseconds);
     opened = ops_.OpenFileToRead(path);
   }
-  if (!opened.result.ok())
-    return {Failure(opened.result, std::move(path), true), {}};
   ItemFacts facts;
-  if (SystemError examined = opened.item->Facts(facts); !examined.ok())
+  const SystemError examined = opened.result.ok() ? opened.item->Facts(facts) : opened.result;
+  if (!examined.ok())
     return {Failure(examined, std::move(path), true), {}};
   if (facts.link || facts.folder)
     return LoadFailure(BackupOutcome::kFileNotSecured, std::move(path), 0);

@@ -38,18 +38,6 @@ struct Look {
   BackupResult failure;
 };
 
-Look Ended(BackupOutcome outcome, const std::u16string& path, SystemError status) {
-  return {nullptr, std::nullopt, {outcome, path, std::move(status)}};
-}
-
-// The folder `path` could not be made.
-BackupResult NotMade(const SystemError& failed, std::u16string path) {
-  BackupResult result = Failure(failed, std::move(path), false);
-  if (result.outcome == BackupOutcome::kFailed)
-    result.outcome = BackupOutcome::kNoFolder;
-  return result;
-}
-
 // The folder `path`, made first where it is missing and `make` says so; `made`: this walk has
 // made it already. `ownersKept`: its volume keeps owners.
 Look LookAt(BackupFolderOps& ops, const std::u16string& path, bool make, bool made,
@@ -58,16 +46,15 @@ Look LookAt(BackupFolderOps& ops, const std::u16string& path, bool make, bool ma
     if (make && !made) {
       const SystemError result = ops.MakeFolder(path);
       if (!result.ok() && KindOf(result) != FsError::kExists)
-        return {nullptr, std::nullopt, NotMade(result, path)};
+        return {nullptr, std::nullopt, Failure(result, path, false, BackupOutcome::kNoFolder)};
       made = result.ok();
     }
     // Opened as itself; a folder this walk has just made is known to be an administrator's.
     Opened opened = ops.OpenEntry(path);
     if (KindOf(opened.result) == FsError::kNotFound) {
-      if (!make)
-        return Ended(BackupOutcome::kMissing, path, opened.result);
-      if (made)
-        return Ended(BackupOutcome::kNoFolder, path, opened.result);
+      const BackupOutcome outcome = make ? BackupOutcome::kNoFolder : BackupOutcome::kMissing;
+      if (!make || made)
+        return {nullptr, std::nullopt, {outcome, path, opened.result}};
       continue;  // removed since: made anew
     }
     SystemError status;
@@ -75,7 +62,7 @@ Look LookAt(BackupFolderOps& ops, const std::u16string& path, bool make, bool ma
       return {nullptr, NotUsed{path, *form, status}, {}};
     return {std::move(opened.item), std::nullopt, {}};
   }
-  return Ended(BackupOutcome::kNoFolder, path, kErrorPathNotFound);
+  return {nullptr, std::nullopt, {BackupOutcome::kNoFolder, path, kErrorPathNotFound}};
 }
 
 // The folder `top` and its Backups, each looked at as LookAt does.
@@ -90,15 +77,13 @@ struct Walk {
 Walk WalkDown(BackupFolderOps& ops, const std::u16string& top, bool make, bool made,
               bool ownersKept) {
   Walk walk{{}, top, {}};
-  for (const bool first : {true, false}) {
-    if (!first)
+  while (!walk.done()) {
+    if (!walk.held.empty())
       walk.path += u'\\' + std::u16string(kBackups);
-    Look look = LookAt(ops, walk.path, make, made && first, ownersKept);
-    if (look.item == nullptr) {
-      walk.last = std::move(look);
-      return walk;
-    }
-    walk.held.push_back(std::move(look.item));
+    walk.last = LookAt(ops, walk.path, make, made && walk.held.empty(), ownersKept);
+    if (walk.last.item == nullptr)
+      break;
+    walk.held.push_back(std::move(walk.last.item));
   }
   return walk;
 }
@@ -146,9 +131,10 @@ std::optional<EntryForm> Distrusted(const Opened& opened, bool folder, bool owne
   return std::nullopt;
 }
 
-BackupResult Failure(const SystemError& failed, std::u16string path, bool reading) {
+BackupResult Failure(const SystemError& failed, std::u16string path, bool reading,
+                     BackupOutcome otherwise) {
   const FsError kind = KindOf(failed);
-  BackupOutcome outcome = BackupOutcome::kFailed;
+  BackupOutcome outcome = otherwise;
   if (kind == FsError::kAccessDenied || (kind == FsError::kInUse && !reading))
     outcome = BackupOutcome::kAccessDenied;
   else if (kind == FsError::kInUse)
@@ -162,22 +148,19 @@ BackupResult Failure(const SystemError& failed, std::u16string path, bool readin
 
 SecuredFolder SecureBackupFolder(BackupFolderOps& ops, bool make, const NotUsed* abandoned) {
   SecuredFolder secured;
+  // Ends with `result`, and with the entries left on the way.
   auto end = [&](BackupResult result) {
     result.notUsed = std::move(secured.notUsed);
     result.unprotected = secured.unprotected;
-    return SecuredFolder{std::move(result), {}, {}, secured.trusted};
+    static_cast<BackupResult&>(secured) = std::move(result);
+    return std::move(secured);
   };
   // Done: with the folder in use where there is one, or with the earlier one alone; kMissing,
   // with `missing` the platform's code for it, where there is neither.
   auto done = [&](std::u16string path, SystemError missing = kErrorPathNotFound) {
-    secured.path = std::move(path);
-    secured.outcome = BackupOutcome::kDone;
-    if (secured.path.empty() && secured.earlier.empty()) {
-      secured.outcome = BackupOutcome::kMissing;
-      secured.status = std::move(missing);
-      secured.held.clear();
-    }
-    return std::move(secured);
+    if (path.empty() && secured.earlier.empty())
+      return end({BackupOutcome::kMissing, {}, std::move(missing)});
+    return end({BackupOutcome::kDone, std::move(path), {}});
   };
   std::u16string base;
   if (SystemError found = ops.BaseFolder(base); !found.ok())
@@ -193,7 +176,8 @@ SecuredFolder SecureBackupFolder(BackupFolderOps& ops, bool make, const NotUsed*
   if (!IsFolderName(name))
     name.clear();
 
-  // "Tarnwick", where it is not the folder recorded: an earlier one is read, never used.
+  // "Tarnwick", where it is not the folder recorded: an earlier one is read, never used. Where
+  // nothing is recorded, what has its name is what a folder is made in place of.
   const std::u16string tarnwick = base + u'\\' + std::u16string(kTarnwick);
   std::optional<NotUsed> refused;
   if (name != kTarnwick) {
@@ -201,43 +185,22 @@ SecuredFolder SecureBackupFolder(BackupFolderOps& ops, bool make, const NotUsed*
     Walk walk = WalkDown(ops, tarnwick, false, false, kept.base);
     if (!walk.done() && !walk.last.refused && walk.last.failure.outcome != BackupOutcome::kMissing)
       return end(std::move(walk.last.failure));
-    if (walk.held.empty())
-      refused = std::move(walk.last.refused);
-    else
-      refused = NotUsed{tarnwick, EntryForm::kEarlier, {}};
+    if (name.empty())
+      refused = walk.held.empty() ? std::move(walk.last.refused)
+                                  : NotUsed{tarnwick, EntryForm::kEarlier, {}};
     if (walk.done()) {
       secured.held = std::move(walk.held);
       secured.earlier = std::move(walk.path);
     }
   }
 
+  // The folder recorded is walked down. Where none is, or what has its name is not used, one is
+  // made and recorded in its place: "Tarnwick" where nothing has that name, otherwise one of a
+  // name that nobody can have foreseen. Made before it is recorded, so that a record never
+  // names a folder that someone else could make first.
   bool made = false;
-  if (name.empty()) {
-    if (!make) {
-      if (refused && refused->form != EntryForm::kEarlier)
-        secured.notUsed.push_back(std::move(*refused));
-      return done({});
-    }
-    // Nothing recorded: "Tarnwick" is made where nothing has the name, and recorded.
-    if (!refused) {
-      const SystemError result = ops.MakeFolder(tarnwick);
-      if (result.ok()) {
-        if (SystemError recorded = ops.RecordFolder(kTarnwick); !recorded.ok())
-          return end({BackupOutcome::kNoRecord, std::u16string(kFolderRecordPlace), recorded});
-        name = kTarnwick;
-        made = true;
-      } else if (KindOf(result) == FsError::kExists) {
-        refused = NotUsed{tarnwick, EntryForm::kEarlier, {}};  // made by another run meanwhile
-      } else {
-        return end(NotMade(result, tarnwick));
-      }
-    }
-  } else {
-    refused.reset();  // another folder is in use: what has Tarnwick's name was said before
-  }
-
-  for (int chosen = 0;; ++chosen) {
-    if (!refused) {
+  for (int chosen = 0;;) {
+    if (!refused && !name.empty()) {
       const std::u16string top = base + u'\\' + name;
       if (abandoned != nullptr && abandoned->path.starts_with(top + u'\\')) {
         refused = *abandoned;
@@ -257,27 +220,36 @@ SecuredFolder SecureBackupFolder(BackupFolderOps& ops, bool make, const NotUsed*
       }
     }
     if (!make) {
-      secured.notUsed.push_back(std::move(*refused));
+      if (refused && refused->form != EntryForm::kEarlier)
+        secured.notUsed.push_back(std::move(*refused));
       return done({});
     }
     if (chosen == kMaxChosen)
       return end({BackupOutcome::kFolderUntrusted, refused->path, refused->status});
-    // Made before it is recorded, so that a record never names a folder that someone else
-    // could make first.
+    const bool first = !refused;
     SystemError result;
-    for (int tries = 0; tries < kMaxChosen; ++tries) {
-      name = std::u16string(kChosenPrefix) + HexText(ops.Unforeseeable(), kChosenDigits, true);
+    for (int tries = 0; tries < (first ? 1 : kMaxChosen); ++tries) {
+      name =
+          first ? std::u16string(kTarnwick)
+                : std::u16string(kChosenPrefix) + HexText(ops.Unforeseeable(), kChosenDigits, true);
       result = ops.MakeFolder(base + u'\\' + name);
       if (KindOf(result) != FsError::kExists)
         break;
     }
+    if (first && KindOf(result) == FsError::kExists) {
+      refused = NotUsed{tarnwick, EntryForm::kEarlier, {}};  // made by another run meanwhile
+      continue;
+    }
     if (!result.ok())
-      return end(NotMade(result, base + u'\\' + name));
+      return end(Failure(result, base + u'\\' + name, false, BackupOutcome::kNoFolder));
     if (SystemError recorded = ops.RecordFolder(name); !recorded.ok())
       return end({BackupOutcome::kNoRecord, std::u16string(kFolderRecordPlace), recorded});
-    refused->instead = base + u'\\' + name;
-    secured.notUsed.push_back(std::move(*refused));
-    refused.reset();
+    if (!first) {
+      refused->instead = base + u'\\' + name;
+      secured.notUsed.push_back(std::move(*refused));
+      refused.reset();
+      ++chosen;
+    }
     made = true;
   }
 }

@@ -76,8 +76,9 @@ struct BackupResult {
 };
 
 // What the failed operation `failed` on `path` means, for `reading` a file or for making or
-// writing one.
-BackupResult Failure(const SystemError& failed, std::u16string path, bool reading);
+// writing one; `otherwise` where it is none of the failures that BackupOutcome names.
+BackupResult Failure(const SystemError& failed, std::u16string path, bool reading,
+                     BackupOutcome otherwise = BackupOutcome::kFailed);
 
 // Every folder on the way stays open while this lives. When it is kDone, `path` names the backup
 // folder in use (empty where none was to be made and none is there) and `earlier` the backup

@@ -29,50 +29,18 @@ std::u16string HexType(RegType type) {
 // `"Name"=hex(N):xx,xx,...`, continued with a trailing "\" on lines of at most kLineWidth.
 std::u16string ValueLine(const RegFileValue& value) {
   std::u16string line = u"\"" + Escaped(value.valueName) + u"\"=" + HexType(value.type);
-  std::size_t column = line.size();
+  std::size_t lineStart = 0;
   for (std::size_t i = 0; i < value.bytes.size(); ++i) {
-    const auto b = std::to_integer<unsigned>(value.bytes[i]);
-    line += HexText(b, 2, true);
-    column += 2;
+    line += HexText(std::to_integer<unsigned>(value.bytes[i]), 2, true);
     if (i + 1 < value.bytes.size()) {
       line += u',';
-      ++column;
-      if (column >= kLineWidth - 3) {
+      if (line.size() - lineStart >= kLineWidth - 3) {
         line += u"\\\r\n  ";
-        column = 2;
+        lineStart = line.size() - 2;  // at its two blanks
       }
     }
   }
   return line;
-}
-
-}  // namespace
-
-std::u16string RegFileText(std::span<const RegFileValue> values) {
-  std::u16string text(kHeader);
-  for (const RegFileValue& value : values) {
-    text += std::u16string(kSectionStart) + value.keyPath + u"]\r\n";
-    text += ValueLine(value) + u"\r\n";
-  }
-  return text;
-}
-
-std::vector<std::byte> RegFileBytes(std::u16string_view text) {
-  std::vector<std::byte> bytes{std::byte{0xFF}, std::byte{0xFE}};
-  const std::vector<std::byte> encoded = EncodeUtf16Le(text);
-  bytes.insert(bytes.end(), encoded.begin(), encoded.end());
-  return bytes;
-}
-
-namespace {
-
-// Reads the text of `contents` after its byte-order mark; nothing without one or with an odd
-// byte.
-std::optional<std::u16string> Utf16Text(std::span<const std::byte> contents) {
-  if (contents.size() < 2 || contents.size() % 2 != 0 || contents[0] != std::byte{0xFF} ||
-      contents[1] != std::byte{0xFE})
-    return std::nullopt;
-  return DecodeUtf16Le(contents.subspan(2));
 }
 
 // One section's key path and value, read loosely; the caller compares the whole file with
@@ -119,12 +87,29 @@ std::optional<RegFileValue> ParseSection(std::u16string_view section) {
 
 }  // namespace
 
+std::u16string RegFileText(std::span<const RegFileValue> values) {
+  std::u16string text(kHeader);
+  for (const RegFileValue& value : values) {
+    text += std::u16string(kSectionStart) + value.keyPath + u"]\r\n";
+    text += ValueLine(value) + u"\r\n";
+  }
+  return text;
+}
+
+std::vector<std::byte> RegFileBytes(std::u16string_view text) {
+  std::vector<std::byte> bytes{std::byte{0xFF}, std::byte{0xFE}};
+  const std::vector<std::byte> encoded = EncodeUtf16Le(text);
+  bytes.insert(bytes.end(), encoded.begin(), encoded.end());
+  return bytes;
+}
+
 std::optional<std::vector<RegFileValue>> ParseRegFile(std::span<const std::byte> contents) {
-  const std::optional<std::u16string> text = Utf16Text(contents);
-  if (!text || text->substr(0, kHeader.size()) != kHeader)
-    return std::nullopt;
+  // Read loosely after the byte-order mark and the header, which the comparison below checks.
+  const std::u16string text =
+      DecodeUtf16Le(contents.subspan(std::min<std::size_t>(2, contents.size())));
   std::vector<RegFileValue> values;
-  std::u16string_view rest = std::u16string_view(*text).substr(kHeader.size());
+  std::u16string_view rest =
+      std::u16string_view(text).substr(std::min(kHeader.size(), text.size()));
   while (!rest.empty()) {
     if (rest.substr(0, kSectionStart.size()) != kSectionStart)
       return std::nullopt;

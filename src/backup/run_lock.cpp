@@ -29,42 +29,38 @@ BackupResult RunLock::Acquire(std::uint32_t waitMilliseconds) {
     // Beside the Backups folder, in Tarnwick's folder.
     result.path =
         folder.path.substr(0, folder.path.rfind(u'\\') + 1) + std::u16string(kRunLockFileName);
-    if (lefts == kMaxLeft) {
-      result.outcome = BackupOutcome::kFileUntrusted;
+    auto end = [&](BackupOutcome outcome, SystemError status = {}) {
+      result.outcome = outcome;
+      result.status = std::move(status);
       return result;
-    }
+    };
+    if (lefts == kMaxLeft)
+      return end(BackupOutcome::kFileUntrusted);
     SystemError status;
     std::optional<EntryForm> form;
-    for (int looks = 0; !form;) {
+    for (int looks = 0;;) {
       Opened opened = ops_.OpenLockFile(result.path);
-      if (opened.result.ok()) {
-        form = Distrusted(opened, false, folder.unprotected, status);
-        if (!form) {
-          file_ = std::move(opened.item);
-          folder_ = std::move(folder);
-          return result;
-        }
-      } else if (KindOf(opened.result) == FsError::kInUse) {
-        // Open elsewhere. Looked at without access to its contents, which no sharing mode
-        // refuses: another run holds it only if an administrator made it.
-        Opened seen = ops_.OpenEntry(result.path);
-        if (KindOf(seen.result) == FsError::kNotFound && ++looks < kMaxLooks)
-          continue;  // gone since: tried again
-        form = Distrusted(seen, false, folder.unprotected, status);
-        if (form)
-          break;
-        if (waited >= waitMilliseconds) {
-          result.outcome = BackupOutcome::kBusy;
-          return result;
-        }
-        const std::uint32_t pause = std::min(kRunLockPollMilliseconds, waitMilliseconds - waited);
-        ops_.Pause(pause);
-        waited += pause;
-      } else {
-        result.outcome = BackupOutcome::kFailed;
-        result.status = opened.result;
+      const bool inUse = KindOf(opened.result) == FsError::kInUse;
+      if (!opened.result.ok() && !inUse)
+        return end(BackupOutcome::kFailed, opened.result);
+      // Open elsewhere: looked at without access to its contents, which no sharing mode
+      // refuses. Another run holds it only if an administrator made it.
+      if (inUse)
+        opened = ops_.OpenEntry(result.path);
+      if (inUse && KindOf(opened.result) == FsError::kNotFound && ++looks < kMaxLooks)
+        continue;  // gone since: tried again
+      if ((form = Distrusted(opened, false, folder.unprotected, status)))
+        break;
+      if (!inUse) {
+        file_ = std::move(opened.item);
+        folder_ = std::move(folder);
         return result;
       }
+      if (waited >= waitMilliseconds)
+        return end(BackupOutcome::kBusy);
+      const std::uint32_t pause = std::min(kRunLockPollMilliseconds, waitMilliseconds - waited);
+      ops_.Pause(pause);
+      waited += pause;
     }
     left = NotUsed{result.path, *form, status};
   }

@@ -134,12 +134,11 @@ std::u16string ValueText(RegType type, std::span<const std::byte> bytes) {
     for (std::byte b : bytes)
       text.push_back(static_cast<char16_t>(b));
   }
-  if (type == kRegSz) {
-    // A string ends at its first NUL for every reader; what follows is not part of it.
+  // A string ends at its first NUL for every reader; what follows is not part of it.
+  if (type == kRegSz)
     text.resize(std::min(text.find(u'\0'), text.size()));
-  } else if (!text.empty() && text.back() == u'\0') {
+  else if (!text.empty() && text.back() == u'\0')
     text.pop_back();
-  }
   if (type != kRegDword)
     return text;
   std::u16string digits = u"&h";

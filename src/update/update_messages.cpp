@@ -27,9 +27,7 @@ std::u16string TypeName(RegType type) {
 }
 
 std::u16string StatusReason(const SystemError& status) {
-  if (status == kErrorAccessDenied)
-    return RefusedReason(status);
-  return ReportedReason(u"registry", status);
+  return status == kErrorAccessDenied ? RefusedReason(status) : ReportedReason(u"registry", status);
 }
 
 std::u16string ReadReason(const RegRead& read) {

@@ -18,11 +18,8 @@ std::u16string_view TrimBlanks(std::u16string_view text) {
 
 std::vector<std::u16string_view> Split(std::u16string_view text, char16_t separator) {
   std::vector<std::u16string_view> parts;
-  std::size_t start = 0;
-  while (start <= text.size()) {
-    std::size_t end = text.find(separator, start);
-    if (end == std::u16string_view::npos)
-      end = text.size();
+  for (std::size_t start = 0; start <= text.size();) {
+    const std::size_t end = std::min(text.find(separator, start), text.size());
     parts.push_back(text.substr(start, end - start));
     start = end + 1;
   }
@@ -50,16 +47,11 @@ bool PackageListContains(std::u16string_view packages, std::u16string_view name)
 
 std::u16string PackageListWith(std::u16string_view packages, std::u16string_view name) {
   std::u16string list;
-  list.reserve(packages.size() + name.size() + 2);
   for (auto element : Split(packages, u'\0')) {
-    if (element.empty())
-      continue;
-    list += element;
-    list += u'\0';
+    if (!element.empty())
+      list += std::u16string(element) + u'\0';
   }
-  list += name;
-  list += u'\0';
-  return list;
+  return list + std::u16string(name) + u'\0';
 }
 
 bool ProviderListContains(std::u16string_view providers, std::u16string_view name) {
