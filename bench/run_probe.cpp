@@ -3,6 +3,8 @@
 // top-level window of it appeared (which is then closed) and 0 otherwise.
 #include <windows.h>
 
+#include "platform/win32/unique_handle.h"
+
 #include <cstdio>
 #include <string>
 
@@ -24,20 +26,7 @@ BOOL CALLBACK Visit(HWND window, LPARAM context) {
   return TRUE;
 }
 
-class Handle {
- public:
-  explicit Handle(HANDLE handle) : handle_(handle) {}
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  ~Handle() {
-    if (handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE)
-      CloseHandle(handle_);
-  }
-  HANDLE Get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
+using Handle = tarnwick::win32::UniqueFile;
 
 std::wstring Quoted(const wchar_t* argument) {
   return L"\"" + std::wstring(argument) + L"\"";
@@ -59,9 +48,9 @@ int wmain(int argc, wchar_t** argv) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = nul.Get();
-  startup.hStdOutput = nul.Get();
-  startup.hStdError = nul.Get();
+  startup.hStdInput = nul.get();
+  startup.hStdOutput = nul.get();
+  startup.hStdError = nul.get();
   PROCESS_INFORMATION info{};
   LARGE_INTEGER frequency, start, end;
   QueryPerformanceFrequency(&frequency);
@@ -75,21 +64,21 @@ int wmain(int argc, wchar_t** argv) {
   Handle thread(info.hThread);
   Search search{info.dwProcessId, nullptr};
   DWORD waited = 0;
-  while (WaitForSingleObject(process.Get(), 1) == WAIT_TIMEOUT) {
+  while (WaitForSingleObject(process.get(), 1) == WAIT_TIMEOUT) {
     if (search.found == nullptr) {
       EnumWindows(Visit, reinterpret_cast<LPARAM>(&search));
       if (search.found != nullptr)
         PostMessageW(search.found, WM_CLOSE, 0, 0);
     }
     if (++waited > 30000) {
-      TerminateProcess(process.Get(), 1);
-      WaitForSingleObject(process.Get(), 5000);
+      TerminateProcess(process.get(), 1);
+      WaitForSingleObject(process.get(), 5000);
       break;
     }
   }
   QueryPerformanceCounter(&end);
   DWORD code = 0;
-  GetExitCodeProcess(process.Get(), &code);
+  GetExitCodeProcess(process.get(), &code);
   std::printf("%.1f %lu %d\n",
               1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / frequency.QuadPart,
               code, search.found != nullptr ? 1 : 0);

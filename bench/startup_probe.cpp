@@ -12,6 +12,8 @@
 // be averaged over rounds.
 #include <windows.h>
 
+#include "platform/win32/unique_handle.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -20,20 +22,7 @@
 
 namespace {
 
-class Handle {
- public:
-  explicit Handle(HANDLE handle) : handle_(handle) {}
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  ~Handle() {
-    if (handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE)
-      CloseHandle(handle_);
-  }
-  HANDLE Get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
+using Handle = tarnwick::win32::UniqueFile;
 
 struct Program {
   std::wstring exe;
@@ -111,9 +100,9 @@ std::optional<Start> RunOnce(const Program& program, double msPerTick) {
       break;
     Sleep(1);
   }
-  const double cpuMs = ProcessorMs(thread.Get());
-  TerminateProcess(process.Get(), 0);
-  WaitForSingleObject(process.Get(), 10000);
+  const double cpuMs = ProcessorMs(thread.get());
+  TerminateProcess(process.get(), 0);
+  WaitForSingleObject(process.get(), 10000);
   if (!search.found) {
     std::fprintf(stderr, "startup_probe: %ls showed no window\n", program.exe.c_str());
     return std::nullopt;
