@@ -309,6 +309,9 @@ TEST(WindowsError, IsTheSystemsTextForTheCode) {
     EXPECT_EQ(error.text.find_first_of(u"\r\n"), std::u16string::npos);
   }
   EXPECT_EQ(win32::WindowsError(0x80070002).text, win32::WindowsError(ERROR_FILE_NOT_FOUND).text);
+  // Success is no failure, and has no text.
+  EXPECT_TRUE(win32::WindowsError(ERROR_SUCCESS).ok());
+  EXPECT_TRUE(win32::WindowsError(ERROR_SUCCESS).text.empty());
   EXPECT_EQ(ErrorText(win32::WindowsError(0x80070002)).rfind(u"error 0x80070002: ", 0), 0u);
 }
 

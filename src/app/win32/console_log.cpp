@@ -18,21 +18,12 @@ std::string Utf8(std::u16string_view text) {
     } else if (c >= 0xD800 && c <= 0xDFFF) {
       c = 0xFFFD;  // a lone surrogate
     }
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    // A lead byte with the top bits, then six bits in each continuation byte.
+    const int more = c < 0x80 ? 0 : c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
+    constexpr std::uint32_t kLead[] = {0x00, 0xC0, 0xE0, 0xF0};
+    out += static_cast<char>(kLead[more] | (c >> (6 * more)));
+    for (int shift = 6 * (more - 1); shift >= 0; shift -= 6)
+      out += static_cast<char>(0x80 | ((c >> shift) & 0x3F));
   }
   return out;
 }
@@ -42,11 +33,6 @@ bool IsUsable(HANDLE handle) {
     return false;
   const DWORD type = ::GetFileType(handle);
   return type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE || type == FILE_TYPE_CHAR;
-}
-
-bool IsConsole(HANDLE handle) {
-  DWORD mode = 0;
-  return ::GetConsoleMode(handle, &mode) != FALSE;
 }
 
 // Hands `line` to `write` (WriteFile or WriteConsoleW) until all of it is written. A failed or
@@ -81,15 +67,13 @@ ConsoleLog::ConsoleLog() {
   HANDLE given = ::GetStdHandle(STD_OUTPUT_HANDLE);
   if (IsUsable(given)) {
     output_ = given;
-    isConsole_ = IsConsole(given);
-    return;
-  }
-  if (::AttachConsole(ATTACH_PARENT_PROCESS)) {
+  } else if (::AttachConsole(ATTACH_PARENT_PROCESS)) {
     console_.reset(::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_WRITE,
                                  nullptr, OPEN_EXISTING, 0, nullptr));
     output_ = console_.get();
-    isConsole_ = IsConsole(output_);
   }
+  DWORD mode = 0;
+  isConsole_ = ::GetConsoleMode(output_, &mode) != FALSE;
 }
 
 void ConsoleLog::LogMessage(std::u16string_view message) {

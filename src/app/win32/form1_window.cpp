@@ -81,23 +81,6 @@ constexpr int kSmallestPixelHeight = 6;
 constexpr int kButtonMarginX = 5;
 constexpr int kButtonMarginY = 3;
 
-// NONCLIENTMETRICSW as Windows XP knows it: without the padded border width of later systems.
-constexpr UINT kXpNonClientMetricsSize =
-#if WINVER >= 0x0600
-    offsetof(NONCLIENTMETRICSW, iPaddedBorderWidth);
-#else
-    sizeof(NONCLIENTMETRICSW);
-#endif
-
-bool QueryMessageFont(UINT size, LOGFONTW& font) {
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = size;
-  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, size, &metrics, 0))
-    return false;
-  font = metrics.lfMessageFont;
-  return true;
-}
-
 int CharacterHeight(const LOGFONTW& font, int dpi) {
   // A positive height is a cell height; as a character height it is near enough.
   int height = std::abs(font.lfHeight);
@@ -109,12 +92,16 @@ int CharacterHeight(const LOGFONTW& font, int dpi) {
 BaseFont MessageFont(const RunTimeFunctions& functions) {
   BaseFont base{};
   base.dpi = SystemDpi(functions);
-  // Windows XP refuses the larger structure of later systems; later systems take both.
-  if (QueryMessageFont(sizeof(NONCLIENTMETRICSW), base.font) ||
-      QueryMessageFont(kXpNonClientMetricsSize, base.font))
-    return base;
-  // The dialog font stands in when the system will not say.
-  GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(base.font), &base.font);
+  // Windows XP refuses the larger structure of later systems (with iPaddedBorderWidth); later
+  // systems take XP's too, which is the one the headers give at the build's WINVER.
+  static_assert(sizeof(NONCLIENTMETRICSW) ==
+                offsetof(NONCLIENTMETRICSW, lfMessageFont) + sizeof(LOGFONTW));
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof(metrics);
+  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
+    base.font = metrics.lfMessageFont;
+  else  // the dialog font stands in when the system will not say
+    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(base.font), &base.font);
   return base;
 }
 
@@ -236,7 +223,6 @@ std::optional<SystemError> Form1Window::Create() {
   SendMessageW(log, EM_SETLIMITTEXT, 0, 0);
   SetWindowLongPtrW(log, GWLP_USERDATA, GetWindowLongPtrW(log, GWLP_WNDPROC));
   SetWindowLongPtrW(log, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LogBoxProc));
-  focus_ = Control(ControlId::cmdRefreshVersion);
   return std::nullopt;
 }
 
@@ -266,24 +252,22 @@ void Form1Window::SizeFrame(bool centre) {
   }
 }
 
-UniqueFont Form1Window::FitFont(int dpi) {
+FittedFont Form1Window::FitFont(int dpi) {
   std::vector<CaptionBox> boxes;
   for (const CaptionToFit& caption : CaptionsToFit()) {
     const PixelRect rect = ControlPixels(*caption.control, dpi);
     boxes.push_back({caption.text, caption.control->kind, rect.width(), rect.height()});
   }
-  FittedFont fitted = FitCaptionFont(MessageFont(functions_), dpi, boxes);
-  fontPixelHeight_ = fitted.pixelHeight;
-  return std::exchange(font_, std::move(fitted.font));
+  return std::exchange(font_, FitCaptionFont(MessageFont(functions_), dpi, boxes));
 }
 
 HFONT Form1Window::CaptionFont() const {
-  return font_ ? font_.get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  return font_.font ? font_.font.get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
 void Form1Window::LayOut(int dpi) {
   // The controls use the previous font until each has the new one; it goes after that.
-  const UniqueFont previous = FitFont(dpi);
+  const FittedFont previous = FitFont(dpi);
   const HFONT font = CaptionFont();
   for (const ControlEntry& entry : kForm1Controls) {
     HWND control = Control(entry.id);
@@ -382,14 +366,13 @@ void Form1Window::OpenUrl(std::u16string_view url) {
 }
 
 LRESULT CALLBACK Form1Window::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  Form1Window* self = nullptr;
   if (message == WM_NCCREATE) {
-    self = static_cast<Form1Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->window_ = window;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  } else {
-    self = reinterpret_cast<Form1Window*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* created =
+        static_cast<Form1Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    created->window_ = window;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
   }
+  auto* self = reinterpret_cast<Form1Window*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (self == nullptr)
     return DefWindowProcW(window, message, wParam, lParam);
   try {
@@ -446,15 +429,10 @@ LRESULT Form1Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (endLoopOnDestroy_)
         PostQuitMessage(exitCode_);
       return 0;
-    case WM_NCDESTROY: {
-      HWND window = window_;
-      SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-      window_ = nullptr;
+    case WM_NCDESTROY:
+      SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
       controls_.fill(nullptr);
-      return DefWindowProcW(window, message, wParam, lParam);
-    }
-    default:
-      break;
+      return DefWindowProcW(std::exchange(window_, nullptr), message, wParam, lParam);
   }
   return DefWindowProcW(window_, message, wParam, lParam);
 }

@@ -89,8 +89,8 @@ class Form1Window final : private Form1View {
   HWND Control(ControlId id) const { return controls_[static_cast<std::size_t>(id)]; }
   int Dpi() const { return dpi_; }
   // The captions' character height in pixels.
-  int FontPixelHeight() const { return fontPixelHeight_; }
-  HFONT Font() const { return font_.get(); }
+  int FontPixelHeight() const { return font_.pixelHeight; }
+  HFONT Font() const { return font_.font.get(); }
 
  private:
   // Form1View. A label or box whose text cannot be set or read raises Windows' failure as a
@@ -115,7 +115,7 @@ class Form1Window final : private Form1View {
   // time, centred in the work area of the primary monitor.
   void SizeFrame(bool centre);
   // Makes the caption font for `dpi` the window's; returns the one it had.
-  UniqueFont FitFont(int dpi);
+  FittedFont FitFont(int dpi);
   // The caption font, or the dialog font when Windows could make none.
   HFONT CaptionFont() const;
   // Moves every control to its place at `dpi` and gives it the caption font for `dpi`.
@@ -136,8 +136,7 @@ class Form1Window final : private Form1View {
   std::array<HWND, kForm1Controls.size()> controls_{};
   HWND focus_ = nullptr;  // the control to give the focus back to on activation
   int dpi_ = 96;
-  UniqueFont font_;
-  int fontPixelHeight_ = 0;
+  FittedFont font_;
   int exitCode_ = kExitClosed;
   bool endLoopOnDestroy_ = true;
 };

@@ -19,7 +19,6 @@
 
 #include <cstdlib>
 #include <string>
-#include <string_view>
 #include <vector>
 
 // A window program has no console for the C++ runtime's verbose terminate message, and its name
@@ -100,9 +99,8 @@ void InitStandardControls() {
   win32::Win32SystemInfo system(functions);
   const std::vector<win32::UniqueModule> preloaded = win32::RestrictDllSearch(system, functions);
 
-  const std::wstring_view arguments = commandLine != nullptr ? commandLine : L"";
-  const Invocation invocation = ParseCommandLine(
-      std::u16string_view(reinterpret_cast<const char16_t*>(arguments.data()), arguments.size()));
+  const Invocation invocation =
+      ParseCommandLine(win32::Utf16(commandLine != nullptr ? commandLine : L""));
   win32::Win32Registry registry;
   win32::Win32BackupFolderOps folderOps(system, functions);
   BackupFiles backups(folderOps);
@@ -116,11 +114,10 @@ void InitStandardControls() {
     case Invocation::kCheck:
     case Invocation::kUndo:
       return RunSilently(invocation, {registry, backups, system, lock});
-    case Invocation::kUsage: {
+    case Invocation::kUsage:
       InitStandardControls();
       messages.Show(nullptr, win32::Wide(kUsage).c_str(), L"Tarnwick", MB_OK | MB_ICONINFORMATION);
       return 0;
-    }
     case Invocation::kWindow:
       break;
   }

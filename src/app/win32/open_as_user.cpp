@@ -6,7 +6,6 @@
 #include <servprov.h>
 #include <shellapi.h>
 #include <shldisp.h>
-#include <shlguid.h>
 #include <shlobj.h>
 
 #include "platform/win32/unique_handle.h"
@@ -21,9 +20,7 @@ class ComApartment {
  public:
   ComApartment(SystemInfoApi& system, const RunTimeFunctions& functions)
       : ole32(system, functions), oleaut32(system, functions) {
-    if (ole32.CoInitializeEx == nullptr || ole32.CoUninitialize == nullptr ||
-        ole32.CoCreateInstance == nullptr || oleaut32.SysAllocString == nullptr ||
-        oleaut32.SysFreeString == nullptr)
+    if (!ole32.AllFound() || !oleaut32.AllFound())
       return;
     // S_FALSE: the thread was in an apartment of this kind already; it still needs its
     // CoUninitialize. RPC_E_CHANGED_MODE (another kind) does not.
@@ -61,16 +58,11 @@ bool ReleaseObject(T* object) {
 template <typename T>
 using ComPtr = UniqueAny<T*, ReleaseObject<T>>;
 
-template <typename T>
-void** PutVoid(ComPtr<T>& object) {
-  return reinterpret_cast<void**>(object.put());
-}
-
 // The same object's interface U; empty when it has none.
 template <typename U, typename T>
 ComPtr<U> As(const ComPtr<T>& object) {
   ComPtr<U> other;
-  if (object && FAILED(object.get()->QueryInterface(__uuidof(U), PutVoid(other))))
+  if (object && FAILED(object.get()->QueryInterface(IID_PPV_ARGS(other.put()))))
     other.release();
   return other;
 }
@@ -92,7 +84,7 @@ VARIANT Variant(VARTYPE type, LONG number = 0, BSTR text = nullptr) {
 ComPtr<IShellDispatch2> DesktopApplication(const ComApartment& com) {
   ComPtr<IShellWindows> windows;
   if (FAILED(com.ole32.CoCreateInstance(kShellWindows, nullptr, CLSCTX_LOCAL_SERVER,
-                                        __uuidof(IShellWindows), PutVoid(windows))))
+                                        IID_PPV_ARGS(windows.put()))))
     return {};
   VARIANT location = Variant(VT_I4, CSIDL_DESKTOP);
   VARIANT root = Variant(VT_EMPTY);
@@ -103,15 +95,14 @@ ComPtr<IShellDispatch2> DesktopApplication(const ComApartment& com) {
     return {};
   ComPtr<IServiceProvider> services = As<IServiceProvider>(desktop);
   ComPtr<IShellBrowser> browser;
-  if (!services || FAILED(services.get()->QueryService(kTopLevelBrowser, __uuidof(IShellBrowser),
-                                                       PutVoid(browser))))
+  if (!services ||
+      FAILED(services.get()->QueryService(kTopLevelBrowser, IID_PPV_ARGS(browser.put()))))
     return {};
   ComPtr<IShellView> view;
   if (!browser || FAILED(browser.get()->QueryActiveShellView(view.put())))
     return {};
   ComPtr<IDispatch> background;
-  if (!view ||
-      FAILED(view.get()->GetItemObject(SVGIO_BACKGROUND, __uuidof(IDispatch), PutVoid(background))))
+  if (!view || FAILED(view.get()->GetItemObject(SVGIO_BACKGROUND, IID_PPV_ARGS(background.put()))))
     return {};
   ComPtr<IShellFolderViewDual> folderView = As<IShellFolderViewDual>(background);
   ComPtr<IDispatch> application;

@@ -83,8 +83,7 @@ DWORD OwnerRule::Judge(DWORD read, const std::vector<BYTE>& owner, bool& trusted
 
 DWORD OwnerRule::Trusted(HANDLE handle, bool& trusted) {
   std::vector<BYTE> owner;
-  const DWORD read = OwnerOf(handle, owner);
-  return Judge(read, owner, trusted);
+  return Judge(OwnerOf(handle, owner), owner, trusted);
 }
 
 DWORD OwnerRule::Trusted(HKEY key, bool& trusted) {
@@ -92,9 +91,7 @@ DWORD OwnerRule::Trusted(HKEY key, bool& trusted) {
   const DWORD read = OwnerOf(
       [&](BYTE* buffer, DWORD size, DWORD& needed) -> DWORD {
         needed = size;
-        const LSTATUS status =
-            ::RegGetKeySecurity(key, OWNER_SECURITY_INFORMATION, buffer, &needed);
-        return static_cast<DWORD>(status);
+        return ::RegGetKeySecurity(key, OWNER_SECURITY_INFORMATION, buffer, &needed);
       },
       owner);
   return Judge(read, owner, trusted);

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 
-#include "backup/win32/folder_record.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/unforeseeable.h"
 #include "platform/win32/unique_handle.h"
@@ -20,18 +19,10 @@ namespace {
 // program reports it as ERROR_OPLOCK_BREAK_IN_PROGRESS.
 constexpr NTSTATUS kOplockBreakInProgress = 0x00000108;
 
-SystemError Result(DWORD error) {
-  return error == ERROR_SUCCESS ? SystemError{} : WindowsError(error);
-}
-
-SystemError LastResult() {
-  const DWORD error = ::GetLastError();
-  return Result(error != ERROR_SUCCESS ? error : ERROR_GEN_FAILURE);
-}
-
-// Success, or the thread's last error when `done` is false.
-SystemError Checked(BOOL done) {
-  return done ? SystemError{} : LastResult();
+// Windows' error code for the NTSTATUS of a failed ntdll call.
+SystemError NtError(const RunTimeFunctions& functions, NTSTATUS status) {
+  const auto toDos = functions.RtlNtStatusToDosError;
+  return WindowsError(toDos != nullptr ? toDos(status) : ERROR_GEN_FAILURE);
 }
 
 // The name NtCreateFile takes for the absolute path `path`: "\??\C:\..." for a drive path,
@@ -55,7 +46,7 @@ class Win32OpenItem final : public OpenItem {
   SystemError Facts(ItemFacts& facts) override {
     BY_HANDLE_FILE_INFORMATION info = {};
     if (!::GetFileInformationByHandle(handle_.get(), &info))
-      return LastResult();
+      return LastWindowsError();
     // The handle shows what was opened. Wine opens through a symbolic link even when asked
     // not to, and shows the link only on the name, which it reads with an open for attributes
     // alone; such an open breaks no oplock.
@@ -67,13 +58,13 @@ class Win32OpenItem final : public OpenItem {
   }
 
   SystemError OwnerTrusted(bool& trusted) override {
-    return Result(owners_.Trusted(handle_.get(), trusted));
+    return WindowsError(owners_.Trusted(handle_.get(), trusted));
   }
 
   SystemError Read(std::size_t limit, std::vector<std::byte>& contents) override {
     contents.clear();
     if (!::SetFilePointerEx(handle_.get(), LARGE_INTEGER{}, nullptr, FILE_BEGIN))
-      return LastResult();
+      return LastWindowsError();
     while (contents.size() < limit) {
       const std::size_t at = contents.size();
       const auto chunk = static_cast<DWORD>(std::min<std::size_t>(limit - at, 64 * 1024));
@@ -81,7 +72,7 @@ class Win32OpenItem final : public OpenItem {
       DWORD read = 0;
       if (!::ReadFile(handle_.get(), contents.data() + at, chunk, &read, nullptr)) {
         contents.clear();
-        return LastResult();
+        return LastWindowsError();
       }
       contents.resize(at + read);
       if (read == 0)
@@ -131,7 +122,7 @@ Opened Win32BackupFolderOps::Open(std::u16string_view path, ACCESS_MASK access, 
                                   ULONG disposition, bool oplockedIsFine,
                                   AdminOnlySecurity* security) {
   if (functions_.NtCreateFile == nullptr)
-    return {Result(ERROR_PROC_NOT_FOUND), nullptr};
+    return {WindowsError(ERROR_PROC_NOT_FOUND), nullptr};
   const std::wstring name = NtName(path);
   UNICODE_STRING text = {static_cast<USHORT>(name.size() * sizeof(wchar_t)),
                          static_cast<USHORT>(name.size() * sizeof(wchar_t)),
@@ -148,13 +139,10 @@ Opened Win32BackupFolderOps::Open(std::u16string_view path, ACCESS_MASK access, 
       0);
   if (status < 0) {
     handle.release();
-    return {Result(functions_.RtlNtStatusToDosError != nullptr
-                       ? functions_.RtlNtStatusToDosError(status)
-                       : ERROR_GEN_FAILURE),
-            nullptr};
+    return {NtError(functions_, status), nullptr};
   }
   if (status == kOplockBreakInProgress && !oplockedIsFine)
-    return {Result(kErrorOplockBreakInProgress), nullptr};
+    return {WindowsError(kErrorOplockBreakInProgress), nullptr};
   return {{}, std::make_unique<Win32OpenItem>(std::move(handle), Wide(path), owners_)};
 }
 
@@ -165,11 +153,11 @@ SystemError Win32BackupFolderOps::BaseFolder(std::u16string& path) {
   }
   const SystemDll<Shell32Functions> shell32(system_, functions_);
   if (shell32.SHGetFolderPathW == nullptr)
-    return LastResult();
+    return LastWindowsError();
   wchar_t folder[MAX_PATH] = {};
   const HRESULT found = shell32.SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, folder);
   if (FAILED(found))
-    return WindowsError(static_cast<DWORD>(found));
+    return WindowsError(found);
   path = Utf16(folder);
   return {};
 }
@@ -183,7 +171,7 @@ SystemError Win32BackupFolderOps::Permissions(std::u16string_view path, VolumePe
     DWORD flags = 0;
     if (!::GetVolumePathNameW(at.c_str(), root, MAX_PATH + 1) ||
         !::GetVolumeInformationW(root, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0))
-      return LastResult();
+      return LastWindowsError();
     kept = (flags & FILE_PERSISTENT_ACLS) != 0;
     return SystemError{};
   };
@@ -196,17 +184,19 @@ SystemError Win32BackupFolderOps::RecordedFolder(std::u16string& name) {
   std::wstring recorded;
   const DWORD error = ReadFolderRecord(owners_, recordKey_, recorded);
   name = Utf16(recorded);
-  return Result(error);
+  return WindowsError(error);
 }
 
 SystemError Win32BackupFolderOps::RecordFolder(std::u16string_view name) {
-  return Result(WriteFolderRecord(owners_, keySecurity_, recordKey_, Wide(name)));
+  return WindowsError(WriteFolderRecord(owners_, keySecurity_, recordKey_, Wide(name)));
 }
 
 SystemError Win32BackupFolderOps::MakeFolder(std::u16string_view path) {
   if (folderSecurity_.error() != ERROR_SUCCESS)
-    return Result(folderSecurity_.error());
-  return Checked(::CreateDirectoryW(Wide(path).c_str(), folderSecurity_.attributes()));
+    return WindowsError(folderSecurity_.error());
+  if (!::CreateDirectoryW(Wide(path).c_str(), folderSecurity_.attributes()))
+    return LastWindowsError();
+  return {};
 }
 
 Opened Win32BackupFolderOps::OpenEntry(std::u16string_view path) {
@@ -220,7 +210,7 @@ Opened Win32BackupFolderOps::OpenEntry(std::u16string_view path) {
 // An oplock on it does not hold a run off. Why: docs/security.md, "The lock".
 Opened Win32BackupFolderOps::OpenLockFile(std::u16string_view path) {
   if (fileSecurity_.error() != ERROR_SUCCESS)
-    return {Result(fileSecurity_.error()), nullptr};
+    return {WindowsError(fileSecurity_.error()), nullptr};
   return Open(path, GENERIC_READ | GENERIC_WRITE, 0, FILE_OPEN_IF, true, &fileSecurity_);
 }
 
@@ -241,7 +231,7 @@ SystemError Win32BackupFolderOps::ListFiles(std::u16string_view path,
   if (!folder.result.ok())
     return folder.result;
   if (functions_.NtQueryDirectoryFile == nullptr)
-    return Result(ERROR_PROC_NOT_FOUND);
+    return WindowsError(ERROR_PROC_NOT_FOUND);
   const HANDLE handle = static_cast<Win32OpenItem&>(*folder.item).handle();
   alignas(8) BYTE buffer[16 * 1024];
   for (BOOLEAN restart = TRUE;; restart = FALSE) {
@@ -252,7 +242,7 @@ SystemError Win32BackupFolderOps::ListFiles(std::u16string_view path,
     if (status == static_cast<NTSTATUS>(0x80000006))  // STATUS_NO_MORE_FILES
       return {};
     if (status < 0)
-      return Result(functions_.RtlNtStatusToDosError(status));
+      return NtError(functions_, status);
     for (const BYTE* at = buffer;;) {
       const auto* entry = reinterpret_cast<const FILE_DIRECTORY_INFORMATION*>(at);
       if ((entry->FileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
@@ -272,31 +262,29 @@ SystemError Win32BackupFolderOps::ListFiles(std::u16string_view path,
 SystemError Win32BackupFolderOps::WriteNewFile(std::u16string_view path,
                                                std::span<const std::byte> contents) {
   if (fileSecurity_.error() != ERROR_SUCCESS)
-    return Result(fileSecurity_.error());
+    return WindowsError(fileSecurity_.error());
   const std::wstring name = Wide(path);
   UniqueFile file(::CreateFileW(name.c_str(), GENERIC_WRITE, 0, fileSecurity_.attributes(),
                                 CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
                                 nullptr));
   if (!file.valid())
-    return LastResult();
-  DWORD error = ERROR_SUCCESS;
-  std::size_t done = 0;
-  while (done < contents.size() && error == ERROR_SUCCESS) {
+    return LastWindowsError();
+  SystemError result;
+  for (std::size_t done = 0; done < contents.size() && result.ok();) {
     DWORD written = 0;
     const auto chunk = static_cast<DWORD>(std::min<std::size_t>(contents.size() - done, 1 << 20));
     if (!::WriteFile(file.get(), contents.data() + done, chunk, &written, nullptr) || written == 0)
-      error = ::GetLastError() != ERROR_SUCCESS ? ::GetLastError() : ERROR_WRITE_FAULT;
+      result =
+          WindowsError(::GetLastError() != ERROR_SUCCESS ? ::GetLastError() : ERROR_WRITE_FAULT);
     done += written;
   }
-  if (error == ERROR_SUCCESS && !::FlushFileBuffers(file.get()))
-    error = ::GetLastError();
-  if (!file.Close() && error == ERROR_SUCCESS)
-    error = ::GetLastError();
-  if (error != ERROR_SUCCESS) {
+  if (result.ok() && !::FlushFileBuffers(file.get()))
+    result = LastWindowsError();
+  if (!file.Close() && result.ok())
+    result = LastWindowsError();
+  if (!result.ok())
     ::DeleteFileW(name.c_str());
-    return Result(error);
-  }
-  return {};
+  return result;
 }
 
 BackupStamp Win32BackupFolderOps::LocalTime() {

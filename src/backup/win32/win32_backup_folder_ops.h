@@ -45,9 +45,6 @@ class Win32BackupFolderOps final : public BackupFolderOps {
   std::uint64_t Unforeseeable() override;
   void Pause(std::uint32_t milliseconds) override;
 
-  OwnerRule& owners() { return owners_; }
-  const AdminOnlySecurity& folderSecurity() const { return folderSecurity_; }
-
  private:
   Opened Open(std::u16string_view path, ACCESS_MASK access, ULONG share, ULONG disposition,
               bool oplockedIsFine, AdminOnlySecurity* security = nullptr);

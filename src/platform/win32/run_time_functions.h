@@ -30,14 +30,19 @@ Fn ExportedFunction(HMODULE module, const char* name) {
 
 // A list names each function once: D(name) where Windows' headers declare it for the oldest
 // Windows that the build runs on, so that its type is theirs, H(name, type) where they do not.
-// TARNWICK_FUNCTIONS(list) makes a member for each, null until LookUp finds it in the DLL.
+// TARNWICK_FUNCTIONS(list) makes a member for each, null until LookUp finds it in the DLL, and
+// AllFound, whether every one of them was found.
 #define TARNWICK_DECLARED(name) decltype(&::name) name = nullptr;
 #define TARNWICK_BY_HAND(name, type) std::type_identity_t<type> name = nullptr;
 #define TARNWICK_LOOK_UP(name, ...) name = ExportedFunction<decltype(name)>(module, #name);
-#define TARNWICK_FUNCTIONS(LIST)             \
-  LIST(TARNWICK_DECLARED, TARNWICK_BY_HAND)  \
-  void LookUp(HMODULE module) {              \
-    LIST(TARNWICK_LOOK_UP, TARNWICK_LOOK_UP) \
+#define TARNWICK_FOUND(name, ...) &&name != nullptr
+#define TARNWICK_FUNCTIONS(LIST)                      \
+  LIST(TARNWICK_DECLARED, TARNWICK_BY_HAND)           \
+  void LookUp(HMODULE module) {                       \
+    LIST(TARNWICK_LOOK_UP, TARNWICK_LOOK_UP)          \
+  }                                                   \
+  bool AllFound() const {                             \
+    return true LIST(TARNWICK_FOUND, TARNWICK_FOUND); \
   }
 
 // Beside each function, the Windows it came with where that is later than the oldest supported.

@@ -54,9 +54,6 @@ class UniqueAny {
 inline bool CloseKernelHandle(HANDLE handle) {
   return ::CloseHandle(handle) != FALSE;
 }
-inline bool CloseFind(HANDLE find) {
-  return ::FindClose(find) != FALSE;
-}
 inline bool FreeLocal(void* memory) {
   return ::LocalFree(memory) == nullptr;
 }
@@ -69,8 +66,6 @@ inline bool UnloadModule(HMODULE module) {
 
 // A file or folder opened with CreateFileW (INVALID_HANDLE_VALUE when none).
 using UniqueFile = UniqueAny<HANDLE, CloseKernelHandle, true>;
-// A search begun with FindFirstFileW.
-using UniqueFind = UniqueAny<HANDLE, CloseFind, true>;
 // A process's access token.
 using UniqueToken = UniqueAny<HANDLE, CloseKernelHandle>;
 // A registry key opened or made with RegOpenKeyExW or RegCreateKeyExW.

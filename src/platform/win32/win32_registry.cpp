@@ -11,13 +11,6 @@ namespace {
 HKEY ToHkey(RegKey key) {
   return reinterpret_cast<HKEY>(key);
 }
-RegKey FromHkey(HKEY key) {
-  return reinterpret_cast<RegKey>(key);
-}
-
-SystemError Status(LSTATUS status) {
-  return status == ERROR_SUCCESS ? SystemError() : WindowsError(static_cast<DWORD>(status));
-}
 
 }  // namespace
 
@@ -26,16 +19,16 @@ SystemError Win32Registry::OpenKey(RegKey root, std::u16string_view path, std::u
   HKEY opened = nullptr;
   LSTATUS status = RegOpenKeyExW(ToHkey(root), Wide(path).c_str(), options, access, &opened);
   if (status == ERROR_SUCCESS)
-    key = FromHkey(opened);
-  return Status(status);
+    key = reinterpret_cast<RegKey>(opened);
+  return WindowsError(status);
 }
 
 SystemError Win32Registry::CreateKey(RegKey root, std::u16string_view path, RegKey& key) {
   HKEY created = nullptr;
   LSTATUS status = RegCreateKeyW(ToHkey(root), Wide(path).c_str(), &created);
   if (status == ERROR_SUCCESS)
-    key = FromHkey(created);
-  return Status(status);
+    key = reinterpret_cast<RegKey>(created);
+  return WindowsError(status);
 }
 
 SystemError Win32Registry::QueryValue(RegKey key, std::u16string_view name, RegType& type,
@@ -48,29 +41,29 @@ SystemError Win32Registry::QueryValue(RegKey key, std::u16string_view name, RegT
     type = reportedType;
     size = reportedSize;
   }
-  return Status(status);
+  return WindowsError(status);
 }
 
 SystemError Win32Registry::SetValue(RegKey key, std::u16string_view name, RegType type,
                                     const std::byte* data, std::uint32_t size) {
-  return Status(RegSetValueExW(ToHkey(key), Wide(name).c_str(), 0, type,
-                               reinterpret_cast<const BYTE*>(data), size));
+  return WindowsError(RegSetValueExW(ToHkey(key), Wide(name).c_str(), 0, type,
+                                     reinterpret_cast<const BYTE*>(data), size));
 }
 
 SystemError Win32Registry::DeleteValue(RegKey key, std::u16string_view name) {
-  return Status(RegDeleteValueW(ToHkey(key), Wide(name).c_str()));
+  return WindowsError(RegDeleteValueW(ToHkey(key), Wide(name).c_str()));
 }
 
 SystemError Win32Registry::DeleteKey(RegKey root, std::u16string_view path) {
-  return Status(RegDeleteKeyW(ToHkey(root), Wide(path).c_str()));
+  return WindowsError(RegDeleteKeyW(ToHkey(root), Wide(path).c_str()));
 }
 
 SystemError Win32Registry::CloseKey(RegKey key) {
-  return Status(RegCloseKey(ToHkey(key)));
+  return WindowsError(RegCloseKey(ToHkey(key)));
 }
 
 SystemError Win32Registry::FlushKey(RegKey key) {
-  return Status(RegFlushKey(ToHkey(key)));
+  return WindowsError(RegFlushKey(ToHkey(key)));
 }
 
 }  // namespace tarnwick::win32

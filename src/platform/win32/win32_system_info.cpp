@@ -8,15 +8,8 @@
 
 #include "platform/win32/wide_text.h"
 
-// The members carry the names that windows.h defines as macros.
-#undef GetSystemDirectory
-#undef GetComputerName
-#undef GetUserName
-
 namespace tarnwick::win32 {
 namespace {
-
-static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows' wchar_t holds UTF-16");
 
 wchar_t* Chars(std::span<char16_t> buffer) {
   return reinterpret_cast<wchar_t*>(buffer.data());

@@ -5,6 +5,8 @@
 namespace tarnwick::win32 {
 
 SystemError WindowsError(DWORD code) {
+  if (code == ERROR_SUCCESS)
+    return {};
   const DWORD lookedUp = (code & 0xFFFF0000u) == 0x80070000u ? (code & 0xFFFFu) : code;
   UniqueLocal buffer;
   const DWORD length = ::FormatMessageW(

@@ -7,8 +7,8 @@
 
 namespace tarnwick::win32 {
 
-// The code with FormatMessageW's text for it. An HRESULT that carries a Win32 code
-// (0x8007xxxx) has that code's text.
+// The code with FormatMessageW's text for it; ERROR_SUCCESS is success, with no text. An
+// HRESULT that carries a Win32 code (0x8007xxxx) has that code's text.
 SystemError WindowsError(DWORD code);
 // The calling thread's last error; a failure that set none counts as a general failure.
 SystemError LastWindowsError();

@@ -10,11 +10,6 @@
 #include "platform/text.h"
 #include "platform/win32/wide_text.h"
 
-// The members carry the names that windows.h defines as macros.
-#undef GetFileVersionInfoSize
-#undef GetFileVersionInfo
-#undef VerQueryValue
-
 namespace tarnwick::win32 {
 
 namespace {
@@ -32,11 +27,6 @@ bool IsStringValue(std::u16string_view subBlock) {
 }
 
 }  // namespace
-
-bool Win32VersionInfo::Loaded() const {
-  return version_.GetFileVersionInfoSizeW != nullptr && version_.GetFileVersionInfoW != nullptr &&
-         version_.VerQueryValueW != nullptr;
-}
 
 std::uint32_t Win32VersionInfo::GetFileVersionInfoSize(std::u16string_view path) {
   if (!Loaded() || HasNul(path))

@@ -22,7 +22,7 @@ class Win32VersionInfo final : public VersionInfoApi {
       : version_(system, functions) {}
 
   // Whether version.dll was loaded with all three functions; when not, every query fails.
-  bool Loaded() const;
+  bool Loaded() const { return version_.AllFound(); }
 
   std::uint32_t GetFileVersionInfoSize(std::u16string_view path) override;
   bool GetFileVersionInfo(std::u16string_view path, std::span<std::byte> block) override;
