@@ -124,7 +124,7 @@ if release TARNWICK_SIGN_PFX="$tmp/key.pfx" TARNWICK_SIGN_PASSWORD=test-secret; 
         continue
       fi
       cp "$signed/tarnwick-1.02-$arch.exe" "$tmp/tarnwick-$arch.exe"
-      if $env wine "$probe" "$tmp/tarnwick-$arch.exe" "Tarnwick Utility" >"$tmp/start.log" 2>&1; then
+      if $env wine "$probe" 1 "$tmp/tarnwick-$arch.exe" "Tarnwick Utility" >"$tmp/start.log" 2>&1; then
         pass "signed $arch starts under Wine and shows its window"
       else
         fail "signed $arch does not start under Wine: $(cat "$tmp/start.log")"
