@@ -11,12 +11,11 @@
 // its last query returns.
 #include <windows.h>
 
-#include <commctrl.h>
-
 #include <optional>
 #include <string_view>
 #include <vector>
 
+#include "app/win32/control_classes.h"
 #include "app/win32/dpi.h"
 #include "app/win32/form1_window.h"
 #include "backup/win32/win32_backup_folder_ops.h"
@@ -74,14 +73,6 @@ class StampedVersions final : public tarnwick::VersionInfoApi {
   std::optional<tarnwick::bench::ShowingStamp> showing_;
 };
 
-// As tarnwick.exe registers the standard control classes.
-void InitStandardControls() {
-  INITCOMMONCONTROLSEX controls{};
-  controls.dwSize = sizeof(controls);
-  controls.dwICC = ICC_STANDARD_CLASSES;
-  ::InitCommonControlsEx(&controls);
-}
-
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
@@ -101,7 +92,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   RunLock lock(folderOps);
   win32::EnableDpiAwareness(functions);
   Stamp("awareness");
-  InitStandardControls();
+  win32::InitStandardControls();
   Stamp("controls");
   win32::Win32VersionInfo versions(system, functions);
   StampedVersions stamped(versions);

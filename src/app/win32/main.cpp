@@ -2,11 +2,10 @@
 // and message box.
 #include <windows.h>
 
-#include <commctrl.h>
-
 #include "app/app_messages.h"
 #include "app/command_line.h"
 #include "app/win32/console_log.h"
+#include "app/win32/control_classes.h"
 #include "app/win32/dpi.h"
 #include "app/win32/form1_window.h"
 #include "backup/win32/win32_backup_folder_ops.h"
@@ -81,17 +80,6 @@ int RunSilently(tarnwick::Invocation invocation, tarnwick::SilentServices servic
   }
 }
 
-// Registers the common controls' standard classes (buttons, labels, edit boxes) of the version
-// the manifest asks for, before the first window or message box: Windows XP's visual styles
-// guide asks for it, and XP programs without it failed to make their controls. A comctl32
-// older than 6 knows no such class set and does nothing.
-void InitStandardControls() {
-  INITCOMMONCONTROLSEX controls{};
-  controls.dwSize = sizeof(controls);
-  controls.dwICC = ICC_STANDARD_CLASSES;
-  ::InitCommonControlsEx(&controls);
-}
-
 // The program, once the stack guard has its value.
 [[gnu::noinline]] int Run(HINSTANCE instance, PWSTR commandLine,
                           const tarnwick::win32::RunTimeFunctions& functions) {
@@ -115,7 +103,7 @@ void InitStandardControls() {
     case Invocation::kUndo:
       return RunSilently(invocation, {registry, backups, system, lock});
     case Invocation::kUsage:
-      InitStandardControls();
+      win32::InitStandardControls();
       messages.Show(nullptr, win32::Wide(kUsage).c_str(), L"Tarnwick", MB_OK | MB_ICONINFORMATION);
       return 0;
     case Invocation::kWindow:
@@ -123,7 +111,7 @@ void InitStandardControls() {
   }
 
   win32::EnableDpiAwareness(functions);
-  InitStandardControls();
+  win32::InitStandardControls();
   win32::Win32VersionInfo versions(system, functions);
   win32::Win32Shell shell(system, functions);
   win32::Form1Window window(instance, {registry, backups, system, versions, lock}, shell, messages,
